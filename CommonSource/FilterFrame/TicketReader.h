@@ -1,0 +1,128 @@
+// Reading the settings ticket: the job options that the print dialog extensions wrote, read back
+// by one table of keys per module into the job's option records.
+//
+// Values arrive as decimal integers, as UTF-8 text (plain or in the byte-list form "/195/169"),
+// or as protected passwords. Every text value is converted into the device encoding, cut to its
+// field's width and cleaned of bytes that could break a header line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "FilterState.h"
+
+struct cups_option_s;
+
+namespace nx::filter {
+
+// Every key of the panels is this prefix + the setting name ("number-up" and the layout keys
+// are the print system's own).
+inline constexpr char kTicketKeyPrefix[] = "com.norvalex.nb.qtz.printsettings.";
+
+// The filter's command line: job, user, title, copies, options [, file].
+struct JobArguments {
+  int argc = 0;
+  const char* const* argv = nullptr;
+
+  // Argument 5, the job options; "" when it is missing.
+  const char* OptionString() const;
+};
+
+// The job options parsed by the print system's own parser; owns the parsed array.
+class TicketOptions {
+ public:
+  explicit TicketOptions(const char* optionString);
+  ~TicketOptions();
+  TicketOptions(const TicketOptions&) = delete;
+  TicketOptions& operator=(const TicketOptions&) = delete;
+
+  // The value of `key`, or nullptr when the options do not hold it.
+  const char* Find(const char* key) const;
+
+  // The options in parse order, for readers that look for a family of keys (recipient items).
+  int size() const { return count_; }
+  const char* name(int index) const;
+  const char* value(int index) const;
+
+ private:
+  int count_ = 0;
+  cups_option_s* options_ = nullptr;
+};
+
+// A reader fills `destination` (`size` bytes; 4 for an integer) from the value of `key`.
+// Result 1 when the key is present, else 0 (the password reader also returns 0 when a
+// re-encryption step fails).
+using TicketReader = int (*)(const char* key, const TicketOptions& options, void* destination,
+                             std::size_t size);
+
+struct TicketReadRow {
+  const char* key;
+  void* destination;
+  std::size_t size;
+  TicketReader reader;
+};
+
+// Parses the option string of argument 5 afresh and runs each row's reader in order. Returns 1.
+int GetTicketFromArray(const JobArguments& args, std::span<const TicketReadRow> table);
+
+// Integer (destination: std::int32_t): decimal with leading blanks and a sign, reading stops at
+// the first non-digit, no digits give 0, out-of-range values saturate; -1 when absent.
+int GetTicketInteger(const char* key, const TicketOptions& options, void* destination,
+                     std::size_t size);
+
+// Text: byte-list decoding, then at most 2 x size - 1 bytes of the UTF-8 text (cut at a character
+// boundary), converted into the device encoding and cut to `size` bytes with the NUL.
+int GetTicketStringConvertedToPrtLang(const char* key, const TicketOptions& options,
+                                      void* destination, std::size_t size);
+
+// Pages per sheet for "@NLPP" (10-byte destination): "N" + the "number-up" value; else "N" +
+// rows x columns from the print system's layout keys when both are present and the product is
+// not 1; else "1". Always returns 1.
+int GetNumberUpTicketString(const char* key, const TicketOptions& options, void* destination,
+                            std::size_t size);
+
+// Password: at most 1023 bytes of the decoded text, converted like a text value into the
+// destination (kTicketPasswordSize bytes). When the queue's PPD (environment PPD) has the option
+// "NXEncryptionSetting" with the default choice "New", the value is taken as base64 of
+// storage-encrypted bytes and re-encrypted for the device; the destination then holds base64 of
+// the device-key blob. Result 0 when the key is absent or a re-encryption step fails (the
+// destination then keeps the converted text), else 1.
+int GetTicketPasswordStringConvertedToEncryption(const char* key, const TicketOptions& options,
+                                                 void* destination, std::size_t size);
+
+// A deployment's device public key (SystemDir()/device_public_key.pem, PEM or the bare base64
+// text). When the file exists, passwords are re-encrypted under that key instead of the
+// built-in one.
+std::string DeviceKeyFile();
+
+// Byte-list decoding in place: a text starting with "/" becomes the bytes of its "/"-separated
+// signed decimal fields (low 8 bits; a value of 256 or more gives 0, which ends the text). Other
+// texts are left unchanged. Returns the resulting length.
+std::size_t numstrtochar(char* text);
+
+// The reader tables of the key catalogue, one per module, pointing into `job`.
+std::vector<TicketReadRow> PrintTypeTicketTable(FilterJob& job);
+std::vector<TicketReadRow> JBATicketTable(FilterJob& job);
+std::vector<TicketReadRow> JBAAdminTicketTable(FilterJob& job);
+std::vector<TicketReadRow> FeaturesTicketTable(FilterJob& job);
+std::vector<TicketReadRow> SpecialPageTicketTable(FilterJob& job);
+std::vector<TicketReadRow> DFaxSettingTicketTable(FilterJob& job);
+
+// Module readers. Each returns 1.
+int PrintTypeGetTicketFromPDE(FilterJob& job, const JobArguments& args);
+int JBAGetTicketFromPDE(FilterJob& job, const JobArguments& args);  // common, then administrator
+int FeaturesGetTicketFromPDE(FilterJob& job, const JobArguments& args);
+int SpecialPageGetTicketFromPDE(FilterJob& job, const JobArguments& args);
+
+// "PrintTypeProductTypeTicketKey" into job.printType.productType, for the document-name rule.
+// Result 1 when present.
+int PrintTypeGetProductTypeTicket(FilterJob& job, const JobArguments& args);
+
+// All modules in order: print type, accounting, features, special page, fax setting. The result
+// is the fax setting reader's: 1 go on, 0 the job must be refused.
+int GetTicketFromPDE(FilterJob& job, const JobArguments& args);
+
+}  // namespace nx::filter
