@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# A private print server for the end-to-end tests and the demo: the machine's own cupsd and
+# filters, configured entirely inside one temporary folder, reachable only through a domain
+# socket in that folder. The machine's /etc/cups and running server are never touched.
+#
+#   e2e-cupsd.sh setup ROOT JOBFILTER [DATADIR_MODEL_DIR]
+#       Fills ROOT (which must be missing or empty) with the server's configuration and folders.
+#       JOBFILTER is the filter program to install next to the system's filters (copied, as
+#       the server refuses filters in folders that others may write). DATADIR_MODEL_DIR, when
+#       given, is served as the server's PPD model folder (what `lpinfo -m` lists).
+#   e2e-cupsd.sh start ROOT
+#       Starts the server in the background (its process id goes to ROOT/cupsd.pid) and waits
+#       until it answers. The server stops by itself after NX_CUPSD_LIFETIME seconds (600).
+#   e2e-cupsd.sh stop ROOT
+#       Stops the server started by `start` (by its process id) and waits for it to end.
+#
+# Layout of ROOT: etc/ (server root), bin/ (server bin: the system's daemon/, backend/,
+# filter/ entries plus JOBFILTER), share/ (data folder), spool/, cache/, state/, log/,
+# run/cups.sock (mode 0700: only this user can reach the server), out/ (device files).
+# Clients reach the server with CUPS_SERVER=ROOT/run/cups.sock.
+set -euo pipefail
+
+SYS_SERVERBIN=$(cups-config --serverbin)
+SYS_DATADIR=$(cups-config --datadir)
+
+die() { echo "e2e-cupsd: $*" >&2; exit 1; }
+
+setup() {
+  local root=$1 jobfilter=$2 model=${3:-}
+  if [ -e "$root" ] && [ -n "$(ls -A "$root")" ]; then die "$root is not empty"; fi
+  [ -x "$jobfilter" ] || die "no filter program at $jobfilter"
+  umask 022
+  mkdir -p "$root"
+  chmod 0755 "$root"
+  mkdir -p "$root"/{etc,etc/ppd,etc/ssl,bin,bin/filter,share,spool,spool/tmp,cache,state,log,run,out}
+  chmod 0700 "$root/run"
+
+  # Server bin: the system's helpers and filters, plus ours. cupsd starts every filter
+  # through daemon/cups-exec, so daemon/ is needed as well.
+  local d
+  for d in daemon backend cgi-bin monitor notifier; do
+    [ -e "$SYS_SERVERBIN/$d" ] && ln -s "$SYS_SERVERBIN/$d" "$root/bin/$d"
+  done
+  local f
+  for f in "$SYS_SERVERBIN"/filter/*; do
+    ln -s "$f" "$root/bin/filter/"
+  done
+  install -m 0755 "$jobfilter" "$root/bin/filter/jobfilter"
+
+  # Data folder: the system's, with our own model folder when one is given.
+  for f in "$SYS_DATADIR"/*; do
+    if [ -n "$model" ] && [ "$(basename "$f")" = model ]; then continue; fi
+    ln -s "$f" "$root/share/"
+  done
+  if [ -n "$model" ]; then
+    ln -s "$(cd "$model" && pwd)" "$root/share/model"
+  fi
+
+  local user_lines="User lp
+Group lp
+SystemGroup root"
+  if [ "$(id -u)" -ne 0 ]; then
+    # Unprivileged server: filters run as the calling user.
+    user_lines="SystemGroup $(id -gn)"
+  else
+    # Filters run as lp: the spool's temporary folder must be theirs.
+    chown root:lp "$root/spool" "$root/spool/tmp"
+    chmod 0710 "$root/spool"
+    chmod 1770 "$root/spool/tmp"
+  fi
+
+  cat >"$root/etc/cups-files.conf" <<EOF
+$user_lines
+ServerRoot $root/etc
+ServerBin $root/bin
+DataDir $root/share
+DocumentRoot $SYS_DATADIR/doc-root
+RequestRoot $root/spool
+TempDir $root/spool/tmp
+CacheDir $root/cache
+StateDir $root/state
+AccessLog $root/log/access_log
+ErrorLog $root/log/error_log
+PageLog $root/log/page_log
+FileDevice Yes
+EOF
+
+  # Everything is allowed: only the owner of ROOT/run can reach the socket.
+  cat >"$root/etc/cupsd.conf" <<EOF
+LogLevel debug2
+MaxLogSize 0
+Listen $root/run/cups.sock
+Browsing No
+BrowseLocalProtocols none
+DefaultAuthType None
+DefaultEncryption Never
+WebInterface No
+PreserveJobHistory Yes
+PreserveJobFiles No
+MaxJobs 0
+JobRetryInterval 1
+${NX_CUPSD_EXTRA_CONF:-}
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+}
+
+start() {
+  local root=$1
+  [ -f "$root/etc/cupsd.conf" ] || die "$root is not set up"
+  [ ! -s "$root/cupsd.pid" ] || die "a server was started in $root already"
+  # cupsd -f stays in the foreground, so $! is the server itself; timeout bounds its life
+  # in case the caller dies without stopping it.
+  timeout --signal=TERM "${NX_CUPSD_LIFETIME:-600}" \
+    cupsd -f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" \
+    </dev/null >>"$root/log/cupsd.out" 2>&1 &
+  echo $! >"$root/cupsd.pid"
+  local i
+  for i in $(seq 1 100); do
+    if [ -S "$root/run/cups.sock" ] && CUPS_SERVER="$root/run/cups.sock" lpstat -r >/dev/null 2>&1; then
+      return 0
+    fi
+    kill -0 "$(cat "$root/cupsd.pid")" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$root/log/cupsd.out" "$root/log/error_log" >&2 2>/dev/null || true
+  stop "$root"
+  die "the print server did not start"
+}
+
+stop() {
+  local root=$1 pid
+  [ -s "$root/cupsd.pid" ] || return 0
+  pid=$(cat "$root/cupsd.pid")
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -TERM "$pid" 2>/dev/null || true
+    local i
+    for i in $(seq 1 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null || true
+  fi
+  wait "$pid" 2>/dev/null || true
+  : >"$root/cupsd.pid"
+}
+
+cmd=${1:-}
+shift || true
+case "$cmd" in
+  setup) [ $# -ge 2 ] || die "usage: setup ROOT JOBFILTER [MODEL_DIR]"; setup "$@" ;;
+  start) [ $# -eq 1 ] || die "usage: start ROOT"; start "$1" ;;
+  stop) [ $# -eq 1 ] || die "usage: stop ROOT"; stop "$1" ;;
+  *) die "usage: e2e-cupsd.sh setup|start|stop ROOT ..." ;;
+esac
