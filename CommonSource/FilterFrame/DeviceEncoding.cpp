@@ -11,7 +11,9 @@
 namespace nx::filter {
 namespace {
 
-bool IsSjisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsSjisLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Length of the longest prefix of `sjis` made of whole characters and at most `limit` bytes.
 std::size_t SjisPrefixLength(std::string_view sjis, std::size_t limit) {
@@ -85,18 +87,21 @@ int ConvertUTF8ToEncoding(std::string_view source, char* destination, std::size_
 }
 
 const CharScale kUserNameScale = {
-    2, {{0x20, 0x7E}, {0xA1, 0xDF}},
-    4, {{0x8140, 0x9F7E}, {0x8180, 0x9FFC}, {0xE040, 0xFC7E}, {0xE080, 0xFCFC}}};
+    2,
+    {{0x20, 0x7E}, {0xA1, 0xDF}},
+    4,
+    {{0x8140, 0x9F7E}, {0x8180, 0x9FFC}, {0xE040, 0xFC7E}, {0xE080, 0xFCFC}}};
 
 const CharScale kDocumentNameScale = {
-    2, {{0x20, 0x7E}, {0xA1, 0xDF}},
-    4, {{0x8140, 0x9F7E}, {0x8180, 0x9FFC}, {0xE040, 0xFC7E}, {0xE080, 0xFCFC}}};
+    2,
+    {{0x20, 0x7E}, {0xA1, 0xDF}},
+    4,
+    {{0x8140, 0x9F7E}, {0x8180, 0x9FFC}, {0xE040, 0xFC7E}, {0xE080, 0xFCFC}}};
 
 // The word range 0x0020-0x007E never matches inside a NUL-terminated text; it is kept because
 // it is part of the device's table.
 const CharScale kDocumentNameScaleProduct2 = {
-    2, {{0x20, 0x7E}, {0xA1, 0xDF}},
-    3, {{0x0020, 0x007E}, {0x8160, 0x8160}, {0xFF61, 0xFF9F}}};
+    2, {{0x20, 0x7E}, {0xA1, 0xDF}}, 3, {{0x0020, 0x007E}, {0x8160, 0x8160}, {0xFF61, 0xFF9F}}};
 
 bool IsStringInScale(const char* text, const CharScale& scale) {
   if (text == nullptr) return true;

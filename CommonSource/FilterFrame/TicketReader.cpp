@@ -35,7 +35,9 @@ constexpr std::size_t kStorageBlobLimit = 255;
 constexpr std::size_t kPlainPasswordLimit = 255;
 constexpr std::size_t kDeviceBlobLimit = 2000;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // Decimal reading with atoi's syntax; saturates instead of overflowing.
 std::int32_t ParseTicketInteger(const char* text) {
@@ -311,11 +313,13 @@ std::vector<TicketReadRow> PrintTypeTicketTable(FilterJob& job) {
   PrintTypeOption& o = job.printType;
   return {
       Row(NX_TICKET_KEY("PrintTypeTicketKey"), o.printType, GetTicketInteger),
-      Row(NX_TICKET_KEY("PrintTypeUserNameTicketKey"), o.userName, GetTicketStringConvertedToPrtLang),
+      Row(NX_TICKET_KEY("PrintTypeUserNameTicketKey"), o.userName,
+          GetTicketStringConvertedToPrtLang),
       Row(NX_TICKET_KEY("PrintTypePasswordTicketKey"), o.password,
           GetTicketPasswordStringConvertedToEncryption),
       Row(NX_TICKET_KEY("DocumentNameTypeTicketKey"), o.documentNameType, GetTicketInteger),
-      Row(NX_TICKET_KEY("DocumentNameTicketKey"), o.documentName, GetTicketStringConvertedToPrtLang),
+      Row(NX_TICKET_KEY("DocumentNameTicketKey"), o.documentName,
+          GetTicketStringConvertedToPrtLang),
       Row(NX_TICKET_KEY("DelayPrintTicketKey"), o.delayPrint, GetTicketStringConvertedToPrtLang),
       Row(NX_TICKET_KEY("PrintTypeMBNTicketKey"), o.mailboxNumber,
           GetTicketStringConvertedToPrtLang),
@@ -410,8 +414,8 @@ std::vector<TicketReadRow> DFaxSettingTicketTable(FilterJob& job) {
       Row(NX_TICKET_KEY("DeviceOptionInlineNumberEtxtTicket"), o.inlineNumber, T),
       Row(NX_TICKET_KEY("DeviceOptionPortSettingOutsideLinePopupListTicket"),
           o.portSettingOutsideLine, I),
-      Row(NX_TICKET_KEY("DeviceOptionPortSettingExtensionPopupListTicket"),
-          o.portSettingExtension, I),
+      Row(NX_TICKET_KEY("DeviceOptionPortSettingExtensionPopupListTicket"), o.portSettingExtension,
+          I),
       Row(NX_TICKET_KEY("DFaxSendHeaderTicket"), o.sendHeader, I),
       Row(NX_TICKET_KEY("DFFaxResolutionPopupListTicket"), o.faxResolution, I),
       Row(NX_TICKET_KEY("DFTransmissionReportPopupListTicket"), o.transmissionReport, I),

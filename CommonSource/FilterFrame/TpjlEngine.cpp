@@ -22,13 +22,11 @@ namespace {
 
 constexpr std::size_t kSpecialPageBlock = 2048;
 
-constexpr CommandRow kHeadRow = {"%c%c-12345X@PJL JOB MODE=DIRECTFAX%c%c",
-                                 {kESCValue, kPercentValue, kCRValue, kLFValue},
-                                 {}};
+constexpr CommandRow kHeadRow = {
+    "%c%c-12345X@PJL JOB MODE=DIRECTFAX%c%c", {kESCValue, kPercentValue, kCRValue, kLFValue}, {}};
 // Four values for two symbols: the last two are never used.
-constexpr CommandRow kTrailerRow = {"%c%c-12345X@PJL EOJ\n",
-                                    {kESCValue, kPercentValue, kCRValue, kLFValue},
-                                    {}};
+constexpr CommandRow kTrailerRow = {
+    "%c%c-12345X@PJL EOJ\n", {kESCValue, kPercentValue, kCRValue, kLFValue}, {}};
 constexpr char kEnterLanguageLine[] = "@PJL ENTER LANGUAGE=PDF\n";
 
 // Appends up to `length` bytes to the command, never past the buffer.
@@ -259,9 +257,9 @@ void InializeDescriptionTable(FilterJob& job) {
 }
 
 bool OutputSpecialPageFile(const FilterJob& job, std::FILE* out) {
-  const std::string_view path(job.specialPage.commandFileName,
-                              strnlen(job.specialPage.commandFileName,
-                                      sizeof job.specialPage.commandFileName));
+  const std::string_view path(
+      job.specialPage.commandFileName,
+      strnlen(job.specialPage.commandFileName, sizeof job.specialPage.commandFileName));
   if (path.empty()) return false;
   const std::size_t slash = path.rfind('/');
   const std::string dir = slash == std::string_view::npos ? std::string(".")
@@ -276,15 +274,15 @@ bool OutputSpecialPageFile(const FilterJob& job, std::FILE* out) {
   if (!dirFd.ok()) return false;
   struct stat dirStat {};
   struct stat tempStat {};
-  if (::fstat(dirFd.get(), &dirStat) != 0 ||
-      ::stat(platform::TempDir().c_str(), &tempStat) != 0 || !SameFile(dirStat, tempStat)) {
+  if (::fstat(dirFd.get(), &dirStat) != 0 || ::stat(platform::TempDir().c_str(), &tempStat) != 0 ||
+      !SameFile(dirStat, tempStat)) {
     return false;
   }
 
   // O_NONBLOCK keeps a FIFO from stalling the job; fstat then refuses it like any other
   // non-regular file. A second link would let a caller reach a file kept elsewhere.
-  FileDescriptor fd(
-      ::openat(dirFd.get(), base.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  FileDescriptor fd(::openat(dirFd.get(), base.c_str(),
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (!fd.ok()) return false;
   struct stat fileStat {};
   if (::fstat(fd.get(), &fileStat) != 0 || !S_ISREG(fileStat.st_mode) || fileStat.st_nlink != 1) {

@@ -55,12 +55,14 @@ class TpjlValue {
 
  private:
   enum class Source : std::uint8_t { IntField, TextField, IntConstant, CharConstant, TextConstant };
-  constexpr explicit TpjlValue(IntField f) : kind_(Kind::Int), source_(Source::IntField), intField_(f) {}
+  constexpr explicit TpjlValue(IntField f)
+      : kind_(Kind::Int), source_(Source::IntField), intField_(f) {}
   constexpr explicit TpjlValue(TextField f)
       : kind_(Kind::Text), source_(Source::TextField), textField_(f) {}
   constexpr explicit TpjlValue(std::int32_t v)
       : kind_(Kind::Int), source_(Source::IntConstant), int_(v) {}
-  constexpr explicit TpjlValue(char c) : kind_(Kind::Char), source_(Source::CharConstant), char_(c) {}
+  constexpr explicit TpjlValue(char c)
+      : kind_(Kind::Char), source_(Source::CharConstant), char_(c) {}
   constexpr explicit TpjlValue(const char* s)
       : kind_(Kind::Text), source_(Source::TextConstant), text_(s) {}
 

@@ -7,10 +7,10 @@
 
 namespace nx::filter {
 
-CommandTable PrintTypeCommandTable();      // PrintTypeTable.cpp
-CommandTable JBAAdminCommandTable();       // AccountingTables.cpp, accounting mode 1
-CommandTable JBACommandTable();            // AccountingTables.cpp, every job and mode 2
-CommandTable FeaturesCommandTable();       // FeaturesTable.cpp
-CommandTable DFaxSettingCommandTable();    // FaxSettingTable.cpp
+CommandTable PrintTypeCommandTable();    // PrintTypeTable.cpp
+CommandTable JBAAdminCommandTable();     // AccountingTables.cpp, accounting mode 1
+CommandTable JBACommandTable();          // AccountingTables.cpp, every job and mode 2
+CommandTable FeaturesCommandTable();     // FeaturesTable.cpp
+CommandTable DFaxSettingCommandTable();  // FaxSettingTable.cpp
 
 }  // namespace nx::filter

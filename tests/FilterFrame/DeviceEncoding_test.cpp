@@ -35,22 +35,25 @@ const std::string kJi = "\xe5\xad\x97";   // 字 -> 8E 9A
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConvertUTF8ToEncodingTest,
-    ::testing::Values(
-        ConvertCase{"Ascii", "ABC", 10, "ABC", 3}, ConvertCase{"Empty", "", 10, "", 0},
-        ConvertCase{"Kanji", kKan + kJi, 5, "\x8a\xbf\x8e\x9a", 4},
-        ConvertCase{"HalfWidthKana", "\xef\xbd\xb1\xef\xbd\xb2", 3, "\xb1\xb2", 2},
-        // Too long: the longest prefix of whole characters.
-        ConvertCase{"ExactlyFull", "ABCD", 5, "ABCD", 4},
-        ConvertCase{"AsciiTooLong", "ABCDEF", 5, "ABCD", 0},
-        ConvertCase{"DoubleByteStraddlesTheEnd", kKan + kJi, 4, "\x8a\xbf", 0},
-        ConvertCase{"DoubleByteAfterAscii", "ab" + kKan, 4, "ab", 0},
-        // No Shift_JIS form (an emoji): the prefix before it.
-        ConvertCase{"Unconvertible", "abc\xf0\x9f\x98\x80" "def", 20, "abc", 0},
-        ConvertCase{"UnconvertibleFirst", "\xf0\x9f\x98\x80", 20, "", 0},
-        // Not UTF-8: empty.
-        ConvertCase{"InvalidUtf8", "ab\xff", 20, "", 0},
-        ConvertCase{"TruncatedSequence", "ab\xe6\xbc", 20, "", 0},
-        ConvertCase{"SizeOne", "A", 1, "", 0}),
+    ::testing::Values(ConvertCase{"Ascii", "ABC", 10, "ABC", 3},
+                      ConvertCase{"Empty", "", 10, "", 0},
+                      ConvertCase{"Kanji", kKan + kJi, 5, "\x8a\xbf\x8e\x9a", 4},
+                      ConvertCase{"HalfWidthKana", "\xef\xbd\xb1\xef\xbd\xb2", 3, "\xb1\xb2", 2},
+                      // Too long: the longest prefix of whole characters.
+                      ConvertCase{"ExactlyFull", "ABCD", 5, "ABCD", 4},
+                      ConvertCase{"AsciiTooLong", "ABCDEF", 5, "ABCD", 0},
+                      ConvertCase{"DoubleByteStraddlesTheEnd", kKan + kJi, 4, "\x8a\xbf", 0},
+                      ConvertCase{"DoubleByteAfterAscii", "ab" + kKan, 4, "ab", 0},
+                      // No Shift_JIS form (an emoji): the prefix before it.
+                      ConvertCase{"Unconvertible",
+                                  "abc\xf0\x9f\x98\x80"
+                                  "def",
+                                  20, "abc", 0},
+                      ConvertCase{"UnconvertibleFirst", "\xf0\x9f\x98\x80", 20, "", 0},
+                      // Not UTF-8: empty.
+                      ConvertCase{"InvalidUtf8", "ab\xff", 20, "", 0},
+                      ConvertCase{"TruncatedSequence", "ab\xe6\xbc", 20, "", 0},
+                      ConvertCase{"SizeOne", "A", 1, "", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConvertUTF8ToEncoding, VeryLongTextIsCutWithoutOverrun) {
@@ -79,24 +82,22 @@ TEST_P(ScaleTest, Validates) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scales, ScaleTest,
-    ::testing::Values(ScaleCase{"", &kUserNameScale, true},
-                      ScaleCase{"john doe~", &kUserNameScale, true},
-                      ScaleCase{"\x8a\xbf\x8e\x9a", &kUserNameScale, true},  // kanji
-                      ScaleCase{"\xb1\xb2", &kUserNameScale, true},          // half-width kana
-                      ScaleCase{"\x81\x40", &kUserNameScale, true},
-                      ScaleCase{"a\tb", &kUserNameScale, false},
-                      ScaleCase{"a\x7f", &kUserNameScale, false},
-                      ScaleCase{"\x80", &kUserNameScale, false},
-                      ScaleCase{"\x8a", &kUserNameScale, false},       // lone lead byte
-                      ScaleCase{"\xfd\x40", &kUserNameScale, false},   // outside every range
-                      ScaleCase{"Report 1", &kDocumentNameScale, true},
-                      ScaleCase{"\x8a\xbf", &kDocumentNameScale, true},
-                      // Product type 2: ASCII, half-width kana, the wave dash and 0xFF61-0xFF9F.
-                      ScaleCase{"Report 1", &kDocumentNameScaleProduct2, true},
-                      ScaleCase{"\xb1\x81\x60", &kDocumentNameScaleProduct2, true},
-                      ScaleCase{"\xff\x61", &kDocumentNameScaleProduct2, true},
-                      ScaleCase{"\x8a\xbf", &kDocumentNameScaleProduct2, false},
-                      ScaleCase{"\x81\x40", &kDocumentNameScaleProduct2, false}));
+    ::testing::Values(
+        ScaleCase{"", &kUserNameScale, true}, ScaleCase{"john doe~", &kUserNameScale, true},
+        ScaleCase{"\x8a\xbf\x8e\x9a", &kUserNameScale, true},  // kanji
+        ScaleCase{"\xb1\xb2", &kUserNameScale, true},          // half-width kana
+        ScaleCase{"\x81\x40", &kUserNameScale, true}, ScaleCase{"a\tb", &kUserNameScale, false},
+        ScaleCase{"a\x7f", &kUserNameScale, false}, ScaleCase{"\x80", &kUserNameScale, false},
+        ScaleCase{"\x8a", &kUserNameScale, false},      // lone lead byte
+        ScaleCase{"\xfd\x40", &kUserNameScale, false},  // outside every range
+        ScaleCase{"Report 1", &kDocumentNameScale, true},
+        ScaleCase{"\x8a\xbf", &kDocumentNameScale, true},
+        // Product type 2: ASCII, half-width kana, the wave dash and 0xFF61-0xFF9F.
+        ScaleCase{"Report 1", &kDocumentNameScaleProduct2, true},
+        ScaleCase{"\xb1\x81\x60", &kDocumentNameScaleProduct2, true},
+        ScaleCase{"\xff\x61", &kDocumentNameScaleProduct2, true},
+        ScaleCase{"\x8a\xbf", &kDocumentNameScaleProduct2, false},
+        ScaleCase{"\x81\x40", &kDocumentNameScaleProduct2, false}));
 
 TEST(BlankTest, OnlyAsciiAndIdeographicSpacesAreBlank) {
   for (const char* blank : {"", " ", "   ", "\x81\x40\x81\x40", " \x81\x40 "}) {
@@ -116,7 +117,10 @@ TEST(BlankTest, UserNameOfFullWidthSpacesIsValidButBlank) {
 }
 
 TEST(StripHeaderUnsafeBytes, RemovesControlBytesAndQuotesKeepsDoubleByteCharacters) {
-  char text[] = "a\"b\r\nc\x1b" "d\x7f\x01" "e\x8a\xbf\x81\x40\x83\x7e";
+  char text[] =
+      "a\"b\r\nc\x1b"
+      "d\x7f\x01"
+      "e\x8a\xbf\x81\x40\x83\x7e";
   EXPECT_EQ(StripHeaderUnsafeBytes(text), 11u);
   EXPECT_EQ(std::string(text), "abcde\x8a\xbf\x81\x40\x83\x7e");
 }

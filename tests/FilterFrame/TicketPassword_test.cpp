@@ -23,8 +23,10 @@ using test::TempFolder;
 using test::TicketForm;
 using test::WriteFile;
 
-const std::string kPrivateKeyPath = std::string(NX_SOURCE_DIR) + "/tests/keys/TEST_KEY_device_rsa2048_private.pem";
-const std::string kPublicKeyPath = std::string(NX_SOURCE_DIR) + "/tests/keys/TEST_KEY_device_rsa2048_public.pem";
+const std::string kPrivateKeyPath =
+    std::string(NX_SOURCE_DIR) + "/tests/keys/TEST_KEY_device_rsa2048_private.pem";
+const std::string kPublicKeyPath =
+    std::string(NX_SOURCE_DIR) + "/tests/keys/TEST_KEY_device_rsa2048_public.pem";
 
 std::string Ppd(const char* encryptionDefault) {
   std::string ppd =
@@ -62,12 +64,13 @@ std::vector<unsigned char> Unbase64(const std::string& text) {
 }
 
 std::string StorageTicketValue(const std::string& password) {
-  std::vector<unsigned char> cipher(nx::encrypt::StorageCipherLen(static_cast<int>(password.size())));
+  std::vector<unsigned char> cipher(
+      nx::encrypt::StorageCipherLen(static_cast<int>(password.size())));
   int n = static_cast<int>(cipher.size());
   namespace enc = nx::encrypt;
   EXPECT_EQ(enc::Encode_Storage(password.data(), static_cast<int>(password.size()), enc::seed1,
-                                enc::seed1Len, enc::seed2, enc::seed2Len, enc::seed3,
-                                enc::seed3Len, cipher.data(), &n),
+                                enc::seed1Len, enc::seed2, enc::seed2Len, enc::seed3, enc::seed3Len,
+                                cipher.data(), &n),
             0);
   cipher.resize(static_cast<std::size_t>(n));
   return Base64(cipher);
@@ -78,7 +81,7 @@ std::string StorageTicketValue(const std::string& password) {
 std::string OpenDeviceBlob(const std::vector<unsigned char>& blob) {
   if (blob.size() < 352) return "<short blob>";
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(kPrivateKeyPath.c_str(), "r"),
-                                                   std::fclose);
+                                                    std::fclose);
   if (!f) return "<no key>";
   std::unique_ptr<EVP_PKEY, void (*)(EVP_PKEY*)> key(
       PEM_read_PrivateKey(f.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
@@ -101,7 +104,8 @@ std::string OpenDeviceBlob(const std::vector<unsigned char>& blob) {
                                                                  EVP_CIPHER_CTX_free);
   std::vector<unsigned char> plain(blob.size());
   int n1 = 0, n2 = 0;
-  if (!aes || EVP_DecryptInit_ex(aes.get(), EVP_aes_256_cbc(), nullptr, k, blob.data() + 336) != 1 ||
+  if (!aes ||
+      EVP_DecryptInit_ex(aes.get(), EVP_aes_256_cbc(), nullptr, k, blob.data() + 336) != 1 ||
       EVP_DecryptUpdate(aes.get(), plain.data(), &n1, blob.data() + 352,
                         static_cast<int>(blob.size() - 352)) != 1 ||
       EVP_DecryptFinal_ex(aes.get(), plain.data() + n1, &n2) != 1) {
@@ -151,7 +155,7 @@ TEST_F(TicketPasswordTest, ByteListFormOfTheStoredValueIsDecodedFirst) {
 
 TEST_F(TicketPasswordTest, AnInstalledDeviceKeyIsUsedInsteadOfTheBuiltInOne) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(kPublicKeyPath.c_str(), "rb"),
-                                                   std::fclose);
+                                                    std::fclose);
   ASSERT_TRUE(f);
   std::string pem(4096, '\0');
   pem.resize(std::fread(pem.data(), 1, pem.size(), f.get()));

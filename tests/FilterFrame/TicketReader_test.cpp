@@ -40,13 +40,13 @@ TEST_P(TicketIntegerTest, ReadsDecimalOrMinusOne) {
   EXPECT_EQ(value, GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, TicketIntegerTest,
-    ::testing::Values(IntCase{"n=5", 5, 1}, IntCase{"n='  -3'", -3, 1}, IntCase{"n=+7", 7, 1},
-                      IntCase{"n=12abc", 12, 1}, IntCase{"n=abc", 0, 1}, IntCase{"n=", 0, 1},
-                      IntCase{"other=5", -1, 0}, IntCase{"", -1, 0},
-                      IntCase{"n=99999999999999999999", INT32_MAX, 1},
-                      IntCase{"n=-99999999999999999999", INT32_MIN, 1}));
+INSTANTIATE_TEST_SUITE_P(Values, TicketIntegerTest,
+                         ::testing::Values(IntCase{"n=5", 5, 1}, IntCase{"n='  -3'", -3, 1},
+                                           IntCase{"n=+7", 7, 1}, IntCase{"n=12abc", 12, 1},
+                                           IntCase{"n=abc", 0, 1}, IntCase{"n=", 0, 1},
+                                           IntCase{"other=5", -1, 0}, IntCase{"", -1, 0},
+                                           IntCase{"n=99999999999999999999", INT32_MAX, 1},
+                                           IntCase{"n=-99999999999999999999", INT32_MIN, 1}));
 
 struct ByteListCase {
   const char* in;
@@ -72,8 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ByteListCase{"/65/-191/66", "AAB"},  // low 8 bits of -191
                       ByteListCase{"/65/-256/66", "A"},    // low 8 bits 0 end it too
                       ByteListCase{"/65/99999999999999999999999999/66", "A"},
-                      ByteListCase{"/65/-99999999999999999999999999/66", "A\x01" "B"},
-                      ByteListCase{"/65//66", "A"},       // an empty field is 0
+                      ByteListCase{"/65/-99999999999999999999999999/66",
+                                   "A\x01"
+                                   "B"},
+                      ByteListCase{"/65//66", "A"},         // an empty field is 0
                       ByteListCase{"/ 65/+66/67x", "ABC"},  // blanks, sign, trailing junk
                       ByteListCase{"/", ""}, ByteListCase{"plain/65", "plain/65"},
                       ByteListCase{"", ""}));
@@ -131,9 +133,8 @@ TEST(TicketText, InjectionAttemptsStayOnOneLine) {
 }
 
 TEST(TicketText, GarbageOptionSyntaxNeverCrashes) {
-  for (const char* garbage :
-       {"", "=", "==x", "'unterminated", "k=\"open", "k='a", "k=\\", "  ", "{", "a={b=c}",
-        "k=a b=c d", "\xff\xfe=\xfd", "k"}) {
+  for (const char* garbage : {"", "=", "==x", "'unterminated", "k=\"open", "k='a", "k=\\", "  ",
+                              "{", "a={b=c}", "k=a b=c d", "\xff\xfe=\xfd", "k"}) {
     auto job = FreshJob();
     const TestArgs args(garbage);
     EXPECT_EQ(GetTicketFromPDE(*job, args.get()), 1) << garbage;
@@ -162,21 +163,21 @@ const std::string kColumns = "com.apple.print.PrintSettings.PMLayoutColumns..n."
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, NumberUpTest,
-    ::testing::Values(
-        NumberUpCase{"NumberUp2", "number-up=2", "N2"},
-        NumberUpCase{"NumberUp1", "number-up=1", "N1"},
-        NumberUpCase{"NothingGivesOne", "", "1"},
-        NumberUpCase{"RowsTimesColumns", kRows + "=2 " + kColumns + "=2", "N4"},
-        NumberUpCase{"NumberUpWins", "number-up=6 " + kRows + "=2 " + kColumns + "=2", "N6"},
-        NumberUpCase{"OneByOne", kRows + "=1 " + kColumns + "=1", "1"},
-        NumberUpCase{"ZeroProduct", kRows + "=0 " + kColumns + "=3", "N"},
-        NumberUpCase{"OnlyRows", kRows + "=2", "1"},
-        NumberUpCase{"OnlyColumns", kColumns + "=2", "1"},
-        NumberUpCase{"LargestProduct", kRows + "=9 " + kColumns + "=11", "N99"},
-        NumberUpCase{"ProductAbove99", kRows + "=10 " + kColumns + "=10", "1"},
-        NumberUpCase{"NegativeProduct", kRows + "=-2 " + kColumns + "=2", "1"},
-        NumberUpCase{"LongValueIsCut", "number-up=123456789012", "N12345678"},
-        NumberUpCase{"InjectionStripped", "number-up='2\"\r\n'", "N2"}),
+    ::testing::Values(NumberUpCase{"NumberUp2", "number-up=2", "N2"},
+                      NumberUpCase{"NumberUp1", "number-up=1", "N1"},
+                      NumberUpCase{"NothingGivesOne", "", "1"},
+                      NumberUpCase{"RowsTimesColumns", kRows + "=2 " + kColumns + "=2", "N4"},
+                      NumberUpCase{"NumberUpWins", "number-up=6 " + kRows + "=2 " + kColumns + "=2",
+                                   "N6"},
+                      NumberUpCase{"OneByOne", kRows + "=1 " + kColumns + "=1", "1"},
+                      NumberUpCase{"ZeroProduct", kRows + "=0 " + kColumns + "=3", "N"},
+                      NumberUpCase{"OnlyRows", kRows + "=2", "1"},
+                      NumberUpCase{"OnlyColumns", kColumns + "=2", "1"},
+                      NumberUpCase{"LargestProduct", kRows + "=9 " + kColumns + "=11", "N99"},
+                      NumberUpCase{"ProductAbove99", kRows + "=10 " + kColumns + "=10", "1"},
+                      NumberUpCase{"NegativeProduct", kRows + "=-2 " + kColumns + "=2", "1"},
+                      NumberUpCase{"LongValueIsCut", "number-up=123456789012", "N12345678"},
+                      NumberUpCase{"InjectionStripped", "number-up='2\"\r\n'", "N2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The key catalogue's widths: a long value fills each text field to its width less the NUL.
@@ -186,20 +187,34 @@ TEST(TicketCatalogue, EveryTextKeyIsReadToItsWidth) {
     std::size_t width;
   };
   const Width widths[] = {
-      {"PrintTypeUserNameTicketKey", 25}, {"DocumentNameTicketKey", 65},
-      {"DelayPrintTicketKey", 17}, {"PrintTypeMBNTicketKey", 5},
-      {"JBAIPAddressStringTicket", 46}, {"JBAUserIDTextEditTicket", 33},
-      {"JBADomainNameTextEditTicket", 65}, {"JBAInputDomainNameTextEditTicket", 65},
-      {"JBAAccountIDTextEditTicket", 33}, {"JBAStorageIDTextEditTicket", 25},
-      {"JBAInputStorageIDTextEditTicket", 25}, {"JBAInputUserIDTextEditTicket", 33},
-      {"JBAInputAccountIDTextEditTicket", 33}, {"JBAAdminUserIDTextEditTicket", 33},
-      {"JBAAdminDomainNameTextEditTicket", 65}, {"JBAAdminAccountIDTextEditTicket", 33},
-      {"JBAAdminStorageIDTextEditTicket", 25}, {"TabMarginMMShiftTicket", 5},
-      {"TrimmerMMCuttingSizeTicket", 5}, {"NumInSequenceLArrowTicket", 5},
-      {"OffsetStackingPagesLArrowTicket", 6}, {"OffsetStackingUnitsLArrowTicket", 6},
-      {"TPIFCommandFileNameTicket", 256}, {"DeviceOptionOutlineNumberEtxtTicket", 6},
-      {"DeviceOptionInlineNumberEtxtTicket", 6}, {"DFDelaySendDummyKeyTicket", 6},
-      {"DFDelaySendKeyTicket", 18}, {"DFRecipientPaperSizeTicket", 10},
+      {"PrintTypeUserNameTicketKey", 25},
+      {"DocumentNameTicketKey", 65},
+      {"DelayPrintTicketKey", 17},
+      {"PrintTypeMBNTicketKey", 5},
+      {"JBAIPAddressStringTicket", 46},
+      {"JBAUserIDTextEditTicket", 33},
+      {"JBADomainNameTextEditTicket", 65},
+      {"JBAInputDomainNameTextEditTicket", 65},
+      {"JBAAccountIDTextEditTicket", 33},
+      {"JBAStorageIDTextEditTicket", 25},
+      {"JBAInputStorageIDTextEditTicket", 25},
+      {"JBAInputUserIDTextEditTicket", 33},
+      {"JBAInputAccountIDTextEditTicket", 33},
+      {"JBAAdminUserIDTextEditTicket", 33},
+      {"JBAAdminDomainNameTextEditTicket", 65},
+      {"JBAAdminAccountIDTextEditTicket", 33},
+      {"JBAAdminStorageIDTextEditTicket", 25},
+      {"TabMarginMMShiftTicket", 5},
+      {"TrimmerMMCuttingSizeTicket", 5},
+      {"NumInSequenceLArrowTicket", 5},
+      {"OffsetStackingPagesLArrowTicket", 6},
+      {"OffsetStackingUnitsLArrowTicket", 6},
+      {"TPIFCommandFileNameTicket", 256},
+      {"DeviceOptionOutlineNumberEtxtTicket", 6},
+      {"DeviceOptionInlineNumberEtxtTicket", 6},
+      {"DFDelaySendDummyKeyTicket", 6},
+      {"DFDelaySendKeyTicket", 18},
+      {"DFRecipientPaperSizeTicket", 10},
   };
   std::string options;
   for (const Width& w : widths) options += Key(w.key) + "=" + std::string(300, 'v') + " ";
@@ -208,9 +223,9 @@ TEST(TicketCatalogue, EveryTextKeyIsReadToItsWidth) {
   ASSERT_EQ(GetTicketFromPDE(*job, args.get()), 1);
 
   std::size_t checked = 0;
-  for (auto table : {PrintTypeTicketTable(*job), JBATicketTable(*job), JBAAdminTicketTable(*job),
-                     FeaturesTicketTable(*job), SpecialPageTicketTable(*job),
-                     DFaxSettingTicketTable(*job)}) {
+  for (auto table :
+       {PrintTypeTicketTable(*job), JBATicketTable(*job), JBAAdminTicketTable(*job),
+        FeaturesTicketTable(*job), SpecialPageTicketTable(*job), DFaxSettingTicketTable(*job)}) {
     for (const TicketReadRow& row : table) {
       for (const Width& w : widths) {
         if (Key(w.key) != row.key) continue;

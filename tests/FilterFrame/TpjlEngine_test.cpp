@@ -66,11 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
         BuildCase{"PercentWithOtherCharacterKept", "100%x %d%%", {IntConstant(5)}, "100%x 5%%"},
         BuildCase{"PercentBeforeSymbol", "%%d", {IntConstant(7)}, "%7"},
         BuildCase{"PercentAtEnd", "50%", {}, "50%"},
-        BuildCase{"IntegersIncludingZeroAndNegative", "%d,%d,%d",
+        BuildCase{"IntegersIncludingZeroAndNegative",
+                  "%d,%d,%d",
                   {IntConstant(0), IntConstant(-12), IntConstant(2147483647)},
                   "0,-12,2147483647"},
         BuildCase{"CharacterZeroStops", "A%cB%cC", {CharConstant('x'), CharConstant(0)}, "Ax"},
-        BuildCase{"ExtraValuesIgnored", "%c%c-12345X@PJL EOJ\n",
+        BuildCase{"ExtraValuesIgnored",
+                  "%c%c-12345X@PJL EOJ\n",
                   {kESCValue, kPercentValue, kCRValue, kLFValue},
                   "\x1b%-12345X@PJL EOJ\n"},
         BuildCase{"MissingValueStops", "A%dB%dC", {IntConstant(1)}, "A1"},
@@ -165,7 +167,8 @@ TEST(OutputTPJLCommandFromArray, WritesRowsWhoseConditionsHoldInOrder) {
 TEST(ValidateCommandTable, FindsMalformedRowsAndAcceptsTheModuleTables) {
   const CommandRow tooFewValues[] = {{"%c%s", {kQuoteValue}, {}}};
   const CommandRow wrongKind[] = {{"%d", {kQuoteValue}, {}}};
-  const CommandRow badCondition[] = {{"x", {}, {ConditionItem{IntValue(kMode), TextConstant("a"), IntCampareFunc}}}};
+  const CommandRow badCondition[] = {
+      {"x", {}, {ConditionItem{IntValue(kMode), TextConstant("a"), IntCampareFunc}}}};
   EXPECT_FALSE(ValidateCommandTable(tooFewValues));
   EXPECT_FALSE(ValidateCommandTable(wrongKind));
   EXPECT_FALSE(ValidateCommandTable(badCondition));
@@ -175,8 +178,8 @@ TEST(ValidateCommandTable, FindsMalformedRowsAndAcceptsTheModuleTables) {
   }
 }
 
-const std::string kHeadLine = std::string("\x1b\x25\x2d\x31\x32\x33\x34\x35\x58") +
-                              "@PJL JOB MODE=DIRECTFAX" + "\x0d\x0a";
+const std::string kHeadLine =
+    std::string("\x1b\x25\x2d\x31\x32\x33\x34\x35\x58") + "@PJL JOB MODE=DIRECTFAX" + "\x0d\x0a";
 
 class TpjlHeaderTest : public ::testing::Test {
  protected:
@@ -233,9 +236,9 @@ TEST_F(TpjlHeaderTest, SpecialPageOutsideTheTemporaryFolderOrNotARegularFileIsRe
   std::filesystem::create_directory(tmp_.File("dir"));
   WriteFile(tmp_.File("dir/nested"), "nested");
 
-  const std::string relativeEscape =
-      tmp_.path() + "/../" + std::filesystem::path(elsewhere_.path()).filename().string() +
-      "/secret";
+  const std::string relativeEscape = tmp_.path() + "/../" +
+                                     std::filesystem::path(elsewhere_.path()).filename().string() +
+                                     "/secret";
   for (const std::string& path :
        {outside, tmp_.File("link"), tmp_.File("hardlink"), tmp_.File("fifo"), tmp_.File("dir"),
         tmp_.File("dir/nested"), relativeEscape, tmp_.File("missing"), tmp_.path() + "/",
