@@ -1,0 +1,54 @@
+// The settings ticket as job options: ticket keys, the panels' escaped byte-list form, and the
+// fitting of a ticket into what the print server can hand to a filter.
+//
+// The server passes every job option to each filter in one argument (argv[5]); Linux refuses an
+// argument of 128 KiB or more (MAX_ARG_STRLEN), and the server then cannot start the job's
+// first filter: the job stops with "Argument list too long" and nothing is sent. Recipient
+// items in the escaped byte-list form take up to four bytes per character, so a ticket with
+// 200 long escaped items does not fit. FitTicketToServer sends such items in the option
+// syntax's own quoting instead (the same text, one backslash per special character), which the
+// filter reads back to the same bytes, and refuses a ticket that still does not fit.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace nx::e2e {
+
+using OptionList = std::vector<std::pair<std::string, std::string>>;
+
+inline constexpr std::string_view kTicketPrefix = "com.norvalex.nb.qtz.printsettings.";
+inline constexpr std::string_view kRecipientItemKey = "DFRecipientListItemKeyTicket";
+
+// kTicketPrefix + name.
+std::string TicketKey(std::string_view name);
+
+// The panels' ticket escaping: when the text starts with "/" or holds an apostrophe, a comma or
+// a backslash, "/" + the signed 8-bit decimal value of every byte; otherwise the text itself.
+std::string EscapeTicketText(std::string_view text);
+
+// The bytes of a byte-list text, when every field is a decimal number giving a non-zero byte
+// (-128..-1, 1..255); nothing for any other text.
+std::optional<std::string> DecodeByteList(std::string_view text);
+
+// Length of argv[5] as the server would build it from these options alone: name=value pairs
+// joined by spaces, with a backslash before each space, tab, newline, backslash and quote.
+std::size_t ServerOptionLength(const OptionList& options);
+
+// Bytes of argv[5] left to the ticket: the kernel's limit less what the server adds itself
+// (job-uuid, times, the document name, the PPD's preset options).
+inline constexpr std::size_t kServerOptionBudget = 131072 - 1 - 8192;
+
+// The value to hand to cupsAddOption so that the server stores `text` unchanged: a backslash
+// before each backslash, quote and comma.
+std::string QuoteOptionValue(std::string_view text);
+
+// Makes the ticket fit kServerOptionBudget: when it is too long, recipient items in byte-list
+// form whose text is printable ASCII not starting with "/" or "{" are sent as quoted text.
+// False (with *error) when the ticket still does not fit; the options are then unchanged.
+[[nodiscard]] bool FitTicketToServer(OptionList& options, std::string* error);
+
+}  // namespace nx::e2e

@@ -1,0 +1,102 @@
+// The ticket as job options: the panels' escaping, its inverse, and fitting a ticket into what
+// the print server can hand to its filters.
+#include "JobTicket.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace nx::e2e {
+namespace {
+
+struct EscapeCase {
+  std::string text, stored;
+};
+
+class E2eTicketEscape : public ::testing::TestWithParam<EscapeCase> {};
+
+TEST_P(E2eTicketEscape, StoresAsThePanelsDoAndDecodesBack) {
+  EXPECT_EQ(EscapeTicketText(GetParam().text), GetParam().stored);
+  if (GetParam().stored != GetParam().text) {
+    EXPECT_EQ(DecodeByteList(GetParam().stored), GetParam().text);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, E2eTicketEscape,
+    ::testing::Values(EscapeCase{"FAEN=90312345678{20}{30}{7QWJj}{}comment", "FAEN=90312345678{20}{30}{7QWJj}{}comment"},
+                      EscapeCase{"FAEN='12'", "/70/65/69/78/61/39/49/50/39"},
+                      EscapeCase{"FAEN='012'{}comment",
+                                 "/70/65/69/78/61/39/48/49/50/39/123/125/99/111/109/109/101/110/116"},
+                      EscapeCase{"/x", "/47/120"}, EscapeCase{"a,b", "/97/44/98"},
+                      EscapeCase{"\\", "/92"}, EscapeCase{"\xC3\xA9,", "/-61/-87/44"}));
+
+TEST(E2eTicketDecode, RefusesWhatIsNotACleanByteList) {
+  EXPECT_EQ(DecodeByteList("/195/169"), "\xC3\xA9");
+  for (const char* bad : {"", "/", "abc", "/300", "/0", "/65//66", "/65/", "/6a", "/-129", "/+"}) {
+    EXPECT_FALSE(DecodeByteList(bad)) << bad;
+  }
+}
+
+TEST(E2eTicketLength, CountsWhatTheServerEscapes) {
+  EXPECT_EQ(ServerOptionLength({}), 0u);
+  EXPECT_EQ(ServerOptionLength({{"a", "1"}, {"bb", "x y"}}), 3u + 1 + 7);
+  EXPECT_EQ(ServerOptionLength({{"k", "'\"\\,"}}), 2u + 7);
+}
+
+TEST(E2eTicketQuote, EscapesWhatTheOptionSyntaxReads) {
+  EXPECT_EQ(QuoteOptionValue("FAEN='0012'{}comment"), "FAEN=\\'0012\\'{}comment");
+  EXPECT_EQ(QuoteOptionValue("9,,1\\2\"3"), "9\\,\\,1\\\\2\\\"3");
+  EXPECT_EQ(QuoteOptionValue("plain text"), "plain text");
+}
+
+OptionList ItemsOf(int count, const std::string& item) {
+  OptionList t = {{TicketKey("DFRecipientListCountTicket"), std::to_string(count)}};
+  for (int i = 0; i < count; ++i) {
+    t.emplace_back(TicketKey("DFRecipientListItemKeyTicket" + std::to_string(i)), EscapeTicketText(item));
+  }
+  return t;
+}
+
+TEST(E2eTicketFit, LeavesATicketThatFitsAsWritten) {
+  OptionList t = ItemsOf(10, "FAEN='0012'{}comment");
+  const OptionList before = t;
+  std::string error;
+  ASSERT_TRUE(FitTicketToServer(t, &error));
+  EXPECT_EQ(t, before);
+}
+
+TEST(E2eTicketFit, QuotesEscapedItemsWhenTheTicketIsTooLong) {
+  const std::string item = "SFEN=" + std::string(200, 'z') + ",x{22}{30}{}comment";
+  OptionList t = ItemsOf(200, item);
+  t.emplace_back(TicketKey("JBAUserIDTextEditTicket"), EscapeTicketText("a,b"));
+  ASSERT_GT(ServerOptionLength(t), kServerOptionBudget);
+  std::string error;
+  ASSERT_TRUE(FitTicketToServer(t, &error)) << error;
+  EXPECT_EQ(t[1].second, QuoteOptionValue(item));
+  EXPECT_EQ(t[200].second, QuoteOptionValue(item));
+  // Only recipient items change; other keys keep the panels' form.
+  EXPECT_EQ(t.back().second, "/97/44/98");
+  EXPECT_EQ(t[0].second, "200");
+}
+
+TEST(E2eTicketFit, KeepsItemsWhoseTextWouldReadAsAByteList) {
+  // Text starting with "/" must stay escaped, or the filter would decode it.
+  const std::string slash = "/" + std::string(300, 'b') + ",";
+  OptionList t = ItemsOf(150, slash);
+  std::string error;
+  const bool fits = FitTicketToServer(t, &error);
+  EXPECT_FALSE(fits);
+  EXPECT_NE(error.find("bytes"), std::string::npos);
+  EXPECT_EQ(t[1].second, EscapeTicketText(slash)) << "a refused ticket is left unchanged";
+}
+
+TEST(E2eTicketFit, RefusesATicketThatCannotFit) {
+  OptionList t = ItemsOf(200, std::string(700, 'z'));
+  std::string error;
+  EXPECT_FALSE(FitTicketToServer(t, &error));
+  EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace nx::e2e

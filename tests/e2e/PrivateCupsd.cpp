@@ -1,0 +1,213 @@
+#include "PrivateCupsd.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <thread>
+
+namespace nx::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct HttpClose {
+  void operator()(http_t* h) const { httpClose(h); }
+};
+using HttpPtr = std::unique_ptr<http_t, HttpClose>;
+struct IppDelete {
+  void operator()(ipp_t* i) const { ippDelete(i); }
+};
+using IppPtr = std::unique_ptr<ipp_t, IppDelete>;
+
+std::string Text(ipp_t* response, const char* name) {
+  ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO);
+  const char* s = a ? ippGetString(a, 0, nullptr) : nullptr;
+  return s ? s : "";
+}
+
+}  // namespace
+
+std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings,
+                                                  std::string* error) {
+  const std::string filter = settings.job_filter.empty() ? JobFilterPath() : settings.job_filter;
+  if (filter.empty() || !FileExists(filter)) {
+    *error = "the jobfilter program is not built (" + filter + ")";
+    return nullptr;
+  }
+  std::unique_ptr<PrivateCupsd> server(new PrivateCupsd("nxe2e"));
+  if (!server->root_.ok()) {
+    *error = "cannot create a temporary folder";
+    return nullptr;
+  }
+  const std::string root = server->root();
+  std::string conf;
+  for (const auto& e : settings.filter_env) conf += "SetEnv " + e + "\n";
+  std::vector<std::string> argv = {"bash", SourcePath("scripts/e2e-cupsd.sh"), "setup", root, filter};
+  if (!settings.model_dir.empty()) argv.push_back(settings.model_dir);
+  const CommandResult setup = RunCommand(argv, {"NX_CUPSD_EXTRA_CONF=" + conf});
+  if (setup.status != 0) {
+    *error = "server set-up failed: " + setup.output;
+    return nullptr;
+  }
+
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid < 0) {
+    *error = "fork failed";
+    return nullptr;
+  }
+  if (pid == 0) {
+    // The server must not outlive the test process.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(127);
+    const std::string log = root + "/log/cupsd.out";
+    const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (fd >= 0) {
+      dup2(fd, 1);
+      dup2(fd, 2);
+    }
+    const int in = open("/dev/null", O_RDONLY);
+    if (in >= 0) dup2(in, 0);
+    const std::string c = root + "/etc/cupsd.conf";
+    const std::string s = root + "/etc/cups-files.conf";
+    execlp("cupsd", "cupsd", "-f", "-c", c.c_str(), "-s", s.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  server->pid_ = pid;
+
+  // Ready when it answers a request on its socket.
+  const auto until = std::chrono::steady_clock::now() + 20s;
+  while (std::chrono::steady_clock::now() < until) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      server->pid_ = -1;
+      *error = "cupsd ended at start: " + ReadFile(root + "/log/cupsd.out") + server->ErrorLog();
+      return nullptr;
+    }
+    if (FileExists(server->socket_path())) {
+      HttpPtr http(server->Connect());
+      if (http) {
+        IppPtr response(cupsDoRequest(http.get(), ippNewRequest(IPP_OP_CUPS_GET_PRINTERS), "/"));
+        if (cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE ||
+            cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
+          return server;
+        }
+      }
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  *error = "cupsd did not answer: " + server->ErrorLog();
+  return nullptr;
+}
+
+PrivateCupsd::~PrivateCupsd() { Stop(); }
+
+void PrivateCupsd::Stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  const auto until = std::chrono::steady_clock::now() + 10s;
+  int status = 0;
+  while (waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > until) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+  pid_ = -1;
+}
+
+http_t* PrivateCupsd::Connect() {
+  return httpConnect2(socket_path().c_str(), 0, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1,
+                      10000, nullptr);
+}
+
+bool PrivateCupsd::AddQueue(const std::string& name, const std::string& ppd,
+                            const OptionList& settings, std::string* error) {
+  std::vector<std::string> argv = {"lpadmin", "-p", name, "-E", "-v",
+                                   "file:" + DeviceFile(name), "-P", ppd};
+  for (const auto& [k, v] : settings) {
+    argv.push_back("-o");
+    argv.push_back(k + "=" + v);
+  }
+  const CommandResult r = RunCommand(argv, {client_env()});
+  if (r.status != 0) *error = "lpadmin failed: " + r.output;
+  return r.status == 0;
+}
+
+bool PrivateCupsd::AddQueueFromModel(const std::string& name, const std::string& model,
+                                     std::string* error) {
+  const CommandResult r = RunCommand(
+      {"lpadmin", "-p", name, "-E", "-v", "file:" + DeviceFile(name), "-m", model}, {client_env()});
+  if (r.status != 0) *error = "lpadmin failed: " + r.output;
+  return r.status == 0;
+}
+
+int PrivateCupsd::Submit(const std::string& queue, const std::string& file,
+                         const std::string& title, const std::string& user,
+                         const OptionList& options, std::string* error) {
+  HttpPtr http(Connect());
+  if (!http) {
+    *error = "cannot connect to the server";
+    return 0;
+  }
+  cups_option_t* opts = nullptr;
+  int count = 0;
+  for (const auto& [k, v] : options) count = cupsAddOption(k.c_str(), v.c_str(), count, &opts);
+  cupsSetUser(user.c_str());
+  const int id = cupsPrintFile2(http.get(), queue.c_str(), file.c_str(), title.c_str(), count, opts);
+  cupsFreeOptions(count, opts);
+  cupsSetUser(nullptr);
+  if (id <= 0) *error = std::string("submission refused: ") + cupsLastErrorString();
+  return id;
+}
+
+JobOutcome PrivateCupsd::WaitForJob(const std::string& queue, int job_id,
+                                    std::chrono::seconds deadline) {
+  JobOutcome out;
+  out.id = job_id;
+  const auto until = std::chrono::steady_clock::now() + deadline;
+  const std::string job_uri = "ipp://localhost/jobs/" + std::to_string(job_id);
+  const std::string printer_uri = "ipp://localhost/printers/" + queue;
+  for (;;) {
+    HttpPtr http(Connect());
+    if (http) {
+      ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+      ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, job_uri.c_str());
+      IppPtr response(cupsDoRequest(http.get(), request, "/"));
+      if (response) {
+        if (ipp_attribute_t* s = ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM)) {
+          out.state = static_cast<ipp_jstate_t>(ippGetInteger(s, 0));
+        }
+        out.job_message = Text(response.get(), "job-printer-state-message");
+        out.state_reasons.clear();
+        if (ipp_attribute_t* r = ippFindAttribute(response.get(), "job-state-reasons", IPP_TAG_KEYWORD)) {
+          for (int i = 0; i < ippGetCount(r); ++i) out.state_reasons.emplace_back(ippGetString(r, i, nullptr));
+        }
+      }
+      if (out.state >= IPP_JSTATE_STOPPED) {
+        out.ended = true;
+        ipp_t* preq = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+        ippAddString(preq, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printer_uri.c_str());
+        IppPtr presp(cupsDoRequest(http.get(), preq, "/"));
+        if (presp) {
+          out.printer_message = Text(presp.get(), "printer-state-message");
+          if (ipp_attribute_t* s = ippFindAttribute(presp.get(), "printer-state", IPP_TAG_ENUM)) {
+            out.printer_state = static_cast<ipp_pstate_t>(ippGetInteger(s, 0));
+          }
+        }
+        return out;
+      }
+    }
+    if (std::chrono::steady_clock::now() > until) return out;
+    std::this_thread::sleep_for(100ms);
+  }
+}
+
+}  // namespace nx::e2e
