@@ -45,7 +45,9 @@ int SystemVersionFromRelease(std::string_view release);
 // SystemVersionFromRelease of the source's text, 0x1000 when it has none.
 int ProbeSystemVersion(const KernelReleaseSource& source);
 
-// The running system's number, computed on first use and kept for the process.
+// The running system's number, computed on first use and kept for the process. The environment
+// variable NX_KERNEL_RELEASE, when set, stands in for the kernel's release text: it is how the
+// end-to-end tests put a filter that the print server starts on either side of a version gate.
 int CurrentSystemVersion();
 
 }  // namespace nx::platform
