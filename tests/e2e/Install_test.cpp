@@ -1,0 +1,68 @@
+// The installed layout: the filter, its localization tables and the PPD, installed by the build's
+// install rules into a staging folder (DESTDIR), serve a print server as a packaged driver would:
+// the driver index lists the PPD, a queue is made from it, and the filter speaks the job's
+// language from the installed tables.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "E2eFixture.h"
+
+namespace nx::e2e {
+namespace {
+
+std::string FirstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
+
+using E2eInstall = E2eTest;
+
+TEST_F(E2eInstall, InstalledDriverServesAQueue) {
+  const TempDir stage("nxstage");
+  ASSERT_TRUE(stage.ok());
+  // What `cmake --install` runs for the filter's folder and the PPD's folder.
+  for (const char* dir : {"CommonSource/FilterFrame", "ppd"}) {
+    const CommandResult r = RunCommand(
+        {NX_CMAKE_COMMAND, "-P", std::string(NX_BINARY_DIR) + "/" + dir + "/cmake_install.cmake"},
+        {"DESTDIR=" + stage.path()});
+    ASSERT_EQ(r.status, 0) << r.output;
+  }
+  const std::string serverbin = FirstLine(RunCommand({"cups-config", "--serverbin"}).output);
+  const std::string datadir = FirstLine(RunCommand({"cups-config", "--datadir"}).output);
+  const std::string filter = stage.path() + serverbin + "/filter/jobfilter";
+  const std::string model = stage.path() + datadir + "/model";
+  const std::string tables = stage.path() + NX_INSTALL_DATADIR;
+  ASSERT_TRUE(FileExists(filter)) << filter;
+  ASSERT_TRUE(FileExists(model + "/norvalex/nxfax.ppd"));
+  ASSERT_TRUE(FileExists(tables + "/jobfilter/ja.lproj/Localizable.strings")) << tables;
+
+  // The installed PPD with the installed filter passes the conformance test.
+  const CommandResult test = RunCommand({"cupstestppd", "-W", "all", "-R", stage.path(), model + "/norvalex/nxfax.ppd"});
+  EXPECT_EQ(test.status, 0) << test.output;
+
+  ServerSettings settings;
+  settings.job_filter = filter;
+  settings.model_dir = model;
+  settings.filter_env.push_back("NX_DATA_DIR " + tables);
+  ASSERT_NO_FATAL_FAILURE(StartServer(settings));
+  const CommandResult models = RunCommand({"lpinfo", "-m"}, {server_->client_env()});
+  EXPECT_NE(models.output.find("norvalex/nxfax.ppd Norvalex MFP Fax"), std::string::npos) << models.output;
+  std::string error;
+  ASSERT_TRUE(server_->AddQueueFromModel("fax", "norvalex/nxfax.ppd", &error)) << error;
+
+  // A job from a Japanese client: the server hands the filter LANG=ja_JP.UTF-8.
+  const std::string doc = Document(1);
+  const CommandResult lp = RunCommand(
+      {"lp", "-d", "fax", "-o", TicketKey("DFRecipientListCountTicket") + "=1", "-o",
+       TicketKey("DFRecipientListItemKeyTicket0") + "=FAEN=0312345678{20}{30}{}comment", doc},
+      {server_->client_env(), "LANG=ja_JP.UTF-8", "LC_ALL=ja_JP.UTF-8"});
+  ASSERT_EQ(lp.status, 0) << lp.output;
+  const JobOutcome job = server_->WaitForJob("fax", 1);
+  EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
+  EXPECT_TRUE(SplitDeviceStream(server_->DeviceOutput("fax")).ok);
+  // The progress message in Japanese, from the installed table.
+  EXPECT_NE(server_->ErrorLog().find("\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8 0 \xE3\x82\x92\xE5\x8D\xB0\xE5\x88\xB7\xE4\xB8\xAD"),
+            std::string::npos)
+      << "no Japanese progress message in the server log";
+}
+
+}  // namespace
+}  // namespace nx::e2e
