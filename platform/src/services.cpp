@@ -14,14 +14,14 @@ Services::Services(std::unique_ptr<Preferences> preferences, std::unique_ptr<Fol
       identity_(identity ? std::move(identity) : std::make_unique<LinuxIdentity>()),
       network_(network ? std::move(network) : std::make_unique<LinuxNetwork>()),
       help_(help ? std::move(help) : std::make_unique<RecordingHelp>()),
-      kernel_release_(kernel_release ? std::move(kernel_release) : std::make_unique<UnameKernelRelease>()),
+      kernel_release_(kernel_release ? std::move(kernel_release) : std::make_unique<EnvironmentKernelRelease>()),
       toolkit_(toolkit ? std::move(toolkit) : std::make_unique<ui::HeadlessToolkit>()),
       notifications_(std::make_unique<NotificationCenter>()) {}
 
 std::unique_ptr<Services> Services::Linux(std::unique_ptr<ui::Toolkit> toolkit) {
   return std::make_unique<Services>(std::make_unique<FilePreferences>(), std::make_unique<LinuxFolders>(),
                                     std::make_unique<LinuxIdentity>(), std::make_unique<LinuxNetwork>(),
-                                    std::make_unique<DesktopHelp>(), std::make_unique<UnameKernelRelease>(),
+                                    std::make_unique<DesktopHelp>(), std::make_unique<EnvironmentKernelRelease>(),
                                     std::move(toolkit));
 }
 

@@ -31,6 +31,11 @@ std::optional<std::string> UnameKernelRelease::KernelRelease() const {
   return std::string(u.release);
 }
 
+std::optional<std::string> EnvironmentKernelRelease::KernelRelease() const {
+  if (const char* release = std::getenv("NX_KERNEL_RELEASE"); release && *release) return std::string(release);
+  return UnameKernelRelease().KernelRelease();
+}
+
 int SystemVersionFromRelease(std::string_view release) {
   int version = kUnknownSystemVersion;
   size_t pos = 0;
@@ -52,12 +57,7 @@ int ProbeSystemVersion(const KernelReleaseSource& source) {
 }
 
 int CurrentSystemVersion() {
-  static const int version = [] {
-    if (const char* release = std::getenv("NX_KERNEL_RELEASE"); release && *release) {
-      return SystemVersionFromRelease(release);
-    }
-    return ProbeSystemVersion(UnameKernelRelease());
-  }();
+  static const int version = ProbeSystemVersion(EnvironmentKernelRelease());
   return version;
 }
 

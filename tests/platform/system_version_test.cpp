@@ -36,8 +36,24 @@ TEST(SystemVersion, InjectedSourceDecidesAndUnreadableGivesBase) {
   EXPECT_EQ(ProbeSystemVersion(FixedKernelRelease("14.5.0")), 0x10A5);
   EXPECT_EQ(ProbeSystemVersion(FixedKernelRelease(std::nullopt)), 0x1000);
   const int current = nx::platform::CurrentSystemVersion();
-  EXPECT_EQ(current, ProbeSystemVersion(nx::platform::UnameKernelRelease()));
+  EXPECT_EQ(current, ProbeSystemVersion(nx::platform::EnvironmentKernelRelease()));
   EXPECT_EQ(current & 0xF000, 0x1000);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SystemVersion, EnvironmentStandsInForTheKernel) {
+  const char* old = std::getenv("NX_KERNEL_RELEASE");
+  const std::string saved = old ? old : "";
+  setenv("NX_KERNEL_RELEASE", "9.8.0", 1);
+  EXPECT_EQ(nx::platform::ProbeSystemVersion(nx::platform::EnvironmentKernelRelease()), 0x1058);
+  setenv("NX_KERNEL_RELEASE", "", 1);  // empty: the running kernel
+  EXPECT_EQ(nx::platform::ProbeSystemVersion(nx::platform::EnvironmentKernelRelease()),
+            nx::platform::ProbeSystemVersion(nx::platform::UnameKernelRelease()));
+  if (old) setenv("NX_KERNEL_RELEASE", saved.c_str(), 1);
+  else unsetenv("NX_KERNEL_RELEASE");
 }
 
 }  // namespace

@@ -26,6 +26,12 @@ class UnameKernelRelease final : public KernelReleaseSource {
   std::optional<std::string> KernelRelease() const override;
 };
 
+// NX_KERNEL_RELEASE when set and not empty (see CurrentSystemVersion), else uname(2).
+class EnvironmentKernelRelease final : public KernelReleaseSource {
+ public:
+  std::optional<std::string> KernelRelease() const override;
+};
+
 // A fixed answer (or none), for tests.
 class FixedKernelRelease final : public KernelReleaseSource {
  public:
