@@ -306,9 +306,8 @@ AbifStatus ImportPartner(ByteSource& src, ABIFDATA* data, AbifImportInfo& info) 
   while (taken <= kPartnerRowStop && CSVReadRecord(src, row)) {
     if (row.blankLine) continue;
     CFieldDataCheckWithTSABFFileFormat checker;
-    if (checker.CheckDisplayName(row, names) == CFieldDataCheckWithTSABFFileFormat::kNoDisplayName) {
-      continue;
-    }
+    const std::size_t displayColumn = checker.CheckDisplayName(row, names);
+    if (displayColumn == CFieldDataCheckWithTSABFFileFormat::kNoDisplayName) continue;
     if (row.Value(names, "IsDL") == "1") continue;
     if (checker.CheckCountOfValue(row.fieldCount) != kAbifSuccess) return kAbifCsvBadValue;
     const AbifStatus status = CheckFieldDataWithDataFormat(row, names, carried.names, checker);
@@ -319,6 +318,11 @@ AbifStatus ImportPartner(ByteSource& src, ABIFDATA* data, AbifImportInfo& info) 
     for (const auto& column : carried.columns) {
       CopyLimited(PartnerField(*record, column.name), row.Value(names, column.name),
                   column.maxBytes, true);
+    }
+    // A row without a display name shows the first of its other names.
+    if (record->DisplayName[0] == '\0') {
+      CopyLimited(record->DisplayName, row.Column(displayColumn), sizeof record->DisplayName - 1,
+                  true);
     }
     const AbifStatus added = ABIFData_Add_TSABFCVS(data, 1, record.get());
     if (added != kAbifSuccess && added != kAbifLimitReached) return added;
