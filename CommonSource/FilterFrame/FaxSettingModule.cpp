@@ -1,17 +1,180 @@
 // The fax module's reading and header lines; see FaxSettingModule.h.
-//
-// The recipient items, the device-option report and the generation-2 refusal join the reader
-// after the fax table; the recipient lines go between the fax table and the closing line.
 #include "FaxSettingModule.h"
 
+#include <cups/ppd.h>
+#include <strings.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "DeviceEncoding.h"
 #include "KTOutput.h"
 #include "TpjlTables.h"
+#include "nx/platform/system_version.h"
 
 namespace nx::filter {
+namespace {
+
+constexpr std::size_t kItemKeyPrefixLength = sizeof kRecipientItemKeyPrefix - 1;
+
+// A device-option report pair: the PPD keyword and the field of the fax record it reports.
+struct DeviceOptionReport {
+  const char* keyword;
+  const std::int32_t DFaxSettingOption::*integer;
+  const char* (*text)(const DFaxSettingOption&);
+};
+
+constexpr DeviceOptionReport kDeviceOptionReports[] = {
+    {"FaxModuleTypePopupList", &DFaxSettingOption::faxModuleType, nullptr},
+    {"PhonebookExpansionKitPopupList", &DFaxSettingOption::phonebookExpansionKit, nullptr},
+    {"OutsideExtensionKitPopupList", &DFaxSettingOption::outsideExtensionKit, nullptr},
+    {"ISDNG4TypePopupList", &DFaxSettingOption::isdnG4Type, nullptr},
+    {"OutlineNumberEtxt", nullptr,
+     [](const DFaxSettingOption& o) -> const char* { return o.outlineNumber; }},
+    {"InlineNumberEtxt", nullptr,
+     [](const DFaxSettingOption& o) -> const char* { return o.inlineNumber; }},
+    {"PortSettingOutsideLinePopupList", &DFaxSettingOption::portSettingOutsideLine, nullptr},
+    {"PortSettingExtensionPopupList", &DFaxSettingOption::portSettingExtension, nullptr},
+};
+
+// A text of the device-option report: no control byte or double quote, backslashes doubled.
+std::string ReportText(const char* field, std::size_t size) {
+  std::string clean(field, strnlen(field, size));
+  clean.resize(StripHeaderUnsafeBytes(clean.data()));
+  std::string quoted;
+  for (char c : clean) {
+    if (c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted;
+}
+
+// The index of a recipient item key, or -1 when `name` is not one or its index is not below
+// `limit`. The index is decimal without padding ("0", "1", ... but not "01" or "+1").
+std::int32_t RecipientItemIndex(const char* name, std::int32_t limit) {
+  if (name == nullptr || strncasecmp(name, kRecipientItemKeyPrefix, kItemKeyPrefixLength) != 0) {
+    return -1;
+  }
+  const char* digits = name + kItemKeyPrefixLength;
+  if (*digits == 0 || (digits[0] == '0' && digits[1] != 0)) return -1;
+  std::int64_t index = 0;
+  for (const char* p = digits; *p != 0; ++p) {
+    if (*p < '0' || *p > '9') return -1;
+    index = index * 10 + (*p - '0');
+    if (index >= limit) return -1;
+  }
+  return static_cast<std::int32_t>(index);
+}
+
+bool IsShiftJISLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || c >= 0xE0; }
+
+void ReleaseRecipientItems(FilterJob& job) {
+  std::vector<std::array<char, kRecipientItemSize>>().swap(job.faxRecipientItems);
+}
+
+struct PpdCloser {
+  void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
+};
+
+}  // namespace
+
+void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err) {
+  const DFaxSettingOption& o = job.faxSetting;
+  for (const DeviceOptionReport& report : kDeviceOptionReports) {
+    if (report.integer != nullptr) {
+      std::fprintf(err, "PPD: %s=\"%d\"\n", report.keyword, static_cast<int>(o.*report.integer));
+    } else {
+      const std::string text = ReportText(report.text(o), sizeof o.outlineNumber);
+      std::fprintf(err, "PPD: %s=\"%s\"\n", report.keyword, text.c_str());
+    }
+  }
+}
+
+bool IsGeneration2Device() {
+  const char* path = std::getenv("PPD");
+  if (path == nullptr || *path == 0) return false;
+  const std::unique_ptr<ppd_file_t, PpdCloser> ppd(ppdOpenFile(path));
+  if (!ppd) return false;
+  const ppd_option_t* option = ppdFindOption(ppd.get(), "NXPlatformGeneration");
+  return option != nullptr && std::strcmp(option->defchoice, "2") == 0;
+}
+
+bool IsItemUnavailableOnGeneration2(const char* item) {
+  if (item == nullptr) return false;
+  for (const char* p = item; *p != 0; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (IsShiftJISLeadByte(c) && p[1] != 0) {
+      ++p;  // the second byte of a double-byte character
+      continue;
+    }
+    if (c == '\'' || (c == '{' && p[1] == '1')) return true;
+  }
+  return false;
+}
+
+int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int systemVersion,
+                                std::FILE* err) {
+  GetTicketFromArray(args, DFaxSettingTicketTable(job));
+  if (systemVersion >= kDeviceOptionReportVersion) DFaxReportDeviceOptions(job, err);
+
+  ReleaseRecipientItems(job);
+  const std::int32_t count = job.faxSetting.recipientListCount;
+  if (count < 1) return 1;
+
+  // Only the item keys the options hold are looked at, so neither the count nor an index can
+  // make the list larger than kMaxRecipientItems.
+  const TicketOptions options(args.OptionString());
+  const std::int32_t limit = count < kMaxRecipientItems ? count : kMaxRecipientItems;
+  std::vector<std::pair<std::int32_t, const char*>> present;
+  std::int32_t listSize = 0;
+  bool beyondLimit = false;
+  try {
+    for (int i = 0; i < options.size(); ++i) {
+      const std::int32_t index = RecipientItemIndex(options.name(i), limit);
+      if (index < 0) {
+        if (count > kMaxRecipientItems && RecipientItemIndex(options.name(i), count) >= 0) {
+          beyondLimit = true;
+        }
+        continue;
+      }
+      present.emplace_back(index, options.name(i));
+      if (index + 1 > listSize) listSize = index + 1;
+    }
+    job.faxRecipientItems.resize(static_cast<std::size_t>(listSize));
+  } catch (const std::bad_alloc&) {
+    ReleaseRecipientItems(job);
+    return 1;
+  }
+  if (beyondLimit) {
+    std::fprintf(err, "##filter debug## recipient items from index %d on are not sent\n",
+                 static_cast<int>(kMaxRecipientItems));
+  }
+  if (present.empty()) return 1;
+
+  for (const auto& [index, key] : present) {
+    std::array<char, kRecipientItemSize>& slot =
+        job.faxRecipientItems[static_cast<std::size_t>(index)];
+    GetTicketStringConvertedToPrtLang(key, options, slot.data(), slot.size());
+  }
+
+  if (IsGeneration2Device()) {
+    for (const auto& slot : job.faxRecipientItems) {
+      if (IsItemUnavailableOnGeneration2(slot.data())) {
+        ReleaseRecipientItems(job);
+        return 0;
+      }
+    }
+  }
+  return 1;
+}
 
 int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
-  GetTicketFromArray(args, DFaxSettingTicketTable(job));
-  return 1;
+  return DFaxSettingGetTicketFromPDE(job, args, platform::CurrentSystemVersion(), stderr);
 }
 
 bool ShouldCancelJobAndShowError(const FilterJob& job) {
@@ -20,6 +183,12 @@ bool ShouldCancelJobAndShowError(const FilterJob& job) {
 
 void InjectTPIFCommandFaxSetting(FilterJob& job, const JobArguments& args, std::FILE* out) {
   OutputTPJLCommandFromArray(job, DFaxSettingCommandTable(), out);
+  for (auto& slot : job.faxRecipientItems) {
+    slot.back() = 0;
+    StripHeaderUnsafeBytes(slot.data());  // the reader's clean-up, kept for any other filler
+    KTfprintf(out, "@PJL SET JOBATTR=%c@%s%c%c%c", '"', slot.data(), '"', '\r', '\n');
+  }
+  ReleaseRecipientItems(job);
   KTfprintf(out, "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n");
 }
 

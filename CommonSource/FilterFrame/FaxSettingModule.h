@@ -3,6 +3,7 @@
 // per recipient, the closing line).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "FilterState.h"
@@ -10,13 +11,53 @@
 
 namespace nx::filter {
 
-// Reads the fax module's keys into job.faxSetting. Result 1 go on, 0 refuse the job.
+// Recipient item keys: this prefix followed by the item index in decimal, without padding.
+inline constexpr char kRecipientItemKeyPrefix[] =
+    "com.norvalex.nb.qtz.printsettings.DFRecipientListItemKeyTicket";
+
+// Item keys at this index or above are not read. Every item names at least one recipient and a
+// job takes at most 600, so no job the panels write comes near it; a hostile count or index
+// cannot make the filter allocate or write without bound.
+inline constexpr std::int32_t kMaxRecipientItems = 600;
+
+// From this system version on, the device options are reported to the print system.
+inline constexpr int kDeviceOptionReportVersion = 0x1070;
+
+// Reads the fax module's keys into job.faxSetting and the recipient items into
+// job.faxRecipientItems, and reports the device options ("PPD:" lines) to `err` when
+// `systemVersion` is at least kDeviceOptionReportVersion.
+//
+// Items are read only for the item keys the job options hold, at indices below both the
+// recipient count and kMaxRecipientItems; the list runs up to the highest index present, an
+// index without a key giving an empty item. Result 0 (refuse the job) when the queue's PPD is for
+// a generation-2 device and an item holds an apostrophe or "{1"; the items are then released.
+// Otherwise 1, also when the count is below 1 (the main flow refuses that job) and when the list
+// cannot be allocated (the header then has no recipient line).
+int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int systemVersion,
+                                std::FILE* err);
+// The same for the running system, reporting to standard error.
 int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args);
+
+// Writes the eight device-option lines: "PPD: %s=\"%d\"\n" for an integer (-1 when absent) and
+// "PPD: %s=\"%s\"\n" for a text. The print system rewrites the queue's PPD from these lines, so a
+// text loses control bytes and double quotes, and a backslash is doubled (the print system reads
+// the value as a quoted string, in which a lone backslash would take the closing quote away).
+void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err);
+
+// True when the queue's PPD (environment PPD) has the option "NXPlatformGeneration" with the
+// default choice "2". A missing or unreadable PPD is not generation 2.
+bool IsGeneration2Device();
+
+// True when a generation-2 device cannot take `item` (device encoding): it holds an apostrophe or
+// the characters "{1". The second byte of a double-byte character never counts as one of them.
+bool IsItemUnavailableOnGeneration2(const char* item);
 
 // True when the job has no recipient (count below 1).
 bool ShouldCancelJobAndShowError(const FilterJob& job);
 
-// Writes the fax lines of the header to `out`.
+// Writes the fax lines of the header to `out`: the fax command table, one
+// "@PJL SET JOBATTR=\"@<item>\"" line (CR LF) per recipient item in index order, then
+// "@PJL SET JOBATTR=\"@IEXT=STANDARD\"" (CR LF). The items are released afterwards.
 void InjectTPIFCommandFaxSetting(FilterJob& job, const JobArguments& args, std::FILE* out);
 
 }  // namespace nx::filter
