@@ -1,0 +1,87 @@
+// Filter start-up: argument check, job context, the PPD with defaults and job options marked, and
+// the message language taken from the environment.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "FilterInit.h"
+#include "FilterLog.h"
+
+namespace nx::filter {
+namespace {
+
+class FilterInitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = FilterLanguages();
+    unsetenv("APPLE_LANGUAGE");
+    unsetenv("LANG");
+    setenv("PPD", NX_SOURCE_DIR "/tests/FilterFrame/FilterInitTest.ppd", 1);
+  }
+  void TearDown() override {
+    FilterSetLanguages(saved_);
+    unsetenv("PPD");
+    unsetenv("APPLE_LANGUAGE");
+    unsetenv("LANG");
+  }
+  PpdHandle Init(std::vector<std::string> args, FilterContext& context, std::string* err = nullptr) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    std::FILE* f = std::tmpfile();
+    ::dup2(fileno(f), 2);
+    PpdHandle ppd = Initialize(static_cast<int>(argv.size()), argv.data(), context);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::rewind(f);
+    std::string s;
+    for (int c; (c = std::fgetc(f)) != EOF;) s.push_back(static_cast<char>(c));
+    std::fclose(f);
+    if (err) *err = s;
+    return ppd;
+  }
+  std::vector<std::string> saved_;
+};
+
+TEST_F(FilterInitTest, FillsTheContextAndMarksJobOptionsOverDefaults) {
+  FilterContext context;
+  const PpdHandle ppd = Init({"jobfilter", "17", "bob", "Minutes", "1", "PageSize=Letter foo=bar"}, context);
+  ASSERT_TRUE(ppd);
+  EXPECT_EQ(context.job_id, 17);
+  EXPECT_EQ(context.user, "bob");
+  EXPECT_EQ(context.title, "Minutes");
+  EXPECT_STREQ(context.options.Get("foo"), "bar");
+  EXPECT_STREQ(ppdFindMarkedChoice(ppd.get(), "PageSize")->choice, "Letter");
+  EXPECT_STREQ(ppdFindMarkedChoice(ppd.get(), "NXFaxResolution")->choice, "Fine");
+}
+
+TEST_F(FilterInitTest, FailsWithoutAUsablePpdOrWithTheWrongArgumentCount) {
+  FilterContext context;
+  std::string err;
+  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1"}, context, &err));
+  EXPECT_EQ(err, "Usage: jobfilter job user title copies options [filename]\n");
+  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1", "", "f", "extra"}, context));
+  setenv("PPD", "/nonexistent.ppd", 1);
+  EXPECT_FALSE(Init({"jobfilter", "x", "u", "t", "1", ""}, context));
+  EXPECT_EQ(context.job_id, 0);  // not a number
+  unsetenv("PPD");
+  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1", ""}, context));
+}
+
+TEST_F(FilterInitTest, SetLocaleTakesAppleLanguageBeforeLang) {
+  FilterSetLanguages({"kept"});
+  SetLocale();
+  EXPECT_EQ(FilterLanguages(), std::vector<std::string>{"kept"});  // neither variable: no change
+  setenv("LANG", "C.UTF-8", 1);
+  SetLocale();
+  EXPECT_EQ(FilterLanguages(), std::vector<std::string>{"C.UTF-8"});
+  setenv("APPLE_LANGUAGE", "ja", 1);
+  SetLocale();
+  EXPECT_EQ(FilterLanguages(), std::vector<std::string>{"ja"});
+}
+
+}  // namespace
+}  // namespace nx::filter

@@ -1,0 +1,100 @@
+// Localized filter messages: table look-up by language, the guard against faulty translations, and
+// the message line format.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "FilterLog.h"
+#include "PdfTestSupport.h"
+
+namespace nx::filter {
+namespace {
+
+class FilterLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("NX_DATA_DIR", NX_SOURCE_DIR "/CommonSource/FilterFrame/Resources", 1);
+    saved_ = FilterLanguages();
+  }
+  void TearDown() override {
+    FilterSetLanguages(saved_);
+    unsetenv("NX_DATA_DIR");
+  }
+  // Runs `fn` with standard error captured.
+  template <typename Fn>
+  static std::string Stderr(Fn fn) {
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    std::FILE* f = std::tmpfile();
+    ::dup2(fileno(f), 2);
+    fn();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::rewind(f);
+    std::string s;
+    for (int c; (c = std::fgetc(f)) != EOF;) s.push_back(static_cast<char>(c));
+    std::fclose(f);
+    return s;
+  }
+  std::vector<std::string> saved_;
+};
+
+struct LanguageCase {
+  std::vector<std::string> languages;
+  const char* expected;
+};
+
+class FilterLogLanguage : public FilterLogTest, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(FilterLogLanguage, PicksTheTableOfTheFirstLanguageThatHasOne) {
+  FilterSetLanguages(GetParam().languages);
+  EXPECT_EQ(FilterLocalizedFormat("Unable to open raster file - %s"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, FilterLogLanguage,
+                         ::testing::Values(LanguageCase{{"ja"}, "ラスタファイルを開けません - %s"},
+                                           LanguageCase{{"ja_JP.UTF-8"}, "ラスタファイルを開けません - %s"},
+                                           LanguageCase{{"ja-JP"}, "ラスタファイルを開けません - %s"},
+                                           LanguageCase{{"de_DE", "ja"}, "ラスタファイルを開けません - %s"},
+                                           LanguageCase{{"en-US"}, "Unable to open raster file - %s"},
+                                           LanguageCase{{"C"}, "Unable to open raster file - %s"},
+                                           LanguageCase{{"../../../etc"}, "Unable to open raster file - %s"},
+                                           LanguageCase{{}, "Unable to open raster file - %s"}));
+
+TEST_F(FilterLogTest, TranslationsWithOtherConversionsThanTheKeyAreNotUsed) {
+  const std::string root = test::PdfTestDir();
+  ::mkdir((root + "/jobfilter").c_str(), 0755);
+  ::mkdir((root + "/jobfilter/xx.lproj").c_str(), 0755);
+  std::ofstream(root + "/jobfilter/xx.lproj/Localizable.strings")
+      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+         "<key>A %d</key><string>a %s</string>"          // wrong type
+         "<key>B %s</key><string>b %s %s</string>"       // one too many
+         "<key>C %u</key><string>c %n</string>"          // writes memory
+         "<key>D %d</key><string>d %1$d</string>"        // positional
+         "<key>E %.0f%%</key><string>e %5.1f%%</string>"  // same kinds: used
+         "<key>F</key><integer>3</integer>"
+         "</dict></plist>";
+  setenv("NX_DATA_DIR", root.c_str(), 1);
+  FilterSetLanguages({"xx"});
+  for (const char* key : {"A %d", "B %s", "C %u", "D %d", "F"}) EXPECT_EQ(FilterLocalizedFormat(key), key);
+  EXPECT_EQ(FilterLocalizedFormat("E %.0f%%"), "e %5.1f%%");
+}
+
+TEST_F(FilterLogTest, WritesOneLevelLineAndDropsOverlongMessages) {
+  FilterSetLanguages({"ja"});
+  EXPECT_EQ(Stderr([] { LogMessage("ERROR", "Unable to allocate %u bytes!", 4096u); }),
+            "ERROR: 4096 バイトのメモリを確保できません\n");
+  FilterSetLanguages({});
+  const std::string fits(2047 - 4, 'x');
+  EXPECT_EQ(Stderr([&] { LogMessage("INFO", "abc %s", fits.c_str()); }), "INFO: abc " + fits + "\n");
+  EXPECT_EQ(Stderr([&] { LogMessage("INFO", "abcd %s", fits.c_str()); }), "");
+}
+
+}  // namespace
+}  // namespace nx::filter

@@ -1,0 +1,99 @@
+// The spool document: its exact keyword lines, and the drawing pass reading hostile or damaged
+// spools without losing its place.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "PdfDrawing.h"
+#include "PdfSpool.h"
+#include "PdfTempFile.h"
+#include "PdfTestSupport.h"
+
+namespace nx::filter::test {
+namespace {
+
+using namespace std::string_literals;
+
+std::string ReadAll(std::FILE* f) {
+  std::rewind(f);
+  std::string s;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+  return s;
+}
+
+TEST(PdfSpoolWriter, WritesTheKeywordLinesByteForByte) {
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  PdfSpoolWriter w(fileno(f));
+  const unsigned char line[3] = {0, '\n', 255};
+  EXPECT_TRUE(w.Document() && w.Author("alice") && w.Title("Q1\nPAGE 1 2 3 4") && w.Page(0, 0, 612, 792) &&
+              w.Raster(3, 1, 1, 3) && w.Line(line, 3) && w.EndPage());
+  EXPECT_TRUE(w.Close());
+  EXPECT_EQ(ReadAll(f), "DOCUMENT\nAUTHOR alice\nTITLE Q1 PAGE 1 2 3 4\nPAGE 0 0 612 792\nRASTER 3 1 1 3\n"
+                        "LINE 3\n\0\n\xff"
+                        "ENDPAGE\n"s);
+  std::fclose(f);
+}
+
+// Draws a hand-made spool and returns the pages of the PDF.
+std::vector<PdfPageInfo> Draw(const std::string& spool_text, std::string* err = nullptr) {
+  std::FILE* spool = std::tmpfile();
+  std::fwrite(spool_text.data(), 1, spool_text.size(), spool);
+  std::rewind(spool);
+  PdfTempFile pdf_file;
+  EXPECT_TRUE(pdf_file.valid());
+  std::fflush(stderr);
+  const int saved = ::dup(2);
+  std::FILE* log = std::tmpfile();
+  ::dup2(fileno(log), 2);
+  auto doc = PdfDrawSpool(spool, pdf_file.path());
+  std::string error;
+  const bool written = doc && doc->Write(pdf_file.fd(), error);
+  ::dup2(saved, 2);
+  ::close(saved);
+  if (err) *err = ReadAll(log);
+  std::fclose(log);
+  std::fclose(spool);
+  if (!written) return {};
+  std::string pdf(static_cast<std::size_t>(::lseek(pdf_file.fd(), 0, SEEK_END)), '\0');
+  EXPECT_EQ(::pread(pdf_file.fd(), pdf.data(), pdf.size(), 0), static_cast<ssize_t>(pdf.size()));
+  return InspectPdf(pdf);
+}
+
+TEST(PdfDrawSpool, ExcessOfALongLineIsSkippedAndTheNextKeywordRead) {
+  const std::string head = "DOCUMENT\nPAGE 0 0 10 10\nRASTER 4 2 1 3\n";
+  // 10 bytes for the 8 of the page: the last two are dropped; "ENDPAGE\n" inside pixel data of a
+  // line without a page buffer is skipped as data, not read as a keyword.
+  const auto pages = Draw(head + "LINE 10\nABCDEFGHIJ" + "ENDPAGE\n" + "LINE 8\nENDPAGE\n" + "PAGE 0 0 20 20\n" +
+                          "RASTER 2 1 1 0\nLINE 2\n\x01\x02" + "ENDPAGE\n");
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[0].samples, std::vector<std::uint8_t>({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'}));
+  EXPECT_EQ(pages[0].decode, "[ 1 0 ]");
+  EXPECT_EQ(pages[1].samples, std::vector<std::uint8_t>({1, 2}));
+  EXPECT_EQ(pages[1].decode, "");  // white space: 0 is black as drawn
+  EXPECT_EQ(pages[1].media_box, (std::vector<double>{0, 0, 20, 20}));
+}
+
+TEST(PdfDrawSpool, DamagedSpoolsDrawWhatTheyCan) {
+  std::string err;
+  // A page without pixels, a RASTER whose size is refused, garbage, a spool ending inside a page.
+  const auto pages = Draw(std::string("DOCUMENT\nPAGE 0 0 5 5\nENDPAGE\n") + "PAGE 0 0 5 5\nRASTER 99999 99999 1 3\n" +
+                              "LINE 3\nxyzENDPAGE\n" + std::string(10000, 'Q') + "\nPAGE 0 0 5 5\nRASTER 2 2 1 3\n" +
+                              "LINE -4\nLINE 99999999999999999999\nLINE 2\n\x05\x06",
+                          &err);
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages[0].image_count, 0);
+  EXPECT_EQ(pages[1].image_count, 0);
+  EXPECT_EQ(pages[2].samples, std::vector<std::uint8_t>({5, 6, 0, 0}));
+  EXPECT_EQ(LinesStartingWith(err, "ERROR:"),
+            (std::vector<std::string>{"ERROR: raster_data is NULL", "ERROR: raster_data is NULL"}));
+}
+
+TEST(PdfDrawSpool, NoDocumentLineMeansNoDocument) { EXPECT_TRUE(Draw("PAGE 0 0 5 5\nENDPAGE\n").empty()); }
+
+}  // namespace
+}  // namespace nx::filter::test
