@@ -4,11 +4,13 @@
 #include <cups/ppd.h>
 #include <strings.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,8 +28,13 @@ constexpr std::size_t kItemKeyPrefixLength = sizeof kRecipientItemKeyPrefix - 1;
 struct DeviceOptionReport {
   const char* keyword;
   const std::int32_t DFaxSettingOption::*integer;
-  const char* (*text)(const DFaxSettingOption&);
+  std::string_view (*text)(const DFaxSettingOption&);
 };
+
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+  return {field, strnlen(field, N)};
+}
 
 constexpr DeviceOptionReport kDeviceOptionReports[] = {
     {"FaxModuleTypePopupList", &DFaxSettingOption::faxModuleType, nullptr},
@@ -35,16 +42,16 @@ constexpr DeviceOptionReport kDeviceOptionReports[] = {
     {"OutsideExtensionKitPopupList", &DFaxSettingOption::outsideExtensionKit, nullptr},
     {"ISDNG4TypePopupList", &DFaxSettingOption::isdnG4Type, nullptr},
     {"OutlineNumberEtxt", nullptr,
-     [](const DFaxSettingOption& o) -> const char* { return o.outlineNumber; }},
+     [](const DFaxSettingOption& o) { return FieldText(o.outlineNumber); }},
     {"InlineNumberEtxt", nullptr,
-     [](const DFaxSettingOption& o) -> const char* { return o.inlineNumber; }},
+     [](const DFaxSettingOption& o) { return FieldText(o.inlineNumber); }},
     {"PortSettingOutsideLinePopupList", &DFaxSettingOption::portSettingOutsideLine, nullptr},
     {"PortSettingExtensionPopupList", &DFaxSettingOption::portSettingExtension, nullptr},
 };
 
 // A text of the device-option report: no control byte or double quote, backslashes doubled.
-std::string ReportText(const char* field, std::size_t size) {
-  std::string clean(field, strnlen(field, size));
+std::string ReportText(std::string_view field) {
+  std::string clean(field);
   clean.resize(StripHeaderUnsafeBytes(clean.data()));
   std::string quoted;
   for (char c : clean) {
@@ -89,7 +96,7 @@ void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err) {
     if (report.integer != nullptr) {
       std::fprintf(err, "PPD: %s=\"%d\"\n", report.keyword, static_cast<int>(o.*report.integer));
     } else {
-      const std::string text = ReportText(report.text(o), sizeof o.outlineNumber);
+      const std::string text = ReportText(report.text(o));
       std::fprintf(err, "PPD: %s=\"%s\"\n", report.keyword, text.c_str());
     }
   }
