@@ -296,7 +296,8 @@ std::string Step::Describe() const {
     default:
       s << " tag " << tag;
       if (type == Type::kSetState || type == Type::kSelect || type == Type::kDoubleClick) s << " " << index;
-      if (type == Type::kType || type == Type::kPaste || type == Type::kEnter) s << " \"" << text << "\"";
+      // Typed text may be a password: the record keeps only its length.
+      if (type == Type::kType || type == Type::kPaste || type == Type::kEnter) s << " (" << text.size() << " bytes)";
   }
   if (!window.empty()) s << " in " << window;
   return s.str();

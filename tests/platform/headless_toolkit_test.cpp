@@ -254,3 +254,19 @@ TEST(HeadlessToolkit, LayoutsLoadFromTheBundle) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HeadlessToolkit, TypedTextNeverReachesTheRecords) {
+  nx::platform::ui::HeadlessToolkit tk;
+  auto view = tk.CreateView("Pane");
+  view->AddElement(nx::platform::ui::ElementKind::kSecureTextField, 9).SetEnabled(false);
+  view->AddElement(nx::platform::ui::ElementKind::kSecureTextField, 8);
+  tk.Perform(*view, nx::platform::ui::Step::Enter(8, "s3cr3t-pw"));
+  tk.Perform(*view, nx::platform::ui::Step::Enter(9, "s3cr3t-pw"));  // refused: recorded as an error
+  EXPECT_EQ(view->FindElement(8)->StringValue(), "s3cr3t-pw");
+  ASSERT_EQ(tk.Errors().size(), 1u);
+  for (const auto& line : tk.Transcript()) EXPECT_EQ(line.find("s3cr3t"), std::string::npos) << line;
+}
+
+}  // namespace

@@ -96,7 +96,8 @@ class HeadlessToolkit final : public Toolkit {
   int BeepCount() const { return beeps_; }
   const std::vector<std::string>& Errors() const { return errors_; }
   // One line per event: "modal begin <name>", "modal end <name> <response>", "alert <key>",
-  // "beep", "open panel", "save panel", and each performed step.
+  // "beep", "open panel", "save panel", and each performed step (typed text only by its length,
+  // as it may be a password).
   const std::vector<std::string>& Transcript() const { return transcript_; }
   const std::vector<OpenPanelRequest>& OpenPanels() const { return open_panels_; }
   const std::vector<SavePanelRequest>& SavePanels() const { return save_panels_; }
