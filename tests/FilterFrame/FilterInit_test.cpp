@@ -1,13 +1,12 @@
 // Filter start-up: argument check, job context, the PPD with defaults and job options marked, and
 // the message language taken from the environment.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "FilterInit.h"
 #include "FilterLog.h"
+#include "PdfTestSupport.h"
 
 namespace nx::filter {
 namespace {
@@ -29,18 +28,10 @@ class FilterInitTest : public ::testing::Test {
   PpdHandle Init(std::vector<std::string> args, FilterContext& context, std::string* err = nullptr) {
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
-    std::fflush(stderr);
-    const int saved = ::dup(2);
-    std::FILE* f = std::tmpfile();
-    ::dup2(fileno(f), 2);
-    PpdHandle ppd = Initialize(static_cast<int>(argv.size()), argv.data(), context);
-    ::dup2(saved, 2);
-    ::close(saved);
-    std::rewind(f);
-    std::string s;
-    for (int c; (c = std::fgetc(f)) != EOF;) s.push_back(static_cast<char>(c));
-    std::fclose(f);
-    if (err) *err = s;
+    PpdHandle ppd;
+    const std::string log = test::CaptureStderr(
+        [&] { ppd = Initialize(static_cast<int>(argv.size()), argv.data(), context); });
+    if (err) *err = log;
     return ppd;
   }
   std::vector<std::string> saved_;

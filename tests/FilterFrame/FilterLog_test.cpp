@@ -2,7 +2,6 @@
 // the message line format.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,23 +23,6 @@ class FilterLogTest : public ::testing::Test {
   void TearDown() override {
     FilterSetLanguages(saved_);
     unsetenv("NX_DATA_DIR");
-  }
-  // Runs `fn` with standard error captured.
-  template <typename Fn>
-  static std::string Stderr(Fn fn) {
-    std::fflush(stderr);
-    const int saved = ::dup(2);
-    std::FILE* f = std::tmpfile();
-    ::dup2(fileno(f), 2);
-    fn();
-    std::fflush(stderr);
-    ::dup2(saved, 2);
-    ::close(saved);
-    std::rewind(f);
-    std::string s;
-    for (int c; (c = std::fgetc(f)) != EOF;) s.push_back(static_cast<char>(c));
-    std::fclose(f);
-    return s;
   }
   std::vector<std::string> saved_;
 };
@@ -88,12 +70,12 @@ TEST_F(FilterLogTest, TranslationsWithOtherConversionsThanTheKeyAreNotUsed) {
 
 TEST_F(FilterLogTest, WritesOneLevelLineAndDropsOverlongMessages) {
   FilterSetLanguages({"ja"});
-  EXPECT_EQ(Stderr([] { LogMessage("ERROR", "Unable to allocate %u bytes!", 4096u); }),
+  EXPECT_EQ(test::CaptureStderr([] { LogMessage("ERROR", "Unable to allocate %u bytes!", 4096u); }),
             "ERROR: 4096 バイトのメモリを確保できません\n");
   FilterSetLanguages({});
   const std::string fits(2047 - 4, 'x');
-  EXPECT_EQ(Stderr([&] { LogMessage("INFO", "abc %s", fits.c_str()); }), "INFO: abc " + fits + "\n");
-  EXPECT_EQ(Stderr([&] { LogMessage("INFO", "abcd %s", fits.c_str()); }), "");
+  EXPECT_EQ(test::CaptureStderr([&] { LogMessage("INFO", "abc %s", fits.c_str()); }), "INFO: abc " + fits + "\n");
+  EXPECT_EQ(test::CaptureStderr([&] { LogMessage("INFO", "abcd %s", fits.c_str()); }), "");
 }
 
 }  // namespace

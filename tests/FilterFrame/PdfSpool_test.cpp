@@ -46,17 +46,14 @@ std::vector<PdfPageInfo> Draw(const std::string& spool_text, std::string* err = 
   std::rewind(spool);
   PdfTempFile pdf_file;
   EXPECT_TRUE(pdf_file.valid());
-  std::fflush(stderr);
-  const int saved = ::dup(2);
-  std::FILE* log = std::tmpfile();
-  ::dup2(fileno(log), 2);
-  auto doc = PdfDrawSpool(spool, pdf_file.path());
+  std::unique_ptr<PdfImageDocument> doc;
   std::string error;
-  const bool written = doc && doc->Write(pdf_file.fd(), error);
-  ::dup2(saved, 2);
-  ::close(saved);
-  if (err) *err = ReadAll(log);
-  std::fclose(log);
+  bool written = false;
+  const std::string log = CaptureStderr([&] {
+    doc = PdfDrawSpool(spool, pdf_file.path());
+    written = doc && doc->Write(pdf_file.fd(), error);
+  });
+  if (err) *err = log;
   std::fclose(spool);
   if (!written) return {};
   std::string pdf(static_cast<std::size_t>(::lseek(pdf_file.fd(), 0, SEEK_END)), '\0');

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -76,11 +77,23 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
+// Folders made by PdfTestDir, removed when the test program ends (children leave with _exit).
+struct PdfTestDirs {
+  std::vector<std::string> dirs;
+  ~PdfTestDirs() {
+    std::error_code ignored;
+    for (const auto& d : dirs) std::filesystem::remove_all(d, ignored);
+  }
+};
+
 std::string PdfTestDir() {
+  static PdfTestDirs made;
   char name[] = "/tmp/nxpdftest.XXXXXX";
   const char* dir = ::mkdtemp(name);
   EXPECT_NE(dir, nullptr);
-  return dir ? dir : "/tmp";
+  if (!dir) return "/tmp";
+  made.dirs.push_back(dir);
+  return dir;
 }
 
 std::vector<std::string> StepArgs(const std::string& raster_path) {
@@ -197,6 +210,20 @@ std::vector<std::uint8_t> RenderPage(const std::string& pdf, int page, unsigned 
   std::vector<std::uint8_t> samples(static_cast<std::size_t>(w) * h);
   in.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size()));
   return samples;
+}
+
+std::string CaptureStderr(const std::function<void()>& fn) {
+  std::fflush(stderr);
+  const int saved = ::dup(2);
+  std::FILE* log = std::tmpfile();
+  ::dup2(fileno(log), 2);
+  fn();
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  const std::string text = ReadFile("/proc/self/fd/" + std::to_string(fileno(log)));
+  std::fclose(log);
+  return text;
 }
 
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -56,6 +57,9 @@ std::vector<PdfPageInfo> InspectPdf(const std::string& pdf);
 bool QpdfCheck(const std::string& pdf, std::string& output);
 // Page `page` (from 1) rendered by pdftoppm to exactly width x height gray pixels.
 std::vector<std::uint8_t> RenderPage(const std::string& pdf, int page, unsigned width, unsigned height);
+
+// Runs `fn` in this process with standard error (fd 2) captured; returns what it wrote.
+std::string CaptureStderr(const std::function<void()>& fn);
 
 // Lines of `text` that start with `prefix`.
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix);
