@@ -1,0 +1,355 @@
+// The filter's main flow; see FilterMain.h.
+#include "FilterMain.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "DeviceEncoding.h"
+#include "FaxSettingModule.h"
+#include "KTOutput.h"
+#include "OutputPDFStream.h"
+#include "TpjlEngine.h"
+#include "nx/platform/network.h"
+#include "nx/platform/paths.h"
+#include "nx/platform/system_version.h"
+#include "nx/platform/text_encoding.h"
+
+namespace nx::filter {
+
+volatile std::sig_atomic_t CancelJobForPipe = 0;
+
+namespace {
+
+constexpr char kUnknownUser[] = "UnknownUser";
+constexpr std::size_t kJBAUserNameBytes = 32;
+constexpr std::size_t kHostNameBytes = 32;
+constexpr std::size_t kAddressTextLimit = 45;
+constexpr std::size_t kJobCopyPathLimit = 1034;
+// The job copy path switches from the private temporary folder to TMPDIR above this version.
+constexpr int kJobCopyTmpDirVersion = 0x109F;
+
+extern "C" void OnSigTerm(int) {}
+extern "C" void OnSigPipe(int) { CancelJobForPipe = 1; }
+
+void InstallSignalHandlers() {
+  struct sigaction action {};
+  sigemptyset(&action.sa_mask);
+  // Restarting keeps a stray SIGTERM from failing the raster reads half-way.
+  action.sa_flags = SA_RESTART;
+  action.sa_handler = OnSigTerm;
+  sigaction(SIGTERM, &action, nullptr);
+  action.sa_handler = OnSigPipe;
+  sigaction(SIGPIPE, &action, nullptr);
+}
+
+bool IsSjisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Bytes of the Shift_JIS character starting at text[i] (a lead byte at the very end counts 1).
+std::size_t SjisCharBytes(const char* text, std::size_t i, std::size_t length) {
+  return IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < length ? 2 : 1;
+}
+
+// Length of the longest prefix of the NUL-terminated Shift_JIS `text` made of whole characters
+// and at most `limit` bytes.
+std::size_t WholeCharPrefix(const char* text, std::size_t limit) {
+  const std::size_t length = std::strlen(text);
+  std::size_t i = 0;
+  while (i < length) {
+    const std::size_t step = SjisCharBytes(text, i, length);
+    if (i + step > limit) break;
+    i += step;
+  }
+  return i;
+}
+
+// Copies at most `limit` bytes of `source` (whole characters) into the zero-filled
+// `destination` of `capacity` bytes and drops the bytes that could break a header line.
+void CopyHeaderText(const char* source, std::size_t limit, char* destination, std::size_t capacity) {
+  std::memset(destination, 0, capacity);
+  if (limit > capacity - 1) limit = capacity - 1;
+  std::memcpy(destination, source, WholeCharPrefix(source, limit));
+  StripHeaderUnsafeBytes(destination);
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+}  // namespace
+
+void SetJobUserName(FilterJob& job, const char* user) {
+  ConvertUTF8ToEncoding(user ? user : "", job.StdUserName, sizeof job.StdUserName);
+  CopyHeaderText(job.StdUserName, kJBAUserNameBytes, job.StdJBAUserName,
+                 sizeof job.StdJBAUserName);
+}
+
+void ValidateJobUserName(FilterJob& job) {
+  if (job.StdUserName[0] == 0 || !IsStringInScale(job.StdUserName, kUserNameScale) ||
+      IsBlankString(job.StdUserName)) {
+    std::memset(job.StdUserName, 0, sizeof job.StdUserName);
+    std::memcpy(job.StdUserName, kUnknownUser, sizeof kUnknownUser);
+  }
+  // The scale admits the double quote, which would end the attribute's quotes.
+  StripHeaderUnsafeBytes(job.StdUserName);
+}
+
+void SetJobDocumentName(FilterJob& job, const char* title) {
+  ConvertUTF8ToEncoding(title ? title : "", job.StdDocumentName, sizeof job.StdDocumentName);
+}
+
+void ApplyDocumentNameRule(FilterJob& job, bool present) {
+  std::memset(job.PTStdDocumentName, 0, sizeof job.PTStdDocumentName);
+  if (!present) return;
+  const std::int32_t type = job.printType.productType;
+  const std::size_t limit = type == 3 ? 64 : type == 2 ? 12 : 24;
+  const CharScale& scale = type == 2 ? kDocumentNameScaleProduct2 : kDocumentNameScale;
+
+  char* name = job.StdDocumentName;
+  const std::size_t length = strnlen(name, sizeof job.StdDocumentName);
+  if (length > limit) {
+    // Each character counts its bytes in the device encoding, so both cuts fall between
+    // characters: at the limit, or one byte short when a double-byte character straddles it.
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < length;) {
+      const std::size_t step = SjisCharBytes(name, i, length);
+      width += step;
+      i += step;
+      if (width == limit || width == limit + 1) {
+        const std::size_t cut = width == limit ? limit : limit - 1;
+        std::memset(name + cut, 0, sizeof job.StdDocumentName - cut);
+        break;
+      }
+    }
+  }
+  std::memcpy(job.PTStdDocumentName, name, limit);
+  if (!IsStringInScale(job.PTStdDocumentName, scale)) {
+    std::memset(job.PTStdDocumentName, 0, sizeof job.PTStdDocumentName);
+    return;
+  }
+  StripHeaderUnsafeBytes(job.PTStdDocumentName);
+}
+
+std::string EncodeIPv4Address(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string result = "I";
+  int fields = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t dot = text.find('.', start);
+    const std::string_view field =
+        text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
+    if (field.empty() || field.size() > 3 || ++fields > 4) return {};
+    unsigned value = 0;
+    for (char c : field) {
+      if (c < '0' || c > '9') return {};
+      value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value > 255) return {};
+    result += kHex[value >> 4];
+    result += kHex[value & 0xF];
+    if (dot == std::string_view::npos) break;
+    start = dot + 1;
+  }
+  return fields == 4 ? result : std::string();
+}
+
+std::string EncodeIPv6Address(std::string_view text) {
+  text = text.substr(0, text.find('%'));
+  if (text.empty() || text.size() > kAddressTextLimit) return {};
+  const std::string address(text);
+  unsigned char bytes[16];
+  if (inet_pton(AF_INET6, address.c_str(), bytes) != 1) return {};
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string result = "6";
+  for (unsigned char b : bytes) {
+    result += kHex[b >> 4];
+    result += kHex[b & 0xF];
+  }
+  return result;
+}
+
+std::string SelectClientAddress(const std::vector<std::string>& addresses) {
+  std::string ipv6;
+  for (const std::string& text : addresses) {
+    // A text with a colon is IPv6 even when it ends in dotted form (::ffff:a.b.c.d).
+    if (Contains(text, ":")) {
+      if (Contains(text, "fe80::1")) continue;
+      std::string encoded = EncodeIPv6Address(text);
+      if (!encoded.empty()) ipv6 = std::move(encoded);
+    } else if (Contains(text, ".")) {
+      if (text == "127.0.0.1" || text.size() > kAddressTextLimit) continue;
+      return EncodeIPv4Address(text);
+    }
+  }
+  return ipv6;
+}
+
+void DetermineClientHost(FilterJob& job, const platform::Network& network) {
+  std::memset(job.HostNameStr, 0, sizeof job.HostNameStr);
+  std::memset(job.IPAddressStr, 0, sizeof job.IPAddressStr);
+  const std::optional<std::string> host = network.HostName();
+  if (!host || host->empty()) return;
+  CopyHeaderText(host->c_str(), kHostNameBytes, job.HostNameStr, sizeof job.HostNameStr);
+  const std::string encoded = SelectClientAddress(network.HostAddresses(*host));
+  if (encoded.size() < sizeof job.IPAddressStr) {
+    std::memcpy(job.IPAddressStr, encoded.data(), encoded.size());
+  }
+}
+
+std::string JobCopyFilePath(int systemVersion, std::time_t when) {
+  std::tm local{};
+  char stamp[32] = {};
+  if (localtime_r(&when, &local) == nullptr ||
+      std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &local) == 0) {
+    return {};
+  }
+  std::string path = systemVersion > kJobCopyTmpDirVersion
+                         ? platform::TempDir() + "/kt" + stamp + ".job"
+                         : platform::PrivateTmpDir() + "/nx" + stamp + ".job";
+  if (path.size() > kJobCopyPathLimit) return {};
+  return path;
+}
+
+JobCopyFile::~JobCopyFile() {
+  if (fp_) std::fclose(fp_);
+}
+
+bool JobCopyFile::Open(const std::string& path, std::string& error) {
+  if (fp_) {
+    error = "already open";
+    return false;
+  }
+  // The folder is shared: only a file this job creates itself is written, never one that
+  // someone placed (or linked) at the predictable name beforehand.
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  fp_ = ::fdopen(fd, "wb");
+  if (!fp_) {
+    error = std::strerror(errno);
+    ::close(fd);
+    ::unlink(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool JobCopyFile::Finish(std::string& error) {
+  if (!fp_) return true;
+  bool ok = true;
+  if (std::fflush(fp_) != 0 || std::ferror(fp_)) {
+    error = std::strerror(errno ? errno : EIO);
+    ok = false;
+  }
+  if (::fchmod(fileno(fp_), 0676) != 0 && ok) {
+    error = std::strerror(errno);
+    ok = false;
+  }
+  if (std::fclose(fp_) != 0 && ok) {
+    error = std::strerror(errno);
+    ok = false;
+  }
+  fp_ = nullptr;
+  return ok;
+}
+
+int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices& services) {
+  std::FILE* const out = services.out ? services.out : stdout;
+  std::FILE* const err = services.err ? services.err : stderr;
+
+  // Nothing is read from the arguments before their count is known to be right.
+  if (argc != 6 && argc != 7) {
+    std::fprintf(err, "Usage: %s job user title copies options [filename]\n",
+                 (argc > 0 && argv && argv[0]) ? argv[0] : "jobfilter");
+    return kFilterExitPipeBroken;
+  }
+  // Without the converter every name and ticket text would silently go out empty.
+  if (!platform::ShiftJisX0213Available()) {
+    std::fputs("ERROR: The SHIFT_JISX0213 text converter is not available\n", err);
+    return kFilterExitPipeBroken;
+  }
+  CancelJobForPipe = 0;
+  const JobArguments args{argc, argv};
+
+  SetJobUserName(job, argv[2]);                         // 1
+  InstallSignalHandlers();                              // 2
+  ValidateJobUserName(job);                             // 3
+  SetJobDocumentName(job, argv[3]);                     // 4
+
+  const char* fileType = std::getenv("CUPS_FILETYPE");  // 5
+  std::fprintf(err, "the file type being printed is:%s\n", fileType ? fileType : "");
+  if (fileType && std::strcmp(fileType, "job-sheet") == 0) return kFilterExitOK;
+
+  ApplyDocumentNameRule(job, PrintTypeGetProductTypeTicket(job, args) == 1);  // 6
+  InializeDescriptionTable(job);                                                // 7
+
+  JobCopyFile copy;  // 8
+  if (::access(platform::JobCopyFlagFile().c_str(), F_OK) == 0) {
+    const int version = services.kernelRelease ? platform::ProbeSystemVersion(*services.kernelRelease)
+                                               : platform::CurrentSystemVersion();
+    const std::string path =
+        JobCopyFilePath(version, services.now ? services.now() : std::time(nullptr));
+    std::string error;
+    if (path.empty()) {
+      std::fputs("DEBUG: No job copy: the copy file's path is unusable\n", err);
+    } else if (!copy.Open(path, error)) {
+      std::fprintf(err, "DEBUG: No job copy: unable to create \"%s\" - %s\n", path.c_str(),
+                   error.c_str());
+    }
+  }
+  KTSetJobCopyFile(copy.get());
+  struct CopyFileReset {
+    ~CopyFileReset() { KTSetJobCopyFile(nullptr); }
+  } resetCopyFile;  // before `copy` closes it, on every path
+
+  if (services.network) {  // 9
+    DetermineClientHost(job, *services.network);
+  } else {
+    DetermineClientHost(job, platform::LinuxNetwork());
+  }
+  std::fflush(err);  // 10: everything so far is out before the job's own messages
+
+  if (GetTicketFromPDE(job, args) == 0) {  // 11
+    std::fputs("ERROR:<A specified feature is unavailable for the current device.>\n", err);
+    return kFilterExitRefused;
+  }
+  if (ShouldCancelJobAndShowError(job)) {  // 12
+    std::fputs("ERROR:<Please enter a fax number.>\n", err);
+    return kFilterExitRefused;
+  }
+
+  OutputTPJLCommand(job, args, out);  // 13
+  const int documentResult =          // 14
+      services.document ? services.document(argc, argv) : OutputPDFStream(argc, argv);
+  if (documentResult != 1) OutputTPJLTrailer(job, out);  // 15
+
+  // A job the device did not get in full must not end as a success.
+  int status = CancelJobForPipe ? kFilterExitPipeBroken : kFilterExitOK;
+  errno = 0;
+  if (std::fflush(out) != 0 || std::ferror(out) || documentResult == 1 || CancelJobForPipe) {
+    const int error = errno;
+    if (!CancelJobForPipe && documentResult != 1 && error != EPIPE) {
+      std::fprintf(err, "ERROR: Unable to write the job to the device - %s\n",
+                   std::strerror(error ? error : EIO));
+    }
+    status = kFilterExitPipeBroken;
+  }
+
+  KTSetJobCopyFile(nullptr);  // 16
+  std::string error;
+  if (!copy.Finish(error)) {
+    std::fprintf(err, "DEBUG: The job copy is incomplete - %s\n", error.c_str());
+  }
+  return status;  // 17
+}
+
+}  // namespace nx::filter

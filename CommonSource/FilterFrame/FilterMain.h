@@ -1,0 +1,104 @@
+// The filter's process: the job's names, the client host, the optional job copy file, signals,
+// and the main flow from the arguments to the trailer and the exit status.
+//
+// FilterMain runs one job with the streams and services it is given, so tests can run the whole
+// flow in-process; jobfilter_main.cpp hands it the process's own.
+#pragma once
+
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FilterState.h"
+#include "TicketReader.h"
+
+namespace nx::platform {
+class KernelReleaseSource;
+class Network;
+}  // namespace nx::platform
+
+namespace nx::filter {
+
+// Exit statuses.
+inline constexpr int kFilterExitOK = 0;
+inline constexpr int kFilterExitPipeBroken = 1;  // also: bad command line, no text converter
+inline constexpr int kFilterExitRefused = 255;   // ticket or recipient check failed
+
+// 1 once the output pipe broke (set by the SIGPIPE handler); FilterMain clears it at start.
+extern volatile std::sig_atomic_t CancelJobForPipe;
+
+// The document step: argc and argv of the filter. 1 = the device stream broke, no trailer.
+using DocumentStep = std::function<int(int argc, char* argv[])>;
+
+struct FilterMainServices {
+  std::FILE* out = stdout;  // the device stream
+  std::FILE* err = stderr;  // messages of the main flow
+  // nullptr: the system's host name and resolver, bounded in time.
+  const platform::Network* network = nullptr;
+  // nullptr: the running system's version (platform::CurrentSystemVersion).
+  const platform::KernelReleaseSource* kernelRelease = nullptr;
+  // Empty: OutputPDFStream, which writes to standard output (so `out` must be stdout then).
+  DocumentStep document;
+  // Empty: std::time. Names the job copy file.
+  std::function<std::time_t()> now;
+};
+
+// Runs one job: argc/argv as the print system passes them (job user title copies options
+// [file]). `job` must start zero-filled. Returns the exit status.
+int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices& services = {});
+
+// --- The steps, for the flow and its tests -------------------------------------------------
+
+// Step 1: `user` (UTF-8) into StdUserName; StdJBAUserName takes its first 32 bytes, never half
+// a character, without bytes that could break a header line.
+void SetJobUserName(FilterJob& job, const char* user);
+// Step 3: an empty, invalid or blank StdUserName becomes "UnknownUser".
+void ValidateJobUserName(FilterJob& job);
+// Step 4: `title` (UTF-8) into StdDocumentName.
+void SetJobDocumentName(FilterJob& job, const char* title);
+
+// Step 6, the product type already read into job.printType.productType (`present` false when
+// its ticket key is absent: PTStdDocumentName stays empty). The limit is 64 bytes for type 3,
+// 12 for type 2, else 24; a longer StdDocumentName is cut to whole characters within it.
+void ApplyDocumentNameRule(FilterJob& job, bool present);
+
+// IPv4 text a.b.c.d as "I" + eight upper-case hexadecimal digits; "" for anything else (a
+// number of more than three digits or above 255 included).
+std::string EncodeIPv4Address(std::string_view text);
+// IPv6 text (zone suffix dropped) as "6" + 32 lower-case hexadecimal digits; "" when invalid.
+std::string EncodeIPv6Address(std::string_view text);
+// The encoded client address from the resolver's list: the first IPv4 address other than
+// 127.0.0.1 wins; else the last IPv6 address not containing "fe80::1"; else "".
+std::string SelectClientAddress(const std::vector<std::string>& addresses);
+// Step 9: HostNameStr and IPAddressStr (both empty when the host name cannot be read).
+void DetermineClientHost(FilterJob& job, const platform::Network& network);
+
+// The job copy file's path for `systemVersion` at `when` (local time): above 0x109F
+// TempDir() + "/kt<YYYYmmddHHMMSS>.job", else PrivateTmpDir() + "/nx<...>.job"; "" when longer
+// than 1034 bytes.
+std::string JobCopyFilePath(int systemVersion, std::time_t when);
+
+// The job copy file: created new (never an existing file, never through a symbolic link) and
+// open for the job; closed with its final permission bits by Finish, else by the destructor.
+class JobCopyFile {
+ public:
+  JobCopyFile() = default;
+  ~JobCopyFile();
+  JobCopyFile(const JobCopyFile&) = delete;
+  JobCopyFile& operator=(const JobCopyFile&) = delete;
+
+  // False (with the system's error text) when the file cannot be created.
+  bool Open(const std::string& path, std::string& error);
+  std::FILE* get() const { return fp_; }
+  // Flushes, sets the permission bits to 0676 and closes. False when the copy is incomplete.
+  bool Finish(std::string& error);
+
+ private:
+  std::FILE* fp_ = nullptr;
+};
+
+}  // namespace nx::filter

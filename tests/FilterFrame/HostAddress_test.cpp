@@ -1,0 +1,138 @@
+// The client host name and address of the accounting lines: selection from the resolver's list
+// and the device's IPv4/IPv6 encodings.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FilterMain.h"
+#include "TicketTestSupport.h"
+#include "nx/platform/network.h"
+
+namespace nx::filter {
+namespace {
+
+struct EncodeCase {
+  const char* text;
+  const char* expected;
+};
+
+class IPv4EncodingTest : public ::testing::TestWithParam<EncodeCase> {};
+TEST_P(IPv4EncodingTest, Encodes) {
+  EXPECT_EQ(EncodeIPv4Address(GetParam().text), GetParam().expected) << GetParam().text;
+}
+INSTANTIATE_TEST_SUITE_P(Addresses, IPv4EncodingTest,
+                         ::testing::Values(EncodeCase{"192.168.1.10", "IC0A8010A"},
+                                           EncodeCase{"0.0.0.0", "I00000000"},
+                                           EncodeCase{"255.255.255.255", "IFFFFFFFF"},
+                                           EncodeCase{"010.001.000.009", "I0A010009"},
+                                           EncodeCase{"256.1.1.1", ""},
+                                           EncodeCase{"1.2.3.999", ""},
+                                           EncodeCase{"1.2.3.0010", ""},
+                                           EncodeCase{"1.2.3", ""},
+                                           EncodeCase{"1.2.3.4.5", ""},
+                                           EncodeCase{"1..3.4", ""},
+                                           EncodeCase{"1.2.3.4.", ""},
+                                           EncodeCase{"1.2.3.x", ""},
+                                           EncodeCase{"", ""}));
+
+class IPv6EncodingTest : public ::testing::TestWithParam<EncodeCase> {};
+TEST_P(IPv6EncodingTest, Encodes) {
+  EXPECT_EQ(EncodeIPv6Address(GetParam().text), GetParam().expected) << GetParam().text;
+}
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, IPv6EncodingTest,
+    ::testing::Values(
+        EncodeCase{"2001:db8::1", "620010db8000000000000000000000001"},
+        EncodeCase{"2001:db8::1%eth0", "620010db8000000000000000000000001"},
+        EncodeCase{"::", "600000000000000000000000000000000"},
+        EncodeCase{"::1", "600000000000000000000000000000001"},
+        EncodeCase{"1:2:3:4:5:6:7:8", "600010002000300040005000600070008"},
+        EncodeCase{"fe80::a00:27ff:fe4e:66a1%enp0s3", "6fe800000000000000a0027fffe4e66a1"},
+        EncodeCase{"::ffff:192.168.1.10", "600000000000000000000ffffc0a8010a"},
+        EncodeCase{"2001:::1", ""}, EncodeCase{"12345::1", ""}, EncodeCase{"1:2:3:4:5:6:7:8:9", ""},
+        EncodeCase{"%eth0", ""}, EncodeCase{"g::1", ""}));
+
+struct SelectCase {
+  const char* name;
+  std::vector<std::string> addresses;
+  const char* expected;
+};
+
+class SelectClientAddressTest : public ::testing::TestWithParam<SelectCase> {};
+TEST_P(SelectClientAddressTest, PicksTheDevicesAddress) {
+  EXPECT_EQ(SelectClientAddress(GetParam().addresses), GetParam().expected);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SelectClientAddressTest,
+    ::testing::Values(
+        SelectCase{"Nothing", {}, ""},
+        SelectCase{"OnlyLoopback", {"127.0.0.1"}, ""},
+        SelectCase{"LoopbackSkipped", {"127.0.0.1", "192.168.1.10"}, "IC0A8010A"},
+        SelectCase{"FirstIPv4Wins", {"10.0.0.1", "192.168.1.10"}, "I0A000001"},
+        SelectCase{"IPv4BeatsEarlierIPv6", {"2001:db8::1", "192.168.1.10"}, "IC0A8010A"},
+        SelectCase{"IPv4BeatsLaterIPv6", {"192.168.1.10", "2001:db8::1"}, "IC0A8010A"},
+        SelectCase{"LaterIPv6Replaces", {"2001:db8::1", "2001:db8::2"}, "620010db8000000000000000000000002"},
+        SelectCase{"LinkLocalLoopbackSkipped", {"2001:db8::1", "fe80::1%lo0"}, "620010db8000000000000000000000001"},
+        SelectCase{"OnlyLinkLocalLoopback", {"fe80::1%lo0"}, ""},
+        SelectCase{"MalformedIPv6Ignored", {"2001:db8::1", "2001:::1"}, "620010db8000000000000000000000001"},
+        // The first usable IPv4 text ends the search even when the device cannot take it.
+        SelectCase{"FirstIPv4OutOfRange", {"300.1.1.1", "192.168.1.10"}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DetermineClientHost, FillsBothNames) {
+  auto job = test::FreshJob();
+  DetermineClientHost(*job, platform::FixedNetwork("office-pc", {"127.0.0.1", "192.168.1.10"}));
+  EXPECT_STREQ(job->HostNameStr, "office-pc");
+  EXPECT_STREQ(job->IPAddressStr, "IC0A8010A");
+}
+
+TEST(DetermineClientHost, LongNameIsCutTo32BytesAndResolvedWhole) {
+  const std::string host = std::string(40, 'h') + ".example";
+  auto job = test::FreshJob();
+  DetermineClientHost(*job, platform::FixedNetwork(host, {"2001:db8::1"}));
+  EXPECT_EQ(std::string(job->HostNameStr), std::string(32, 'h'));
+  EXPECT_STREQ(job->IPAddressStr, "620010db8000000000000000000000001");
+}
+
+TEST(DetermineClientHost, UnreadableHostNameLeavesBothEmpty) {
+  auto job = test::FreshJob();
+  std::strcpy(job->HostNameStr, "stale");
+  DetermineClientHost(*job, platform::FixedNetwork("", {"192.168.1.10"}));
+  EXPECT_STREQ(job->HostNameStr, "");
+  EXPECT_STREQ(job->IPAddressStr, "");
+}
+
+TEST(DetermineClientHost, HeaderBreakingBytesOfTheNameAreDropped) {
+  auto job = test::FreshJob();
+  DetermineClientHost(*job, platform::FixedNetwork("pc\"\r\nX", {}));
+  EXPECT_STREQ(job->HostNameStr, "pcX");
+  EXPECT_STREQ(job->IPAddressStr, "");
+}
+
+// A resolver that never answers in time costs the job the address, not the job.
+class SilentResolverNetwork final : public platform::Network {
+ public:
+  std::optional<std::string> HostName() const override { return "faxhost"; }
+  std::vector<std::string> HostAddresses(std::string_view host) const override {
+    return platform::ResolveHostAddresses(host, std::chrono::milliseconds(200), [](const std::string&) {
+      std::this_thread::sleep_for(std::chrono::seconds(2));
+      return std::vector<std::string>{"192.168.1.10"};
+    });
+  }
+};
+
+TEST(DetermineClientHost, SilentResolverIsBounded) {
+  auto job = test::FreshJob();
+  const auto start = std::chrono::steady_clock::now();
+  DetermineClientHost(*job, SilentResolverNetwork());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_STREQ(job->HostNameStr, "faxhost");
+  EXPECT_STREQ(job->IPAddressStr, "");
+}
+
+}  // namespace
+}  // namespace nx::filter
