@@ -33,7 +33,7 @@ model="$stage$(cups-config --datadir)/model"
 
 echo "== Starting a private print server in $out/server =="
 server="$out/server"
-NX_CUPSD_EXTRA_CONF="SetEnv NX_DATA_DIR $stage$datadir/norvalex" \
+NX_CUPSD_FILTER_ENV="NX_DATA_DIR $stage$datadir/norvalex" \
   bash scripts/e2e-cupsd.sh setup "$server" "$filter" "$model"
 trap 'bash "$ROOT/scripts/e2e-cupsd.sh" stop "$server"; echo "Print server stopped."' EXIT
 bash scripts/e2e-cupsd.sh start "$server"

@@ -17,7 +17,8 @@
 # Layout of ROOT: etc/ (server root), bin/ (server bin: the system's daemon/, backend/,
 # filter/ entries plus JOBFILTER), share/ (data folder), spool/, cache/, state/, log/,
 # run/cups.sock (mode 0700: only this user can reach the server), out/ (device files).
-# Clients reach the server with CUPS_SERVER=ROOT/run/cups.sock.
+# Clients reach the server with CUPS_SERVER=ROOT/run/cups.sock. NX_CUPSD_FILTER_ENV holds
+# "NAME value" lines, one per variable, that the server sets for every filter.
 set -euo pipefail
 
 SYS_SERVERBIN=$(cups-config --serverbin)
@@ -84,6 +85,11 @@ ErrorLog $root/log/error_log
 PageLog $root/log/page_log
 FileDevice Yes
 EOF
+  # Filters get a clean environment; SetEnv (a cups-files.conf directive) adds to it.
+  local line
+  while IFS= read -r line; do
+    [ -n "$line" ] && echo "SetEnv $line" >>"$root/etc/cups-files.conf"
+  done <<<"${NX_CUPSD_FILTER_ENV:-}"
 
   # Everything is allowed: only the owner of ROOT/run can reach the socket.
   cat >"$root/etc/cupsd.conf" <<EOF
@@ -99,7 +105,6 @@ PreserveJobHistory Yes
 PreserveJobFiles No
 MaxJobs 0
 JobRetryInterval 1
-${NX_CUPSD_EXTRA_CONF:-}
 <Location />
   Order allow,deny
   Allow all
@@ -158,6 +163,8 @@ stop() {
 
 cmd=${1:-}
 shift || true
+# The server wants absolute paths in its configuration.
+[ $# -ge 1 ] && set -- "$(realpath -m "$1")" "${@:2}"
 case "$cmd" in
   setup) [ $# -ge 2 ] || die "usage: setup ROOT JOBFILTER [MODEL_DIR]"; setup "$@" ;;
   start) [ $# -eq 1 ] || die "usage: start ROOT"; start "$1" ;;

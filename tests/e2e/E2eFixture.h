@@ -38,9 +38,18 @@ class E2eTest : public ::testing::Test {
     EXPECT_TRUE(MakeMarkedPdf(path, pages, 595, 842));
     return path;
   }
-  // Submits and waits for the end; the outcome's id is 0 when the submission failed.
-  JobOutcome RunJob(const std::string& queue, const std::string& file, const OptionList& options,
+  // Submits the ticket as a print dialog host would (fitted to the server, FitTicketToServer) and
+  // waits for the end; the outcome's id is 0 when the submission failed.
+  JobOutcome RunJob(const std::string& queue, const std::string& file, const OptionList& ticket,
                     const std::string& title = "Quarterly report", const std::string& user = "alice") {
+    OptionList options = ticket;
+    std::string error;
+    EXPECT_TRUE(FitTicketToServer(options, &error)) << error;
+    return RunJobAsIs(queue, file, options, title, user);
+  }
+  // The same with the options exactly as given.
+  JobOutcome RunJobAsIs(const std::string& queue, const std::string& file, const OptionList& options,
+                        const std::string& title = "Quarterly report", const std::string& user = "alice") {
     std::string error;
     const int id = server_->Submit(queue, file, title, user, options, &error);
     EXPECT_GT(id, 0) << error;
@@ -65,9 +74,8 @@ class E2eTest : public ::testing::Test {
   std::unique_ptr<PrivateCupsd> server_;
 };
 
-// The client-identity lines of every job: the host name (its first 32 bytes), the login user
-// and pages per sheet (the server always sends number-up=1). The address line depends on the
-// machine's resolver and is checked by HasWellFormedAddressLine instead.
+// The client-identity lines of every job: the host name (its first 32 bytes) and the login user.
+// The address line depends on the machine's resolver and is checked by TakeAddressLine instead.
 inline std::string IdentityLines(const std::string& user) {
   char host[256] = {};
   std::string name = gethostname(host, sizeof host - 1) == 0 ? std::string(host).substr(0, 32) : "";
@@ -76,7 +84,9 @@ inline std::string IdentityLines(const std::string& user) {
   lines += "@PJL SET JOBATTR=\"@LUNA=" + user + "\"\n";
   return lines;
 }
-inline const std::string kNlppLine = "@PJL SET JOBATTR=\"@NLPP=N1\"\n";
+// Pages per sheet of a job submitted with the ticket alone (no number-up: "1"); lp adds the
+// queue's default number-up=1, which gives "N1".
+inline const std::string kNlppLine = "@PJL SET JOBATTR=\"@NLPP=1\"\n";
 
 // Removes the client address line, if any, from the header; false when the line is there but
 // not in the encoded form ("I" + 8 hex digits or "6" + 32 hex digits).

@@ -57,7 +57,10 @@ TEST_F(E2eInstall, InstalledDriverServesAQueue) {
   ASSERT_EQ(lp.status, 0) << lp.output;
   const JobOutcome job = server_->WaitForJob("fax", 1);
   EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
-  EXPECT_TRUE(SplitDeviceStream(server_->DeviceOutput("fax")).ok);
+  const DeviceStream stream = SplitDeviceStream(server_->DeviceOutput("fax"));
+  EXPECT_TRUE(stream.ok) << stream.problem;
+  // lp sends the queue's defaults along, number-up=1 among them.
+  EXPECT_NE(stream.header.find("@PJL SET JOBATTR=\"@NLPP=N1\"\n"), std::string::npos) << Visible(stream.header);
   // The progress message in Japanese, from the installed table.
   EXPECT_NE(server_->ErrorLog().find("\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8 0 \xE3\x82\x92\xE5\x8D\xB0\xE5\x88\xB7\xE4\xB8\xAD"),
             std::string::npos)

@@ -1,5 +1,6 @@
 #include "JobTicket.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace nx::e2e {
@@ -10,16 +11,19 @@ std::string TicketKey(std::string_view name) {
   return key;
 }
 
-std::string EscapeTicketText(std::string_view text) {
-  const bool escape = (!text.empty() && text.front() == '/') ||
-                      text.find_first_of("',\\") != std::string_view::npos;
-  if (!escape) return std::string(text);
+std::string ByteList(std::string_view text) {
   std::string out;
   for (const char c : text) {
     out += '/';
     out += std::to_string(static_cast<int>(static_cast<signed char>(c)));
   }
   return out;
+}
+
+std::string EscapeTicketText(std::string_view text) {
+  const bool escape = (!text.empty() && text.front() == '/') ||
+                      text.find_first_of("',\\") != std::string_view::npos;
+  return escape ? ByteList(text) : std::string(text);
 }
 
 std::optional<std::string> DecodeByteList(std::string_view text) {
@@ -51,16 +55,6 @@ std::size_t ServerOptionLength(const OptionList& options) {
   return n;
 }
 
-std::string QuoteOptionValue(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 8);
-  for (const char c : text) {
-    if (c == '\\' || c == '\'' || c == '"' || c == ',') out += '\\';
-    out += c;
-  }
-  return out;
-}
-
 namespace {
 
 bool IsRecipientItemKey(std::string_view key) {
@@ -77,10 +71,14 @@ bool PrintableAscii(std::string_view s) {
 }  // namespace
 
 bool FitTicketToServer(OptionList& options, std::string* error) {
-  if (ServerOptionLength(options) <= kServerOptionBudget) return true;
   OptionList fitted = options;
-  // What the server will store for each option, to measure the result.
-  OptionList stored = options;
+  for (auto& [key, value] : fitted) {
+    if (key.starts_with(kTicketPrefix) && value.starts_with('{')) value = ByteList(value);
+  }
+  if (ServerOptionLength(fitted) <= kServerOptionBudget) {
+    options = std::move(fitted);
+    return true;
+  }
   for (std::size_t i = 0; i < fitted.size(); ++i) {
     if (!IsRecipientItemKey(fitted[i].first)) continue;
     const auto text = DecodeByteList(fitted[i].second);
@@ -88,10 +86,9 @@ bool FitTicketToServer(OptionList& options, std::string* error) {
         !PrintableAscii(*text)) {
       continue;
     }
-    fitted[i].second = QuoteOptionValue(*text);
-    stored[i].second = *text;
+    fitted[i].second = *text;
   }
-  const std::size_t length = ServerOptionLength(stored);
+  const std::size_t length = ServerOptionLength(fitted);
   if (length > kServerOptionBudget) {
     *error = "the job options take " + std::to_string(length) + " bytes; the print server can pass " +
              std::to_string(kServerOptionBudget) + " to its filters";

@@ -5,9 +5,14 @@
 // argument of 128 KiB or more (MAX_ARG_STRLEN), and the server then cannot start the job's
 // first filter: the job stops with "Argument list too long" and nothing is sent. Recipient
 // items in the escaped byte-list form take up to four bytes per character, so a ticket with
-// 200 long escaped items does not fit. FitTicketToServer sends such items in the option
-// syntax's own quoting instead (the same text, one backslash per special character), which the
-// filter reads back to the same bytes, and refuses a ticket that still does not fit.
+// 200 long escaped items does not fit. FitTicketToServer sends such items as their plain text
+// instead: handed to the server as an option value (cupsAddOption, cupsPrintFile), the text
+// reaches the filter with the server's own escapes and reads back to the same bytes. It refuses
+// a ticket that still does not fit.
+//
+// The client library sends an option value that starts with "{" as a collection, and the server
+// leaves collections out of argv[5]: such a text would vanish on the way. FitTicketToServer sends
+// those in the byte-list form, which every text reader of the filter decodes.
 #pragma once
 
 #include <optional>
@@ -30,6 +35,9 @@ std::string TicketKey(std::string_view name);
 // a backslash, "/" + the signed 8-bit decimal value of every byte; otherwise the text itself.
 std::string EscapeTicketText(std::string_view text);
 
+// The byte-list form of any text: "/" + the signed 8-bit decimal value of every byte.
+std::string ByteList(std::string_view text);
+
 // The bytes of a byte-list text, when every field is a decimal number giving a non-zero byte
 // (-128..-1, 1..255); nothing for any other text.
 std::optional<std::string> DecodeByteList(std::string_view text);
@@ -42,13 +50,12 @@ std::size_t ServerOptionLength(const OptionList& options);
 // (job-uuid, times, the document name, the PPD's preset options).
 inline constexpr std::size_t kServerOptionBudget = 131072 - 1 - 8192;
 
-// The value to hand to cupsAddOption so that the server stores `text` unchanged: a backslash
-// before each backslash, quote and comma.
-std::string QuoteOptionValue(std::string_view text);
-
-// Makes the ticket fit kServerOptionBudget: when it is too long, recipient items in byte-list
-// form whose text is printable ASCII not starting with "/" or "{" are sent as quoted text.
-// False (with *error) when the ticket still does not fit; the options are then unchanged.
+// Readies a ticket for submission with cupsAddOption: ticket values starting with "{" take the
+// byte-list form; then, when the ticket is too long for kServerOptionBudget, recipient items in byte-list
+// form whose text is printable ASCII not starting with "/" (the filter would decode it) or "{"
+// (the client library would send it as a collection, which the server drops) become that text.
+// The result is for cupsAddOption; a command line (lp -o) would need the option syntax's quotes
+// on top. False (with *error) when the ticket still does not fit; the options are then unchanged.
 [[nodiscard]] bool FitTicketToServer(OptionList& options, std::string* error);
 
 }  // namespace nx::e2e

@@ -44,12 +44,6 @@ TEST(E2eTicketLength, CountsWhatTheServerEscapes) {
   EXPECT_EQ(ServerOptionLength({{"k", "'\"\\,"}}), 2u + 7);
 }
 
-TEST(E2eTicketQuote, EscapesWhatTheOptionSyntaxReads) {
-  EXPECT_EQ(QuoteOptionValue("FAEN='0012'{}comment"), "FAEN=\\'0012\\'{}comment");
-  EXPECT_EQ(QuoteOptionValue("9,,1\\2\"3"), "9\\,\\,1\\\\2\\\"3");
-  EXPECT_EQ(QuoteOptionValue("plain text"), "plain text");
-}
-
 OptionList ItemsOf(int count, const std::string& item) {
   OptionList t = {{TicketKey("DFRecipientListCountTicket"), std::to_string(count)}};
   for (int i = 0; i < count; ++i) {
@@ -66,30 +60,46 @@ TEST(E2eTicketFit, LeavesATicketThatFitsAsWritten) {
   EXPECT_EQ(t, before);
 }
 
-TEST(E2eTicketFit, QuotesEscapedItemsWhenTheTicketIsTooLong) {
+TEST(E2eTicketFit, SendsTextsStartingWithABraceAsByteLists) {
+  OptionList t = {{TicketKey("DocumentNameTicketKey"), "{Draft} report"},
+                  {TicketKey("JBAUserIDTextEditTicket"), "a{b}"},
+                  {"job-sheets", "{none}"}};
+  std::string error;
+  ASSERT_TRUE(FitTicketToServer(t, &error));
+  EXPECT_EQ(t[0].second, "/123/68/114/97/102/116/125/32/114/101/112/111/114/116");
+  EXPECT_EQ(t[1].second, "a{b}");
+  EXPECT_EQ(t[2].second, "{none}") << "only ticket keys are the ticket's";
+}
+
+TEST(E2eTicketFit, SendsEscapedItemsAsTextWhenTheTicketIsTooLong) {
   const std::string item = "SFEN=" + std::string(200, 'z') + ",x{22}{30}{}comment";
   OptionList t = ItemsOf(200, item);
   t.emplace_back(TicketKey("JBAUserIDTextEditTicket"), EscapeTicketText("a,b"));
   ASSERT_GT(ServerOptionLength(t), kServerOptionBudget);
   std::string error;
   ASSERT_TRUE(FitTicketToServer(t, &error)) << error;
-  EXPECT_EQ(t[1].second, QuoteOptionValue(item));
-  EXPECT_EQ(t[200].second, QuoteOptionValue(item));
+  EXPECT_EQ(t[1].second, item);
+  EXPECT_EQ(t[200].second, item);
   // Only recipient items change; other keys keep the panels' form.
   EXPECT_EQ(t.back().second, "/97/44/98");
   EXPECT_EQ(t[0].second, "200");
 }
 
-TEST(E2eTicketFit, KeepsItemsWhoseTextWouldReadAsAByteList) {
-  // Text starting with "/" must stay escaped, or the filter would decode it.
-  const std::string slash = "/" + std::string(300, 'b') + ",";
-  OptionList t = ItemsOf(150, slash);
+class E2eTicketFitKept : public ::testing::TestWithParam<std::string> {};
+
+// Text starting with "/" would be decoded by the filter, text starting with "{" would be sent
+// as a collection and dropped, other bytes are not for a plain option value: they stay escaped.
+TEST_P(E2eTicketFitKept, ItemsThatCannotTravelAsTextStayEscaped) {
+  const std::string text = GetParam() + std::string(300, 'b') + ",";
+  OptionList t = ItemsOf(150, text);
   std::string error;
-  const bool fits = FitTicketToServer(t, &error);
-  EXPECT_FALSE(fits);
+  EXPECT_FALSE(FitTicketToServer(t, &error));
   EXPECT_NE(error.find("bytes"), std::string::npos);
-  EXPECT_EQ(t[1].second, EscapeTicketText(slash)) << "a refused ticket is left unchanged";
+  EXPECT_EQ(t[1].second, EscapeTicketText(text)) << "a refused ticket is left unchanged";
 }
+
+INSTANTIATE_TEST_SUITE_P(Texts, E2eTicketFitKept,
+                         ::testing::Values("/", "{", "\t", "\xC3\xA9", "\x7F"));
 
 TEST(E2eTicketFit, RefusesATicketThatCannotFit) {
   OptionList t = ItemsOf(200, std::string(700, 'z'));

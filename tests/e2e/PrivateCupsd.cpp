@@ -45,11 +45,11 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
     return nullptr;
   }
   const std::string root = server->root();
-  std::string conf;
-  for (const auto& e : settings.filter_env) conf += "SetEnv " + e + "\n";
+  std::string env;
+  for (const auto& e : settings.filter_env) env += e + "\n";
   std::vector<std::string> argv = {"bash", SourcePath("scripts/e2e-cupsd.sh"), "setup", root, filter};
   if (!settings.model_dir.empty()) argv.push_back(settings.model_dir);
-  const CommandResult setup = RunCommand(argv, {"NX_CUPSD_EXTRA_CONF=" + conf});
+  const CommandResult setup = RunCommand(argv, {"NX_CUPSD_FILTER_ENV=" + env});
   if (setup.status != 0) {
     *error = "server set-up failed: " + setup.output;
     return nullptr;

@@ -96,14 +96,14 @@ using E2eRecipients = E2eTest;
 TEST_F(E2eRecipients, TwoHundredLongestItemsArriveIntactAndInOrder) {
   ASSERT_NO_FATAL_FAILURE(StartServer());
   ASSERT_NO_FATAL_FAILURE(AddFaxQueue("fax"));
-  OptionList ticket = LongestTicket(200);
-  const std::size_t escaped_length = ServerOptionLength(ticket);
+  const OptionList ticket = LongestTicket(200);
   // As the panels write it, the ticket is more than the server can hand to a filter.
-  EXPECT_GT(escaped_length, kServerOptionBudget);
+  OptionList fitted = ticket;
   std::string error;
-  ASSERT_TRUE(FitTicketToServer(ticket, &error)) << error;
-  std::cout << "200 longest items: " << escaped_length << " bytes of job options as written, "
-            << ServerOptionLength(ticket) << " bytes as sent\n";
+  ASSERT_TRUE(FitTicketToServer(fitted, &error)) << error;
+  EXPECT_GT(ServerOptionLength(ticket), kServerOptionBudget);
+  std::cout << "200 longest items: " << ServerOptionLength(ticket) << " bytes of job options as written, "
+            << ServerOptionLength(fitted) << " bytes as sent\n";
 
   const JobOutcome job = RunJob("fax", Document(1), ticket);
   EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
