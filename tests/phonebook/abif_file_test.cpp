@@ -14,6 +14,7 @@
 
 #include <cstring>
 
+#include "nx/phonebook/abif_csv.h"
 #include "phonebook_test_support.h"
 
 namespace {
@@ -241,6 +242,11 @@ TEST(FapFile, DamagedRecordsStopTheReadAndKeepEarlierOnes) {
       good.substr(0, good.size() - 1) + "\x05" + good,  // wrong end byte
       good.substr(0, good.size() - 1),                  // end byte missing at the end of data
       "\x02" "1\x03" "g\x03" "t\x03" "4000000000\x03" "1\x03" "\x03\x04",  // billions of members
+      IndividualBytes([] {  // a relay count far beyond the destinations present
+        auto f = ValidFields("9");
+        f[18] = "4000000000";
+        return f;
+      }()),
       "\x01" + std::string(50000, 'x'),                 // field without its end byte
   };
   for (const auto& damage : cases) {
@@ -681,8 +687,16 @@ TEST(HostileFiles, AGigabyteFileIsReadInBoundedMemory) {
     return AbifFAPFile_Read(path.c_str(), c) == kAbifBadFormat &&
            AbifGADFile_Read(path.c_str(), c) == kAbifBadFormat;
   }));
+  // The same file offered as a CSV address book: one endless first line.
+  EXPECT_TRUE(WithinMemory(64 << 20, [&] {
+    Container c;
+    return Abif_Import(nullptr, path.c_str(), kAbifImportCsv, c, nullptr, nullptr, nullptr, 1) ==
+           kAbifCsvBadHeader;
+  }));
+#ifndef __SANITIZE_ADDRESS__
   // The harness itself: holding the file in memory would not have fitted.
   EXPECT_FALSE(WithinMemory(64 << 20, [] { return std::string(1 << 30, 'x').size() > 0; }));
+#endif
 }
 
 }  // namespace

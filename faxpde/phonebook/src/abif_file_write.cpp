@@ -202,8 +202,12 @@ AbifStatus ReplaceFile(const char* path, const std::string& bytes) {
   struct stat old;
   bool ok = true;
   if (::stat(target.c_str(), &old) == 0) {
-    if (!S_ISREG(old.st_mode)) ok = false;
-    else ::fchmod(fd.get(), old.st_mode & 07777);
+    // Keeping the old permission bits is a courtesy: a save with the default mode is still good.
+    if (!S_ISREG(old.st_mode)) {
+      ok = false;
+    } else if (::fchmod(fd.get(), old.st_mode & 07777) != 0) {
+      std::fprintf(stderr, "##Plugin debug## phonebook file mode not kept (errno %d)\n", errno);
+    }
   }
   ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
   ok = fd.Close() && ok;
@@ -290,7 +294,10 @@ std::string AbifGAPFile_GetFileDirectory() {
   MakeParents(base);
   const std::string maker = base + "/NORVALEX";
   CreateFolder(base, "NORVALEX");
-  ::chmod(maker.c_str(), 0775);
+  // Group members share the maker's folder; a folder owned by someone else keeps its mode.
+  if (::chmod(maker.c_str(), 0775) != 0 && errno != EPERM) {
+    std::fprintf(stderr, "##Plugin debug## phonebook folder mode not set (errno %d)\n", errno);
+  }
   CreateFolder(maker, "JPN");
   CreateFolder(maker + "/JPN", "MFP_D-FAX");
   return maker + "/JPN/MFP_D-FAX";
