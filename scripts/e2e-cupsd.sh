@@ -14,9 +14,11 @@
 #   e2e-cupsd.sh stop ROOT
 #       Stops the server started by `start` (by its process id) and waits for it to end.
 #
-# Layout of ROOT: etc/ (server root), bin/ (server bin: the system's daemon/, backend/,
-# filter/ entries plus JOBFILTER), share/ (data folder), spool/, cache/, state/, log/,
-# run/cups.sock (mode 0700: only this user can reach the server), out/ (device files).
+# Layout of ROOT: sbin/cupsd (a copy of the system's server), etc/ (server root), bin/ (server
+# bin: the system's daemon/, backend/, filter/ entries plus JOBFILTER), share/ (data folder),
+# spool/, cache/, state/, log/, run/cups.sock (mode 0700: only this user can reach the server),
+# out/ (device files). ROOT must be on a file system that allows running programs, and every
+# folder above it must be open to user lp, who runs the filters: a folder under /tmp is.
 # Clients reach the server with CUPS_SERVER=ROOT/run/cups.sock. NX_CUPSD_FILTER_ENV holds
 # "NAME value" lines, one per variable, that the server sets for every filter.
 set -euo pipefail
@@ -33,8 +35,18 @@ setup() {
   umask 022
   mkdir -p "$root"
   chmod 0755 "$root"
-  mkdir -p "$root"/{etc,etc/ppd,etc/ssl,bin,bin/filter,share,spool,spool/tmp,cache,state,log,run,out}
+  if findmnt -no OPTIONS -T "$root" 2>/dev/null | tr ',' '\n' | grep -qx noexec; then
+    die "$root is on a file system mounted noexec: the server could not run its filters there"
+  fi
+  mkdir -p "$root"/{etc,etc/ppd,etc/ssl,sbin,bin,bin/filter,share,spool,spool/tmp,cache,state,log,run,out}
   chmod 0700 "$root/run"
+
+  # The server itself, run from a copy: the system's AppArmor profile for /usr/sbin/cupsd
+  # (enforced on Debian when AppArmor is on) would not let it run filters from this folder.
+  local cupsd
+  cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
+  [ -x "$cupsd" ] || die "cupsd is not installed"
+  install -m 0755 "$cupsd" "$root/sbin/cupsd"
 
   # Server bin: the system's helpers and filters, plus ours. cupsd starts every filter
   # through daemon/cups-exec, so daemon/ is needed as well.
@@ -128,7 +140,7 @@ start() {
   # cupsd -f stays in the foreground, so $! is the server itself; timeout bounds its life
   # in case the caller dies without stopping it.
   timeout --signal=TERM "${NX_CUPSD_LIFETIME:-600}" \
-    cupsd -f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" \
+    "$root/sbin/cupsd" -f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" \
     </dev/null >>"$root/log/cupsd.out" 2>&1 &
   echo $! >"$root/cupsd.pid"
   local i

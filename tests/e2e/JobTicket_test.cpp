@@ -12,6 +12,7 @@ namespace {
 struct EscapeCase {
   std::string text, stored;
 };
+void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.stored; }
 
 class E2eTicketEscape : public ::testing::TestWithParam<EscapeCase> {};
 

@@ -36,6 +36,7 @@ struct VersionCase {
   const char* kernel_release;
   bool reported;
 };
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.kernel_release; }
 
 class E2ePpdUpdate : public E2eTest, public ::testing::WithParamInterface<VersionCase> {};
 

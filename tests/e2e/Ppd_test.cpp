@@ -48,6 +48,7 @@ struct OptionCase {
   std::vector<std::string> choices;  // in PPD order: the panels use the index + 1
   const char* default_choice;
 };
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.keyword; }
 
 class E2ePpdOption : public ::testing::TestWithParam<OptionCase> {};
 
@@ -102,6 +103,7 @@ struct SizeCase {
   const char* name;
   float width, length;  // points
 };
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
 
 class E2ePpdSize : public ::testing::TestWithParam<SizeCase> {};
 
@@ -131,6 +133,7 @@ struct RasterCase {
   unsigned dpi;
   unsigned width_px, height_px;
 };
+void PrintTo(const RasterCase& c, std::ostream* os) { *os << c.resolution << " " << c.size; }
 
 class E2ePpdRaster : public ::testing::TestWithParam<RasterCase> {};
 

@@ -75,7 +75,8 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
     if (in >= 0) dup2(in, 0);
     const std::string c = root + "/etc/cupsd.conf";
     const std::string s = root + "/etc/cups-files.conf";
-    execlp("cupsd", "cupsd", "-f", "-c", c.c_str(), "-s", s.c_str(), static_cast<char*>(nullptr));
+    const std::string cupsd = root + "/sbin/cupsd";
+    execl(cupsd.c_str(), "cupsd", "-f", "-c", c.c_str(), "-s", s.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   server->pid_ = pid;

@@ -27,6 +27,7 @@ struct RefusalCase {
   const char* item;        // recipient item 0
   const char* message;     // empty: the job is not refused
 };
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 OptionList TicketOf(const RefusalCase& c) {
   OptionList ticket = {{TicketKey("DFRecipientPaperSizeTicket"), "A4"},
