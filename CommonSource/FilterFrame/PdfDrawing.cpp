@@ -75,7 +75,7 @@ class SpoolDrawer {
  private:
   void OnDocument() {
     if (pdf_) return;
-    if (pdf_path_.empty() || pdf_path_[0] != '/') {
+    if (pdf_path_.empty()) {
       LogMessage("ERROR", "cf_fileurl parameter is NULL");
       return;
     }

@@ -253,6 +253,11 @@ TEST_F(PdfOutputStreamTest, TemporaryFolderFailuresAreReportedAndCleanedUp) {
   EXPECT_EQ(LinesStartingWith(missing.err, "ERROR:"),
             (std::vector<std::string>{"ERROR: Unable to create temporary file - No such file or directory"}));
   EXPECT_TRUE(missing.out.empty());
+  const StepResult no_descriptors = RunDocumentStep({.args = StepArgs(raster_), .extra_open_files = 1});
+  ExpectCleanEnd(no_descriptors);
+  EXPECT_EQ(LinesStartingWith(no_descriptors.err, "ERROR:"),
+            (std::vector<std::string>{"ERROR: Unable to write temporary file - Too many open files",
+                                      "ERROR: Cannot do cupsFileOpen from a raster print job"}));
 
   for (const rlim_t limit : {rlim_t{0}, rlim_t{100}, rlim_t{1500000}, rlim_t{3004000}, rlim_t{3010000}}) {
     SCOPED_TRACE(limit);

@@ -54,14 +54,19 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   ::dup2(in, 0);
   ::dup2(out_fd, 1);
   ::dup2(err_fd, 2);
+  for (const int fd : {in, out_fd, err_fd}) {
+    if (fd > 2) ::close(fd);
+  }
   std::FILE* copy = o.job_copy ? std::fopen(copy_path.c_str(), "wb") : nullptr;
   KTSetJobCopyFile(copy);
   std::signal(SIGPIPE, OnPipe);
   std::signal(SIGXFSZ, SIG_IGN);
   const rlimit fsize{o.file_size_limit, o.file_size_limit};
   setrlimit(RLIMIT_FSIZE, &fsize);
-  if (o.open_files_limit != RLIM_INFINITY) {
-    const rlimit files{o.open_files_limit, o.open_files_limit};
+  if (o.extra_open_files >= 0) {
+    const int next = ::dup(0);  // the lowest free descriptor
+    ::close(next);
+    const rlimit files{static_cast<rlim_t>(next + o.extra_open_files), static_cast<rlim_t>(next + o.extra_open_files)};
     setrlimit(RLIMIT_NOFILE, &files);
   }
   std::vector<std::string> args = {"jobfilter"};

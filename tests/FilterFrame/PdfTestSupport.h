@@ -21,7 +21,7 @@ struct StepOptions {
   bool close_stdout_reader = false;
   bool job_copy = false;
   rlim_t file_size_limit = RLIM_INFINITY;
-  rlim_t open_files_limit = RLIM_INFINITY;
+  int extra_open_files = -1;  // descriptors the step may open beyond its standard ones; -1: no limit
 };
 
 struct StepResult {
