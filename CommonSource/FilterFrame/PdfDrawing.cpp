@@ -5,13 +5,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cinttypes>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <optional>
-#include <vector>
 
 #include "FilterLog.h"
 #include "PdfSpool.h"
