@@ -1,6 +1,7 @@
-// The address book container: per-kind arrays with their limits.
+// The address book container: per-kind arrays with their limits. The arrays are deques: records
+// are a few kilobytes each, and a deque grows without copying the records already held.
+#include <deque>
 #include <new>
-#include <vector>
 
 #include "nx/phonebook/abif_data.h"
 
@@ -13,18 +14,18 @@ struct ABIFDATA {
   int limitTsabfCsv = 10000;
   int limitGadFax = 9999;
   int limitGadFaxGroup = 5000;
-  std::vector<tag_ABIF_MYFAX> myFax;
-  std::vector<tag_ABIF_MYFAX_GROUP> myFaxGroups;
-  std::vector<tag_ABIF_EWSCVS> ewsCsv;
-  std::vector<tag_ABIF_TSABF> tsabfCsv;
-  std::vector<tag_ABIF_GAD> gadFax;
-  std::vector<tag_ABIF_GAD_GROUP> gadFaxGroups;
+  std::deque<tag_ABIF_MYFAX> myFax;
+  std::deque<tag_ABIF_MYFAX_GROUP> myFaxGroups;
+  std::deque<tag_ABIF_EWSCVS> ewsCsv;
+  std::deque<tag_ABIF_TSABF> tsabfCsv;
+  std::deque<tag_ABIF_GAD> gadFax;
+  std::deque<tag_ABIF_GAD_GROUP> gadFaxGroups;
 };
 
 namespace {
 
 template <typename Record>
-AbifStatus AddRecords(ABIFDATA* data, std::vector<Record> ABIFDATA::*array, int ABIFDATA::*limit,
+AbifStatus AddRecords(ABIFDATA* data, std::deque<Record> ABIFDATA::*array, int ABIFDATA::*limit,
                       int count, const Record* records) {
   if (data == nullptr) return kAbifNoContainer;
   if (count < 0 || (count > 0 && records == nullptr)) return kAbifBadArgument;
@@ -40,7 +41,7 @@ AbifStatus AddRecords(ABIFDATA* data, std::vector<Record> ABIFDATA::*array, int 
 }
 
 template <typename Record>
-AbifStatus GetRecord(const ABIFDATA* data, std::vector<Record> ABIFDATA::*array, int index,
+AbifStatus GetRecord(const ABIFDATA* data, std::deque<Record> ABIFDATA::*array, int index,
                      Record* out) {
   if (data == nullptr) return kAbifNoContainer;
   const auto& vec = data->*array;
@@ -50,7 +51,7 @@ AbifStatus GetRecord(const ABIFDATA* data, std::vector<Record> ABIFDATA::*array,
 }
 
 template <typename Record>
-int CountRecords(const ABIFDATA* data, std::vector<Record> ABIFDATA::*array) {
+int CountRecords(const ABIFDATA* data, std::deque<Record> ABIFDATA::*array) {
   return data == nullptr ? 0 : static_cast<int>((data->*array).size());
 }
 

@@ -4,6 +4,7 @@
 // 0x03, end byte 0x04) up to the end of the file. GAD: the same framing in little-endian 16-bit
 // units, with raw little-endian numbers. Fields longer than their capacity are cut, the surplus
 // consumed; anything else unexpected ends the read with the records before it kept.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -35,10 +36,15 @@ bool ReadBytesField(ByteSource& src, char* dst, std::size_t cap, int terminator)
   std::memset(dst, 0, cap);
   std::size_t n = 0;
   for (;;) {
-    const int c = src.Get();
-    if (c == ByteSource::kEnd) return false;
-    if (c == terminator) return true;
-    if (n + 1 < cap) dst[n++] = static_cast<char>(c);
+    const auto [data, size] = src.Buffered();
+    if (size == 0) return false;
+    const void* hit = std::memchr(data, terminator, size);
+    const std::size_t len = hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data) : size;
+    const std::size_t take = n + 1 < cap ? std::min(len, cap - 1 - n) : 0;
+    std::memcpy(dst + n, data, take);
+    n += take;
+    src.Skip(hit ? len + 1 : len);
+    if (hit) return true;
   }
 }
 

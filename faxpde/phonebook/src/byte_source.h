@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace nx::phonebook::detail {
@@ -22,6 +23,13 @@ class ByteSource {
     if (cur_ < end_) return *cur_++;
     return Refill() ? *cur_++ : kEnd;
   }
+  // The bytes available without reading, refilling first when there are none; empty at the end
+  // of the data. Skip(n) consumes n of them.
+  std::pair<const std::uint8_t*, std::size_t> Buffered() {
+    if (cur_ == end_ && !Refill()) return {nullptr, 0};
+    return {cur_, static_cast<std::size_t>(end_ - cur_)};
+  }
+  void Skip(std::size_t n) { cur_ += n; }
   // Steps back over the byte the last successful Get returned.
   void Unget() { --cur_; }
   // True once reading failed (as opposed to reaching the end).

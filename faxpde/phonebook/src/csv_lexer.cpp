@@ -1,6 +1,8 @@
 // CSV reading and writing; see csv_record.h.
 #include "csv_lexer.h"
 
+#include <algorithm>
+
 namespace nx::phonebook {
 
 std::size_t CsvRecord::ColumnOf(std::string_view name) const {
@@ -78,6 +80,15 @@ FieldEnd ReadField(ByteSource& src, std::string& out, std::size_t& consumed) {
     }
     ++consumed;
     keep(c);
+    // Runs of ordinary bytes are taken from the buffer at once.
+    const auto [data, size] = src.Buffered();
+    std::size_t run = 0;
+    while (run < size && data[run] != ',' && data[run] != '\n' && data[run] != '\r') ++run;
+    if (out.size() < kCsvFieldKeep) {
+      out.append(reinterpret_cast<const char*>(data), std::min(run, kCsvFieldKeep - out.size()));
+    }
+    consumed += run;
+    src.Skip(run);
     c = src.Get();
   }
 }
