@@ -87,5 +87,28 @@ INSTANTIATE_TEST_SUITE_P(Versions, E2ePpdUpdate,
                                            VersionCase{"Release6_1", "6.1.0-13-amd64", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The reported texts come from the job's ticket, so from any user: they must not be able to
+// add keywords of their own to the queue's PPD.
+using E2ePpdUpdateHostile = E2eTest;
+
+TEST_F(E2ePpdUpdateHostile, ReportedTextsCannotAddKeywords) {
+  ServerSettings settings;
+  settings.filter_env.push_back("NX_KERNEL_RELEASE 14.5.0");
+  ASSERT_NO_FATAL_FAILURE(StartServer(settings));
+  ASSERT_NO_FATAL_FAILURE(AddFaxQueue("fax"));
+  OptionList ticket = DeviceOptionTicket();
+  for (auto& [key, value] : ticket) {
+    if (key == TicketKey("DeviceOptionOutlineNumberEtxtTicket")) value = "\"Ab=1";
+    if (key == TicketKey("DeviceOptionInlineNumberEtxtTicket")) value = "x\" C=";
+  }
+  const JobOutcome job = RunJob("fax", Document(1), ticket);
+  EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
+  const std::string ppd = server_->QueuePpd("fax");
+  EXPECT_NE(ppd.find("*FaxModuleTypePopupList: 2\n"), std::string::npos);
+  EXPECT_NE(ppd.find("*OutlineNumberEtxt:"), std::string::npos);
+  EXPECT_EQ(ppd.find("\n*Ab:"), std::string::npos) << ppd.substr(0, 600);
+  EXPECT_EQ(ppd.find("\n*C:"), std::string::npos) << ppd.substr(0, 600);
+}
+
 }  // namespace
 }  // namespace nx::e2e

@@ -55,6 +55,11 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
     return nullptr;
   }
 
+  // Everything the child needs is prepared here: after fork it only makes system calls.
+  const std::string log = root + "/log/cupsd.out";
+  const std::string cupsd = root + "/sbin/cupsd";
+  const std::string conf = root + "/etc/cupsd.conf";
+  const std::string files_conf = root + "/etc/cups-files.conf";
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid < 0) {
@@ -65,7 +70,6 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
     // The server must not outlive the test process.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent) _exit(127);
-    const std::string log = root + "/log/cupsd.out";
     const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (fd >= 0) {
       dup2(fd, 1);
@@ -73,10 +77,8 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
     }
     const int in = open("/dev/null", O_RDONLY);
     if (in >= 0) dup2(in, 0);
-    const std::string c = root + "/etc/cupsd.conf";
-    const std::string s = root + "/etc/cups-files.conf";
-    const std::string cupsd = root + "/sbin/cupsd";
-    execl(cupsd.c_str(), "cupsd", "-f", "-c", c.c_str(), "-s", s.c_str(), static_cast<char*>(nullptr));
+    execl(cupsd.c_str(), "cupsd", "-f", "-c", conf.c_str(), "-s", files_conf.c_str(),
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   server->pid_ = pid;
