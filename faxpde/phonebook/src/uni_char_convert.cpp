@@ -1,5 +1,6 @@
 // Record text conversions between 8-bit and 16-bit text; see abif_data.h.
 #include <cstring>
+#include <new>
 
 #include "nx/phonebook/abif_data.h"
 #include "text_util.h"
@@ -94,24 +95,44 @@ std::size_t UniCharLength(const UniChar* text, std::size_t capacity) {
   return n;
 }
 
+namespace {
+
+// The buffer forms never throw: when memory runs out the output is left empty.
+template <typename Char, typename Convert>
+void Guarded(Char* dst, std::size_t capacity, Convert convert) {
+  try {
+    convert();
+  } catch (const std::bad_alloc&) {
+    if (dst != nullptr && capacity > 0) dst[0] = 0;
+  }
+}
+
+}  // namespace
+
 void UTF8FromASCII(char* dst, const char* src, std::size_t capacity) {
   StoreBytes(dst, capacity, CString(src, Room(capacity)));
 }
 
 void UniCharFromASCII(UniChar* dst, const char* src, std::size_t capacity) {
-  StoreUnits(dst, capacity, UniCharFromASCII(CString(src, Room(capacity)), capacity));
+  Guarded(dst, capacity, [&] {
+    StoreUnits(dst, capacity, UniCharFromASCII(CString(src, Room(capacity)), capacity));
+  });
 }
 
 void UniCharFromUTF8(UniChar* dst, const char* src, std::size_t capacity) {
-  StoreUnits(dst, capacity, UniCharFromUTF8(CString(src, Room(capacity)), capacity));
+  Guarded(dst, capacity, [&] {
+    StoreUnits(dst, capacity, UniCharFromUTF8(CString(src, Room(capacity)), capacity));
+  });
 }
 
 void ASCIIFromUniChar(char* dst, const UniChar* src, std::size_t capacity) {
-  StoreBytes(dst, capacity, ASCIIFromUniChar(UString(src), capacity));
+  Guarded(dst, capacity,
+          [&] { StoreBytes(dst, capacity, ASCIIFromUniChar(UString(src), capacity)); });
 }
 
 void UTF8FromUniChar(char* dst, const UniChar* src, std::size_t capacity) {
-  StoreBytes(dst, capacity, UTF8FromUniChar(UString(src), capacity));
+  Guarded(dst, capacity,
+          [&] { StoreBytes(dst, capacity, UTF8FromUniChar(UString(src), capacity)); });
 }
 
 std::string UTF8FromASCII(std::string_view src, std::size_t capacity) {
