@@ -144,7 +144,11 @@ TEST_F(E2eFaxJob, TextsStartingWithABraceArrive) {
   EXPECT_EQ(stream.header.find("JOBNAME"), std::string::npos) << "the plain value is expected to vanish";
 
   EXPECT_EQ(RunJob("fax", Document(1), ticket).state, IPP_JSTATE_COMPLETED);
-  stream = SplitDeviceStream(server_->DeviceOutput("fax").substr(server_->DeviceOutput("fax").rfind(kUel + std::string("@PJL JOB"))));
+  // The second job is the last one in the device file.
+  const std::string device = server_->DeviceOutput("fax");
+  const std::size_t second = device.rfind(std::string(kUel) + "@PJL JOB");
+  ASSERT_NE(second, std::string::npos);
+  stream = SplitDeviceStream(device.substr(second));
   ASSERT_TRUE(stream.ok) << stream.problem;
   EXPECT_NE(stream.header.find(lines + job_name), std::string::npos) << Visible(stream.header);
 }
