@@ -17,8 +17,9 @@
 # Layout of ROOT: sbin/cupsd (a copy of the system's server), etc/ (server root), bin/ (server
 # bin: the system's daemon/, backend/, filter/ entries plus JOBFILTER), share/ (data folder),
 # spool/, cache/, state/, log/, run/cups.sock (mode 0700: only this user can reach the server),
-# out/ (device files). ROOT must be on a file system that allows running programs, and every
-# folder above it must be open to user lp, who runs the filters: a folder under /tmp is.
+# out/ (device files), nx-system/ (the driver's system folder as the filters see it). ROOT must
+# be on a file system that allows running programs, and every folder above it must be open to
+# user lp, who runs the filters: a folder under /tmp is.
 # Clients reach the server with CUPS_SERVER=ROOT/run/cups.sock. NX_CUPSD_FILTER_ENV holds
 # "NAME value" lines, one per variable, that the server sets for every filter.
 set -euo pipefail
@@ -97,7 +98,15 @@ ErrorLog $root/log/error_log
 PageLog $root/log/page_log
 FileDevice Yes
 EOF
-  # Filters get a clean environment; SetEnv (a cups-files.conf directive) adds to it.
+  # Filters get a clean environment; SetEnv (a cups-files.conf directive) adds to it. The
+  # driver's system folder (job copy flag, installed device key) is one of ours, empty, so that
+  # nothing of the machine's /etc/norvalex takes part; the original platform's /private/tmp is
+  # the filters' temporary folder.
+  mkdir -p "$root/nx-system"
+  {
+    echo "SetEnv NX_SYSTEM_DIR $root/nx-system"
+    echo "SetEnv NX_PRIVATE_TMP $root/spool/tmp"
+  } >>"$root/etc/cups-files.conf"
   local line
   while IFS= read -r line; do
     [ -n "$line" ] && echo "SetEnv $line" >>"$root/etc/cups-files.conf"
