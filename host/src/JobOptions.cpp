@@ -1,0 +1,59 @@
+// Job options and submission; see JobOptions.h.
+#include "pdehost/JobOptions.h"
+
+#include <cups/cups.h>
+
+#include <memory>
+
+namespace pdehost {
+namespace {
+
+struct CupsOptions {
+  int count = 0;
+  cups_option_t* options = nullptr;
+  ~CupsOptions() { cupsFreeOptions(count, options); }
+};
+
+}  // namespace
+
+std::string FormatOptionString(const JobOptionList& options) {
+  std::string out;
+  for (const auto& [name, value] : options) {
+    if (!out.empty()) out += ' ';
+    out += name;
+    out += '=';
+    if (value.empty()) {
+      out += "''";
+      continue;
+    }
+    for (char c : value) {
+      if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\'' || c == '"' || c == '\\' || c == '{' ||
+          c == '}')
+        out += '\\';
+      out += c;
+    }
+  }
+  return out;
+}
+
+JobOptionList ParseOptionString(const std::string& text) {
+  CupsOptions parsed;
+  parsed.count = cupsParseOptions(text.c_str(), 0, &parsed.options);
+  JobOptionList out;
+  for (int i = 0; i < parsed.count; ++i) out.emplace_back(parsed.options[i].name, parsed.options[i].value);
+  return out;
+}
+
+int SubmitJob(const std::string& queue, const std::string& file, const std::string& title,
+              const JobOptionList& options, std::string* error) {
+  CupsOptions job;
+  for (const auto& [name, value] : options) job.count = cupsAddOption(name.c_str(), value.c_str(), job.count, &job.options);
+  const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.c_str(), file.c_str(), title.c_str(), job.count, job.options);
+  if (id <= 0 && error) {
+    const char* why = cupsLastErrorString();
+    *error = std::string("cannot submit ") + file + " to " + queue + ": " + (why ? why : "unknown error");
+  }
+  return id > 0 ? id : 0;
+}
+
+}  // namespace pdehost
