@@ -1,5 +1,6 @@
 // Runs one command with its standard input and output redirected to files and prints its wall
-// time in seconds and its peak resident memory in KiB: "wall_s maxrss_kib exit_status".
+// time in seconds, its peak resident memory in KiB, its exit status and its CPU time (user + system)
+// in seconds: "wall_s maxrss_kib exit_status cpu_s".
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -30,6 +31,8 @@ int main(int argc, char* argv[]) {
   rusage usage{};
   if (pid < 0 || ::wait4(pid, &status, 0, &usage) < 0) return 2;
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%.3f %ld %d\n", wall, usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : 128);
+  const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  std::printf("%.3f %ld %d %.3f\n", wall, usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : 128, cpu);
   return 0;
 }
