@@ -174,6 +174,8 @@ std::string EncodeIPv6Address(std::string_view text) {
   return result;
 }
 
+constexpr std::string_view kIPv6Loopback = "600000000000000000000000000000001";
+
 std::string SelectClientAddress(const std::vector<std::string>& addresses) {
   std::string ipv6;
   for (const std::string& text : addresses) {
@@ -181,9 +183,12 @@ std::string SelectClientAddress(const std::vector<std::string>& addresses) {
     if (Contains(text, ":")) {
       if (Contains(text, "fe80::1")) continue;
       std::string encoded = EncodeIPv6Address(text);
+      // The loopback address tells the device nothing about the client.
+      if (encoded == kIPv6Loopback) continue;
       if (!encoded.empty()) ipv6 = std::move(encoded);
     } else if (Contains(text, ".")) {
-      if (text == "127.0.0.1" || text.size() > kAddressTextLimit) continue;
+      // Any loopback address, not only 127.0.0.1: Debian maps the host name to 127.0.1.1.
+      if (text.rfind("127.", 0) == 0 || text.size() > kAddressTextLimit) continue;
       return EncodeIPv4Address(text);
     }
   }

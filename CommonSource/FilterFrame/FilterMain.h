@@ -71,8 +71,9 @@ void ApplyDocumentNameRule(FilterJob& job, bool present);
 std::string EncodeIPv4Address(std::string_view text);
 // IPv6 text (zone suffix dropped) as "6" + 32 lower-case hexadecimal digits; "" when invalid.
 std::string EncodeIPv6Address(std::string_view text);
-// The encoded client address from the resolver's list: the first IPv4 address other than
-// 127.0.0.1 wins; else the last IPv6 address not containing "fe80::1"; else "".
+// The encoded client address from the resolver's list: the first IPv4 address outside the
+// loopback network 127/8 wins; else the last IPv6 address that is neither ::1 nor contains
+// "fe80::1"; else "".
 std::string SelectClientAddress(const std::vector<std::string>& addresses);
 // Step 9: HostNameStr and IPAddressStr (both empty when the host name cannot be read).
 void DetermineClientHost(FilterJob& job, const platform::Network& network);

@@ -71,6 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SelectCase{"Nothing", {}, ""},
         SelectCase{"OnlyLoopback", {"127.0.0.1"}, ""},
+        SelectCase{"DebianHostLoopback", {"127.0.1.1", "::1"}, ""},
+        SelectCase{"LoopbackNetworkSkipped", {"127.0.1.1", "10.0.0.7"}, "I0A000007"},
+        SelectCase{"IPv6LoopbackSkipped", {"2001:db8::1", "::1"}, "620010db8000000000000000000000001"},
         SelectCase{"LoopbackSkipped", {"127.0.0.1", "192.168.1.10"}, "IC0A8010A"},
         SelectCase{"FirstIPv4Wins", {"10.0.0.1", "192.168.1.10"}, "I0A000001"},
         SelectCase{"IPv4BeatsEarlierIPv6", {"2001:db8::1", "192.168.1.10"}, "IC0A8010A"},
