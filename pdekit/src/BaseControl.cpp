@@ -192,9 +192,11 @@ void BaseControl::WriteInt(uint8_t* block, int32_t value) {
   if (block) std::memcpy(block, &value, sizeof value);
 }
 
-void BaseControl::AllocateDataBlocks(size_t size) {
-  if (ctrlDataBlkPtr.size() != size) ctrlDataBlkPtr.assign(size, 0);
+bool BaseControl::AllocateDataBlocks(size_t size) {
+  const bool fresh = ctrlDataBlkPtr.size() != size;
+  if (fresh) ctrlDataBlkPtr.assign(size, 0);
   if (ctrlUIDataBlkPtr.size() != size) ctrlUIDataBlkPtr.assign(size, 0);
+  return fresh;
 }
 
 void BaseControl::SetControlValueToDefault() {

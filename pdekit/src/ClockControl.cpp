@@ -47,7 +47,7 @@ ClockControl::ClockControl(nx::platform::ui::Element* element, const ClockIniDat
 
 bool ClockControl::InitializeCtrl(const nx::platform::Bundle* bundle, ppd_file_t* ppd) {
   BaseControl::InitializeCtrl(bundle, ppd);
-  AllocateDataBlocks(sizeof(LongDateRec));
+  if (AllocateDataBlocks(sizeof(LongDateRec))) SetControlValueToDefault();  // until a stored value comes
   return true;
 }
 

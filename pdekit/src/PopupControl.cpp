@@ -30,8 +30,9 @@ PopupControl::PopupControl(nx::platform::ui::Element* element, const PopupIniDat
 
 bool PopupControl::InitializeCtrl(const nx::platform::Bundle* bundle, ppd_file_t* ppd) {
   BaseControl::InitializeCtrl(bundle, ppd);
-  AllocateDataBlocks(sizeof(int32_t));
+  const bool fresh = AllocateDataBlocks(sizeof(int32_t));
   BuildMenu();
+  if (fresh) SetControlValueToDefault();  // the default until a stored value replaces it
   return true;
 }
 
@@ -184,9 +185,10 @@ void PPDPopupControl::BindToPPD(ppd_file_t* ppd) {
 
 bool PPDPopupControl::InitializeCtrl(const nx::platform::Bundle* bundle, ppd_file_t* ppd) {
   BaseControl::InitializeCtrl(bundle, ppd);
-  AllocateDataBlocks(sizeof(int32_t));
+  const bool fresh = AllocateDataBlocks(sizeof(int32_t));
   BindToPPD(ppd ? ppd : m_pcCurrentPPD);
   BuildMenu();
+  if (fresh) SetControlValueToDefault();
   return true;
 }
 

@@ -13,7 +13,9 @@ namespace pdekit {
 
 bool StateControl::InitializeCtrl(const nx::platform::Bundle* bundle, ppd_file_t* ppd) {
   BaseControl::InitializeCtrl(bundle, ppd);
-  AllocateDataBlocks(sizeof(int32_t));
+  // A new control holds its default until a stored value replaces it, so that controls
+  // without a preference key start from their default too.
+  if (AllocateDataBlocks(sizeof(int32_t))) SetControlValueToDefault();
   return true;
 }
 

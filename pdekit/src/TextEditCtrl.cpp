@@ -37,7 +37,7 @@ TextEditCtrl::TextEditCtrl(nx::platform::ui::Element* element, const TextEditIni
 
 bool TextEditCtrl::InitializeCtrl(const nx::platform::Bundle* bundle, ppd_file_t* ppd) {
   BaseControl::InitializeCtrl(bundle, ppd);
-  AllocateDataBlocks(kTextBlockSize);
+  if (AllocateDataBlocks(kTextBlockSize)) SetControlValueToDefault();  // until a stored value comes
   InstallFormatter();
   return true;
 }

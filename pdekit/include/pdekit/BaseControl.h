@@ -216,8 +216,9 @@ class BaseControl {
   std::string Localized(std::string_view key) const;
   std::string LocalizedOrKey(std::string_view key) const;
   std::string LocalizedInDefaultTable(std::string_view key) const;
-  // Both blocks with `size` bytes each, zeroed, unless they exist already.
-  void AllocateDataBlocks(size_t size);
+  // Both blocks with `size` bytes each, zeroed, unless they exist already; true when they
+  // were made now.
+  bool AllocateDataBlocks(size_t size);
   // The list of `lists` for `number`, empty when there is none.
   static ControlIDList ListFor(std::span<const ControlIDList> lists, int number);
   // Adds "title -> value" to the summary, keeping the display order free of repeats.
