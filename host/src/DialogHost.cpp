@@ -146,6 +146,7 @@ class DialogHost::Runner {
   DialogReport Run() {
     HeadlessToolkit& tk = host_.toolkit_.headless();
     host_.failures_.clear();
+    host_.toolkit_.ClearExpectations();
     host_.toolkit_.SetFailureSink([this](size_t step, std::string message) {
       host_.failures_.push_back({step, Context(step) + ": " + message});
     });

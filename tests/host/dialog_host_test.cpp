@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "EncryptLib.h"
+#include "../platform/temp_dir.h"
 #include "host_fixture.h"
 #include "pdekit/PDEHost.h"
 
@@ -120,6 +121,23 @@ TEST(DialogHost, RefusedPPDChoiceLeavesTicketAndOptionsAlone) {
   EXPECT_EQ(Option(r, "Duplex"), "<absent>");
   EXPECT_EQ(Option(r, "job-sheets"), "none");  // given options reach the print settings
   EXPECT_TRUE(ppdFindChoice(ppdFindOption(f.host->ppd(), "Duplex"), "None")->marked);
+}
+
+TEST(DialogHost, FilesChosenInOpenPanels) {
+  nx::testing::TempDir dir;
+  nx::testing::WriteText(dir / "memo.txt", "x");
+  HostFixture f;
+  const DialogReport r = f.Play(R"({"destination": "file", "steps": [
+    {"action": "click", "panel": "#0", "tag": 8},
+    {"action": "chooseFile", "path": ")" + dir / "memo.txt" + R"("},
+    {"action": "expect", "panel": "#0", "tag": 3, "text": "memo"},
+    {"action": "click", "panel": "#0", "tag": 8},
+    {"action": "cancelPanel"},
+    {"action": "click", "panel": "#0", "tag": 8},
+    {"action": "chooseFile", "path": ")" + dir / "absent.txt" + R"("}]})");
+  EXPECT_EQ(r.outcome, DialogOutcome::kExpectationFailed);
+  EXPECT_EQ(Failures(r), "step 6 (click tag 8 in panel #0): open panel: no file " + dir / "absent.txt" + "\n");
+  EXPECT_EQ(Option(r, Key("TestNoteTicket")), "memo");
 }
 
 struct FailureCase {

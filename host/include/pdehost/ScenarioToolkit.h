@@ -26,6 +26,7 @@ class ScenarioToolkit final : public nx::platform::ui::Toolkit {
   nx::platform::ui::HeadlessToolkit& headless() { return inner_; }
   // Expectations in the order of the answer steps pushed to the script.
   void ExpectAlert(AlertExpectation expectation) { expectations_.push_back(std::move(expectation)); }
+  void ClearExpectations() { expectations_.clear(); }
   void SetFailureSink(FailureSink sink) { sink_ = std::move(sink); }
 
   std::unique_ptr<nx::platform::ui::View> LoadView(const nx::platform::Bundle& bundle, std::string_view name) override {

@@ -2,7 +2,8 @@
 // real plug-ins (its own copy of pdekit, only the entry point visible) and has one panel: a
 // check box that enables a note field, a popup, the note, a password written enciphered, a
 // start time, a popup bound to the PPD's Duplex option and a button opening a details window
-// with a user ID field. Printing without a note asks first.
+// with a user ID field; another button takes the note from the name of a file the user picks.
+// Printing without a note asks first.
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +27,7 @@ using nx::platform::PrefUser;
 
 #define KEY(name) "com.norvalex.nb.qtz.printsettings." name
 
-enum Tag { kHeader = 1, kMode = 2, kNote = 3, kDetails = 4, kPassword = 5, kTime = 6, kDuplex = 7 };
+enum Tag { kHeader = 1, kMode = 2, kNote = 3, kDetails = 4, kPassword = 5, kTime = 6, kDuplex = 7, kChoose = 8 };
 enum DetailsTag { kUser = 11, kOK = 12, kCancel = 13 };
 
 const CheckBoxIniData kHeaderIni{0, 1, -1, "Send Header"};
@@ -183,6 +184,18 @@ class TestPanel : public BasePrintPanel, public PDEPanel {
       if (details_) details_->ActivateWindow();
     });
     RunTimeAddNewControl(open);
+    auto choose = std::make_shared<BaseButton>(view->FindElement(kChoose), "Choose Button");
+    choose->SetHandler([this](BaseButton&) {
+      nx::platform::ui::OpenPanelRequest request;
+      request.allowed_extensions = {"txt"};
+      if (auto path = services_.toolkit().RunOpenPanel(request)) {
+        std::string name = *path;
+        name = name.substr(name.find_last_of('/') + 1);
+        note_->GetControlPtr()->SetStringValue(name.substr(0, name.find('.')));
+        note_->GetValueFromUI();
+      }
+    });
+    RunTimeAddNewControl(choose);
   }
 
   const nx::platform::Bundle& bundle_;
