@@ -25,7 +25,7 @@ void PutText(std::vector<uint8_t>& block, std::string_view text) {
   std::fill(block.begin(), block.end(), 0);
   if (block.empty()) return;
   const std::string_view cut = CutUtf8(text, block.size() - 1);
-  std::memcpy(block.data(), cut.data(), cut.size());
+  if (!cut.empty()) std::memcpy(block.data(), cut.data(), cut.size());
 }
 
 }  // namespace
