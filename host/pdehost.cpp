@@ -77,6 +77,7 @@ nlohmann::json ReportJson(const pdehost::DialogReport& r, int job) {
     j["panels"].push_back({{"bundle", p.bundle},
                            {"name", p.name},
                            {"kind", p.kind},
+                           {"ppdOptionKeys", p.ppdOptionKeys},
                            {"shown", p.shown},
                            {"summary", summary},
                            {"summaryOrder", p.summary.displayOrder}});

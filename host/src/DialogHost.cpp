@@ -93,6 +93,9 @@ bool DialogHost::Open(const DialogSetup& setup, std::string* error) {
       entry.owner = loaded.get();
       entry.name = p->panelName();
       entry.kind = p->panelKind();
+      // A dialog asks for the PPD options a panel presents before showing anything (some
+      // panels set up their constraint index then).
+      if (auto keys = p->supportedPPDOptionKeys()) entry.ppdOptionKeys = std::move(*keys);
       entry.panel = std::move(p);
       panels_.push_back(std::move(entry));
     }
@@ -117,6 +120,10 @@ DialogHost::Panel* DialogHost::FindPanel(const std::string& key) {
 }
 
 void DialogHost::ShowPanel(Panel& panel, size_t step) {
+  // The panel in front is asked before another one takes its place.
+  if (front_ && front_ != &panel && !front_->panel->shouldHide())
+    failures_.push_back({step, "panel " + front_->kind + " refused to be hidden"});
+  front_ = &panel;
   panel.panel->panelView();
   std::string why;
   if (!panel.panel->restoreValuesAndReturnError(&why))
@@ -204,7 +211,8 @@ class DialogHost::Runner {
                                               : DialogOutcome::kCancelled;
     report.cancelReason = printed_ ? std::string() : cancelReason_.empty() ? "the dialog was not ended" : cancelReason_;
     for (const auto& p : host_.panels_)
-      report.panels.push_back({p.owner->name, p.name, p.kind, p.shown, summaries_.count(&p) ? summaries_[&p] : pdekit::SummaryInfo{}});
+      report.panels.push_back({p.owner->name, p.name, p.kind, p.ppdOptionKeys, p.shown,
+                               summaries_.count(&p) ? summaries_[&p] : pdekit::SummaryInfo{}});
     report.alerts = tk.Alerts();
     host_.toolkit_.SetFailureSink(nullptr);
     return report;

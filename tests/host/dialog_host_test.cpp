@@ -45,6 +45,7 @@ TEST(DialogHost, ScenarioFileDrivesPaneAndDetailsWindowToPrint) {
   ASSERT_EQ(r.panels.size(), 1u);
   EXPECT_EQ(r.panels[0].name, "Test Settings");
   EXPECT_EQ(r.panels[0].bundle, "TestPDE.plugin");
+  EXPECT_EQ(r.panels[0].ppdOptionKeys, std::vector<std::string>{"Duplex"});
   EXPECT_TRUE(r.panels[0].shown);
   EXPECT_EQ(r.panels[0].summary.values.at("Send header"), "On");
   EXPECT_EQ(r.panels[0].summary.values.at("Start time"), "08:30");

@@ -69,6 +69,7 @@ struct PanelReport {
   std::string bundle;
   std::string name;
   std::string kind;
+  std::vector<std::string> ppdOptionKeys;  // supportedPPDOptionKeys
   bool shown = false;
   pdekit::SummaryInfo summary;
 };
@@ -113,6 +114,7 @@ class DialogHost {
     std::unique_ptr<pdekit::PDEPanel> panel;
     std::string name;
     std::string kind;
+    std::vector<std::string> ppdOptionKeys;
     bool shown = false;
   };
   class Runner;
@@ -130,6 +132,7 @@ class DialogHost {
   std::unique_ptr<DialogHostCallback> callback_;
   std::vector<std::unique_ptr<LoadedPlugIn>> plugins_;
   std::vector<Panel> panels_;  // declared last: the panels go before their plug-ins
+  Panel* front_ = nullptr;     // the panel shown last
   std::vector<StepFailure> failures_;
 };
 
