@@ -1,0 +1,135 @@
+// Entry dictionaries: storage, accessors and the fresh entries of the phonebook windows.
+#include "nx/phonebook/fax_record.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace nx::phonebook {
+
+FaxRecord::FaxRecord(std::vector<Pair> pairs) : pairs_(std::move(pairs)) {
+  std::stable_sort(pairs_.begin(), pairs_.end(),
+                   [](const Pair& a, const Pair& b) { return a.first < b.first; });
+  // Keep the last of equal keys.
+  std::vector<Pair> unique;
+  unique.reserve(pairs_.size());
+  for (auto& pair : pairs_) {
+    if (!unique.empty() && unique.back().first == pair.first) {
+      unique.back() = std::move(pair);
+    } else {
+      unique.push_back(std::move(pair));
+    }
+  }
+  pairs_ = std::move(unique);
+}
+
+std::vector<FaxRecord::Pair>::const_iterator FaxRecord::LowerBound(std::string_view key) const {
+  return std::lower_bound(pairs_.begin(), pairs_.end(), key,
+                          [](const Pair& pair, std::string_view k) { return pair.first < k; });
+}
+
+const FaxRecord::Value* FaxRecord::Find(std::string_view key) const {
+  const auto it = LowerBound(key);
+  return it != pairs_.end() && it->first == key ? &it->second : nullptr;
+}
+
+const std::string* FaxRecord::FindText(std::string_view key) const {
+  const Value* value = Find(key);
+  return value ? std::get_if<std::string>(value) : nullptr;
+}
+
+const FaxRecord::List* FaxRecord::FindList(std::string_view key) const {
+  const Value* value = Find(key);
+  return value ? std::get_if<List>(value) : nullptr;
+}
+
+void FaxRecord::Set(std::string_view key, Value value) {
+  const auto at = LowerBound(key);
+  const auto index = static_cast<std::size_t>(at - pairs_.begin());
+  if (at != pairs_.end() && at->first == key) {
+    pairs_[index].second = std::move(value);
+  } else {
+    pairs_.insert(pairs_.begin() + static_cast<std::ptrdiff_t>(index),
+                  Pair(std::string(key), std::move(value)));
+  }
+}
+
+bool FaxRecord::Erase(std::string_view key) {
+  const auto at = LowerBound(key);
+  if (at == pairs_.end() || at->first != key) return false;
+  pairs_.erase(at);
+  return true;
+}
+
+const std::string& FaxRecordText(const FaxRecord& record, std::string_view key) {
+  static const std::string kEmpty;
+  const std::string* text = record.FindText(key);
+  return text ? *text : kEmpty;
+}
+
+const std::vector<std::string>& FaxRecordList(const FaxRecord& record, std::string_view key) {
+  static const std::vector<std::string> kEmpty;
+  const auto* list = record.FindList(key);
+  return list ? *list : kEmpty;
+}
+
+long long FaxRecordInteger(const FaxRecord& record, std::string_view key, long long fallback) {
+  const std::string* text = record.FindText(key);
+  if (text == nullptr || text->empty() || text->size() > 18) return fallback;
+  long long value = 0;
+  for (char c : *text) {
+    if (c < '0' || c > '9') return fallback;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+void FaxRecordSetText(FaxRecord& record, std::string_view key, std::string value) {
+  record.Set(key, std::move(value));
+}
+
+void FaxRecordSetList(FaxRecord& record, std::string_view key, std::vector<std::string> items) {
+  record.Set(key, std::move(items));
+}
+
+std::string FaxTimeStampNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  char text[32] = {};
+  if (localtime_r(&now, &local) == nullptr ||
+      std::strftime(text, sizeof text, "%Y%m%d%H%M", &local) == 0) {
+    return "200101010000";
+  }
+  return text;
+}
+
+FaxRecord initFax(std::string timeStamp) {
+  // Copies of one sorted template: a new entry costs one allocation for its pairs.
+  static const FaxRecord kTemplate = [] {
+    std::vector<FaxRecord::Pair> pairs;
+    for (const char* key : kFaxIndividualKeys) pairs.emplace_back(key, std::string());
+    pairs.emplace_back("RlyDestList", FaxRecord::List{});
+    for (const char* key : {"CommMode", "AddressType", "LineType", "SecureorRelay", "Rlyprn"}) {
+      pairs.emplace_back(key, std::string("0"));
+    }
+    return FaxRecord(std::move(pairs));
+  }();
+  FaxRecord record = kTemplate;
+  record.Set("TimeStamp", std::move(timeStamp));
+  return record;
+}
+
+FaxRecord initFaxGroup(std::string timeStamp) {
+  FaxRecord group;
+  group.reserve(kFaxGroupKeys.size());
+  for (const char* key : kFaxGroupKeys) group.Set(key, std::string());
+  group.Set("EntryList", FaxRecord::List{});
+  group.Set("EntryNum", std::string("0"));
+  group.Set("TimeStamp", std::move(timeStamp));
+  return group;
+}
+
+bool IsFaxGroupId(std::string_view id) {
+  return id.find('G') != std::string_view::npos || id.find('g') != std::string_view::npos;
+}
+
+}  // namespace nx::phonebook
