@@ -16,7 +16,8 @@ class Services;
 
 namespace pdehost {
 
-// One loaded bundle. The principal object goes before its library is closed.
+// One loaded bundle. The principal object and the bundle go before the library is closed: the
+// bundle caches string tables that the plug-in's own code made, whose clean-up lives in it.
 struct LoadedPlugIn {
   std::string name;  // the bundle folder's name
   std::unique_ptr<nx::platform::Bundle> bundle;
@@ -26,7 +27,10 @@ struct LoadedPlugIn {
   LoadedPlugIn() = default;
   LoadedPlugIn(LoadedPlugIn&&) = default;
   LoadedPlugIn& operator=(LoadedPlugIn&&) = delete;
-  ~LoadedPlugIn() { plugin.reset(); }
+  ~LoadedPlugIn() {
+    plugin.reset();
+    bundle.reset();
+  }
 };
 
 // Folders directly inside `dir` that hold Contents/Info.plist, by name.
