@@ -14,6 +14,8 @@
 #include <limits>
 #include <memory>
 
+#include "nx/platform/save_faults.h"
+
 namespace nx::platform {
 namespace {
 
@@ -229,11 +231,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, uns
   if (ec) return false;
 
   std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  Fd fd(::mkstemp(tmpl.data()));
+  Fd fd(SaveStepFault(SaveStep::kOpen) ? -1 : ::mkstemp(tmpl.data()));
   if (fd.get() < 0) return false;
   const std::string tmp = tmpl;
-  const bool ok = ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0 && WriteAll(fd.get(), contents) &&
-                  ::fsync(fd.get()) == 0 && fd.Close() && ::rename(tmp.c_str(), path.c_str()) == 0;
+  const bool ok = ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0 && !SaveStepFault(SaveStep::kWrite) &&
+                  WriteAll(fd.get(), contents) && !SaveStepFault(SaveStep::kSync) && ::fsync(fd.get()) == 0 &&
+                  !SaveStepFault(SaveStep::kClose) && fd.Close() && !SaveStepFault(SaveStep::kRename) &&
+                  ::rename(tmp.c_str(), path.c_str()) == 0;
   if (!ok) {
     ::unlink(tmp.c_str());
     return false;

@@ -17,6 +17,7 @@
 
 #include "nx/phonebook/abif_file.h"
 #include "nx/platform/paths.h"
+#include "nx/platform/save_faults.h"
 #include "phonebook_cipher.h"
 #include "text_util.h"
 
@@ -178,6 +179,7 @@ int CreateTemporary(const std::string& target, std::string& tmpPath) {
     std::snprintf(suffix, sizeof suffix, ".%ld.%u.%lx", static_cast<long>(::getpid()), ++counter,
                   static_cast<unsigned long>(ts.tv_nsec));
     tmpPath = dir + "/." + base + suffix;
+    if (nx::platform::SaveStepFault(nx::platform::SaveStep::kOpen)) return -1;
     const int fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -209,9 +211,13 @@ AbifStatus ReplaceFile(const char* path, const std::string& bytes) {
       std::fprintf(stderr, "##Plugin debug## phonebook file mode not kept (errno %d)\n", errno);
     }
   }
-  ok = ok && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-  ok = fd.Close() && ok;
-  ok = ok && ::rename(tmpPath.c_str(), target.c_str()) == 0;
+  using nx::platform::SaveStep;
+  using nx::platform::SaveStepFault;
+  ok = ok && !SaveStepFault(SaveStep::kWrite) && WriteAll(fd.get(), bytes) &&
+       !SaveStepFault(SaveStep::kSync) && ::fsync(fd.get()) == 0;
+  const bool closeFault = ok && SaveStepFault(SaveStep::kClose) != 0;
+  ok = fd.Close() && ok && !closeFault;
+  ok = ok && !SaveStepFault(SaveStep::kRename) && ::rename(tmpPath.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(tmpPath.c_str());
     return kAbifReadWriteFailed;
