@@ -1,6 +1,8 @@
 // Job options and submission; see JobOptions.h.
 #include "pdehost/JobOptions.h"
 
+#include "pdehost/JobTicket.h"
+
 #include <cups/cups.h>
 
 #include <memory>
@@ -46,8 +48,15 @@ JobOptionList ParseOptionString(const std::string& text) {
 
 int SubmitJob(const std::string& queue, const std::string& file, const std::string& title,
               const JobOptionList& options, std::string* error) {
+  // A ticket the server cannot hand to its filters would make a job that never prints.
+  JobOptionList fitted = options;
+  std::string unfit;
+  if (!FitTicketToServer(fitted, &unfit)) {
+    if (error) *error = "cannot submit " + file + " to " + queue + ": " + unfit;
+    return 0;
+  }
   CupsOptions job;
-  for (const auto& [name, value] : options) job.count = cupsAddOption(name.c_str(), value.c_str(), job.count, &job.options);
+  for (const auto& [name, value] : fitted) job.count = cupsAddOption(name.c_str(), value.c_str(), job.count, &job.options);
   const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.c_str(), file.c_str(), title.c_str(), job.count, job.options);
   if (id <= 0 && error) {
     const char* why = cupsLastErrorString();

@@ -133,4 +133,17 @@ TEST_F(PdehostTest, SubmissionFailureExitsWithFive) {
   EXPECT_THAT(r.err, HasSubstr("to Test_Queue"));
 }
 
+TEST_F(PdehostTest, TicketTooLongForTheServerExitsWithFiveBeforeSubmitting) {
+  // Two options of 70000 bytes: nothing to send as plain text, too long together.
+  nx::testing::WriteText(dir_ / "long.json", R"({"options": {"a": ")" + std::string(70000, 'x') +
+                                                 R"(", "b": ")" + std::string(70000, 'y') + R"("}})");
+  const Result r = Run("-d file --submit " + Scenarios("TestQueue.ppd") + " -q Test_Queue -p " +
+                           Scenarios("TestQueue.ppd") + " -s " + dir_ / "long.json" + " " + NX_TEST_BUNDLES,
+                       "CUPS_SERVER=" + dir_ / "no-such.sock");
+  EXPECT_EQ(r.status, 5);
+  EXPECT_THAT(r.err, HasSubstr("to Test_Queue: the job options take "));
+  EXPECT_THAT(r.err, HasSubstr("bytes; the print server can pass 122879 to its filters"));
+  EXPECT_EQ(r.out, "");
+}
+
 }  // namespace

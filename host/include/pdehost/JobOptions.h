@@ -18,7 +18,8 @@ std::string FormatOptionString(const JobOptionList& options);
 // The pairs of an option string (cupsParseOptions), in its order.
 JobOptionList ParseOptionString(const std::string& text);
 
-// Sends `file` to `queue` with the options; the job id, or 0 with `*error` set.
+// Sends `file` to `queue` with the options fitted to the server (FitTicketToServer); the job id,
+// or 0 with `*error` set. A ticket that cannot fit is not submitted.
 int SubmitJob(const std::string& queue, const std::string& file, const std::string& title,
               const JobOptionList& options, std::string* error);
 

@@ -1,9 +1,10 @@
-#include "JobTicket.h"
+// The ticket as job options; see JobTicket.h.
+#include "pdehost/JobTicket.h"
 
 #include <algorithm>
 #include <charconv>
 
-namespace nx::e2e {
+namespace pdehost {
 
 std::string TicketKey(std::string_view name) {
   std::string key(kTicketPrefix);
@@ -45,7 +46,7 @@ std::optional<std::string> DecodeByteList(std::string_view text) {
   return out;
 }
 
-std::size_t ServerOptionLength(const OptionList& options) {
+std::size_t ServerOptionLength(const JobOptionList& options) {
   std::size_t n = 0;
   for (const auto& [name, value] : options) {
     if (n) ++n;  // separating space
@@ -70,8 +71,8 @@ bool PrintableAscii(std::string_view s) {
 
 }  // namespace
 
-bool FitTicketToServer(OptionList& options, std::string* error) {
-  OptionList fitted = options;
+bool FitTicketToServer(JobOptionList& options, std::string* error) {
+  JobOptionList fitted = options;
   for (auto& [key, value] : fitted) {
     if (key.starts_with(kTicketPrefix) && value.starts_with('{')) value = ByteList(value);
   }
@@ -98,4 +99,4 @@ bool FitTicketToServer(OptionList& options, std::string* error) {
   return true;
 }
 
-}  // namespace nx::e2e
+}  // namespace pdehost
