@@ -1,0 +1,266 @@
+// The faxbook command run as a program: import -> show round trips for each kind of source,
+// refusals with their warning keys, and edits with the windows' rules.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "csv_files.h"
+#include "model_fixture.h"
+#include "nx/platform/text_encoding.h"
+
+#ifdef NX_FAXBOOK
+
+namespace pbmodel {
+namespace {
+
+using nlohmann::ordered_json;
+using Strings = std::vector<std::string>;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+  ordered_json json() const { return ordered_json::parse(out); }
+};
+
+std::string Quote(const std::string& arg) {
+  std::string out = "'";
+  for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+class FaxbookTest : public ::testing::Test {
+ protected:
+  FaxbookTest() : book_(dir_.File("book.fap")) {}
+
+  Result Run(const Strings& args, const std::string& env = "TZ=UTC") {
+    std::string command = env + " " + Quote(NX_FAXBOOK);
+    for (const auto& a : args) command += " " + Quote(a);
+    const std::string errFile = dir_.File("stderr.txt");
+    command += " 2>" + Quote(errFile);
+    Result r;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) r.out.append(buf, n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = pbtest::ReadFile(errFile);
+    return r;
+  }
+  std::string Source(const std::string& name, const std::string& bytes) {
+    const std::string path = dir_.File(name);
+    pbtest::WriteFile(path, bytes);
+    return path;
+  }
+  ordered_json Show() {
+    const Result r = Run({"show", book_});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.json();
+  }
+
+  pbtest::TempDir dir_;
+  std::string book_;
+};
+
+// An individual as "show" prints it: every key in order, `values` over the defaults.
+ordered_json Shown(const ordered_json& values) {
+  ordered_json e = ordered_json::object();
+  for (const char* key : kFaxIndividualKeys) e[key] = "";
+  e["CommMode"] = e["AddressType"] = e["LineType"] = e["SecureorRelay"] = e["Rlyprn"] = "0";
+  e["RlyNum"] = "0";
+  e["RlyDestList"] = ordered_json::array();
+  for (const auto& [k, v] : values.items()) e[k] = v;
+  return e;
+}
+
+ordered_json ShownGroup(const ordered_json& values) {
+  ordered_json g = ordered_json::object();
+  for (const char* key : kFaxGroupKeys) g[key] = "";
+  g["EntryList"] = ordered_json::array();
+  for (const auto& [k, v] : values.items()) g[k] = v;
+  return g;
+}
+
+// Time stamps of entries made now cannot be foreseen; they must still be 12 digits.
+ordered_json WithoutNow(ordered_json book) {
+  for (auto& e : book["individuals"]) {
+    EXPECT_TRUE(std::regex_match(e["TimeStamp"].get<std::string>(), std::regex("[0-9]{12}")));
+    e["TimeStamp"] = "now";
+  }
+  return book;
+}
+
+TEST_F(FaxbookTest, CsvImportRoundTrip) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  std::string yamada;
+  ASSERT_TRUE(nx::platform::Utf8ToShiftJis("\xe5\xb1\xb1\xe7\x94\xb0", yamada));
+  const std::string csv = Source(
+      "a.csv", DeviceCsv({FaxRow(yamada, "0311", {{"MFMBOX", "1"}, {"MFMBOXID", "12"},
+                                                  {"MFMBOXPS", pbtest::EwsForm("1234")}}),
+                          FaxRow("Relay", "0333", {{"MFRLY", "1"}, {"MFRLYID", "7"}, {"MFRLYPRN", "1"},
+                                                   {"MFRLYNUM", pbtest::XspForm("0102")}}),
+                          FaxRow("Mail", "0344", {{"MFADDRT", "MAIL"}}),
+                          FaxRow("IP", "", {{"MFADDRT", "IPFAX"}, {"MFIPFAX", "sip:ip@example.com"},
+                                            {"MFIPFAXCMODE", "1"}})}));
+  const Result imported = Run({"import", book_, csv, "--kind", "csv"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(imported.json(), ordered_json::parse(R"({"kind": "csv", "status": "0x00000000",
+      "added": {"individuals": ["1", "2", "3"], "groups": []},
+      "skipped": {"duplicates": 0, "relay": 0, "overLimit": 0}, "droppedMembers": 0,
+      "warnings": [], "saved": true})"));
+
+  ordered_json expected = {{"individuals",
+                            {Shown({{"Id", "1"}, {"Name", "\xe5\xb1\xb1\xe7\x94\xb0"}, {"Address", "0311"},
+                                    {"SecureorRelay", "1"}, {"MailBoxId", "12"},
+                                    {"MailBoxPassword", "********"}}),
+                             Shown({{"Id", "2"}, {"Name", "Relay"}, {"Address", "0333"},
+                                    {"SecureorRelay", "2"}, {"Rlyprn", "1"}, {"RlyID", "7"},
+                                    {"RlyNum", "2"}, {"RlyDestList", {"01", "02"}}}),
+                             Shown({{"Id", "3"}, {"Name", "IP"}, {"Address", "sip:ip@example.com"},
+                                    {"CommMode", "2"}, {"AddressType", "4"},
+                                    {"SIPFAXAddress", "sip:ip@example.com"}})}},
+                           {"groups", ordered_json::array()}};
+  for (auto& e : expected["individuals"]) e["TimeStamp"] = "now";
+  EXPECT_EQ(WithoutNow(Show()), expected);
+  const Result plain = Run({"show", book_, "--show-passwords"});
+  EXPECT_EQ(plain.json()["individuals"][0]["MailBoxPassword"], "1234");
+
+  // The same file again adds nothing and says why.
+  const std::string before = pbtest::ReadFile(book_);
+  const Result again = Run({"import", book_, csv, "--kind", "csv"});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.json()["skipped"]["duplicates"], 3);
+  EXPECT_EQ(again.json()["warnings"], ordered_json({"Warning_Duplicated_PB_Content_ID_CSV"}));
+  EXPECT_EQ(pbtest::ReadFile(book_), before);
+}
+
+TEST_F(FaxbookTest, GadImportRoundTrip) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  GadFile gad;
+  gad.Person(10, u"Taro", u"0311", 2).Person(20, u"\u82b1\u5b50", u"0322");  // 花子
+  gad.Team(1, u"Team", {20, 10});
+  const Result imported = Run({"import", book_, Source("a.fad", gad.bytes()), "--kind", "gad"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const ordered_json expected = {
+      {"individuals",
+       {Shown({{"Id", "1"}, {"Name", "Taro"}, {"Address", "0311"}, {"CommMode", "2"},
+               {"TimeStamp", "202401021430"}, {"RlyNum", ""}}),
+        Shown({{"Id", "2"}, {"Name", "\xe8\x8a\xb1\xe5\xad\x90"}, {"Address", "0322"},
+               {"TimeStamp", "202401021430"}, {"RlyNum", ""}})}},
+      {"groups",
+       {ShownGroup({{"Id", "G1"}, {"GroupName", "Team"}, {"TimeStamp", "202401021430"},
+                    {"EntryNum", "2"}, {"EntryList", {"2", "1"}}})}}};
+  EXPECT_EQ(Show(), expected);
+}
+
+TEST_F(FaxbookTest, GapImportRoundTrip) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  pbtest::Container c;
+  auto five = pbtest::Individual("5", "Five", "0355");
+  auto nine = pbtest::Individual("9", "Nine", "0399");
+  auto team = pbtest::Group("G4", "Pair", {"9", "5"});
+  ABIFData_Add_MyFax(c, 1, five.get());
+  ABIFData_Add_MyFax(c, 1, nine.get());
+  ABIFData_Add_MyFaxGroup(c, 1, team.get());
+  std::string bytes;
+  ASSERT_EQ(AbifFAPFile_Build(c, bytes), kAbifSuccess);
+  bytes.replace(0, std::string(kFapMagic).size(), kGapMagic);
+  const Result imported = Run({"import", book_, Source("old.gap", bytes), "--kind", "gap"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  const ordered_json expected = {
+      {"individuals",
+       {Shown({{"Id", "1"}, {"Name", "Five"}, {"Address", "0355"}, {"TimeStamp", "202401021530"}}),
+        Shown({{"Id", "2"}, {"Name", "Nine"}, {"Address", "0399"}, {"TimeStamp", "202401021530"}})}},
+      {"groups",
+       {ShownGroup({{"Id", "G4"}, {"GroupName", "Pair"}, {"TimeStamp", "202401021531"},
+                    {"EntryNum", "2"}, {"EntryList", {"2", "1"}}})}}};
+  EXPECT_EQ(Show(), expected);
+}
+
+TEST_F(FaxbookTest, RefusalsExitWithTheirKeyAndLeaveTheBook) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  ASSERT_EQ(Run({"add-individual", book_, "--name", "Taro", "--address", "0311"}).status, 0);
+  const std::string before = pbtest::ReadFile(book_);
+  struct Case {
+    Strings args;
+    const char* key;
+  };
+  const std::vector<Case> cases = {
+      {{"import", book_, Source("bad.csv", DeviceCsv({FaxRow("A", "01")}, {"*", "1", "3", "3", "", "", "", ""})),
+        "--kind", "csv"},
+       "Warning_INVALID_DATAHEADER_CSV"},
+      {{"import", book_, Source("bad.fad", "not a book"), "--kind", "gad"},
+       "Warning_Specified_File_Not_Valiable_Win_Content_ID"},
+      {{"add-individual", book_, "--name", "Taro", "--address", "0311"},
+       "Warning_New_Individual_Entry_Duplicated_Individual_ID"},
+      {{"add-individual", book_, "--name", "Jiro", "--address", "03[1]"},
+       "Warning_Invalid_Input_Number_ID"},
+      {{"add-individual", book_, "--name", "Jiro", "--address", "   "},
+       "Warning_Add_All_Space_Recipient_to_List_Win_Content_ID"},
+      {{"add-individual", book_, "--address", "0322", "--mailbox", "1000"}, "Warning_MAILBOX_ID_JP"},
+      {{"add-individual", book_, "--address", "0322", "--relay", "7", "--relay-dest", "*5"},
+       "Warning_Communication_Settings_Win_Add_Relay_Fax_Invalid_Destination_ID_Content_ID"},
+      {{"add-group", book_, "--name", "", "--member", "1"}, "Warning_New_Group_Entry_Window_NULL_Group_Name_ID"},
+      {{"add-group", book_, "--name", "T"}, "Warning_New_Group_Entry_Window_One_Member_At_Least_Group_Name_ID"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, 1) << c.key;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.key);
+    EXPECT_EQ(pbtest::ReadFile(book_), before) << c.key;
+  }
+  EXPECT_EQ(Run({"new", book_}).status, 1) << "an existing book is never replaced";
+  EXPECT_EQ(pbtest::ReadFile(book_), before);
+  EXPECT_EQ(Run({"show", dir_.File("bad.fad")}).status, 1);
+  EXPECT_EQ(Run({"import", book_}).status, 2);
+}
+
+TEST_F(FaxbookTest, EditsFollowTheWindowsRules) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  ASSERT_EQ(Run({"add-individual", book_, "--name", "A", "--address", "01"}).status, 0);
+  const Result relay = Run({"add-individual", book_, "--name", "B", "--address", "02", "--relay", "7",
+                            "--relay-dest", "5", "--relay-dest", "12", "--relay-dest", "#3", "--relay-print"});
+  ASSERT_EQ(relay.status, 0) << relay.err;
+  EXPECT_EQ(relay.json()["RlyDestList"], ordered_json({"005", "012", "0#3"}));
+  const Result secure = Run({"add-individual", book_, "--name", "C", "--address", "sip:c@x", "--ip-fax",
+                             "--mailbox", "12"},
+                            "FAXBOOK_MAILBOX_PASSCODE=1234");
+  ASSERT_EQ(secure.status, 0) << secure.err;
+  EXPECT_EQ(secure.out.find("1234"), std::string::npos) << "passcodes are not printed";
+  const Result group = Run({"add-group", book_, "--name", "All", "--member", "1", "--member", "2", "--member", "3"});
+  ASSERT_EQ(group.status, 0) << group.err;
+  EXPECT_EQ(group.json()["Id"], "G1");
+  EXPECT_EQ(Run({"add-group", book_, "--name", "X", "--member", "9"}).status, 2) << "no such person";
+
+  const Result deleted = Run({"delete", book_, "2", "3"});
+  ASSERT_EQ(deleted.status, 0) << deleted.err;
+  const ordered_json book = Show();
+  ASSERT_EQ(book["individuals"].size(), 1u);
+  EXPECT_EQ(book["groups"][0]["EntryList"], ordered_json({"1"}));
+  EXPECT_EQ(book["groups"][0]["EntryNum"], "1");
+  EXPECT_EQ(Run({"delete", book_, "G7"}).status, 2);
+}
+
+TEST_F(FaxbookTest, BooksWithEntriesTheChecksDropAreNotRewritten) {
+  pbtest::Container c;
+  auto good = pbtest::Individual("1", "Good", "0311");
+  auto bad = pbtest::Individual("2", "Bad", "03[1]");
+  ABIFData_Add_MyFax(c, 1, good.get());
+  ABIFData_Add_MyFax(c, 1, bad.get());
+  ASSERT_EQ(AbifFAPFile_Write(book_.c_str(), c), kAbifSuccess);
+  const std::string before = pbtest::ReadFile(book_);
+  const Result shown = Run({"show", book_});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.json()["individuals"].size(), 1u);
+  EXPECT_NE(shown.err.find("1 entries left out"), std::string::npos);
+  EXPECT_EQ(Run({"add-individual", book_, "--name", "New", "--address", "0399"}).status, 1);
+  EXPECT_EQ(pbtest::ReadFile(book_), before);
+}
+
+}  // namespace
+}  // namespace pbmodel
+
+#endif  // NX_FAXBOOK
