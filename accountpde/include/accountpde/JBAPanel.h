@@ -15,6 +15,9 @@
 
 namespace accountpde {
 
+class JBADetailsWindow;
+class JBAInputWindow;
+
 // Element tags of the accounting pane.
 enum JBATag {
   kJBAModeLabelTag = 1,
@@ -99,8 +102,15 @@ class JBAPDEnxbiqm08 : public pdekit::BasePrintPanel, public pdekit::PDEPanel {
   int getPDEType() const { return pdeType; }
   const char* getPDENibFileNamePrintType() const;
   void setFirstInitialize(bool flag) { bFirstInitialzePDE = flag; }
-  // Whether printing asks for the per-job details (no per-job window yet: never).
-  bool getbInputWndVisible() const { return false; }
+  JBADetailsWindow* getjbaInfoAdminWnd() const { return jbaInfoAdminWnd.get(); }
+  JBADetailsWindow* getjbaInfoWnd() const { return jbaInfoWnd.get(); }
+  JBAInputWindow* getjbaInputWnd() const { return jbaInputWndRes.get(); }
+  // Whether printing asks for the details: the current mode's details window has its per-job
+  // radio on.
+  bool getbInputWndVisible() const;
+  const nx::platform::Bundle& GetBundle() const { return bundle_; }
+  // The second part of the PPD's accounting variant, inserted into help page names.
+  std::string GetHelpSuffix() const;
 
   // Builds and loads a panel whose pane was never shown; false when the help book could not
   // be registered.
@@ -132,6 +142,9 @@ class JBAPDEnxbiqm08 : public pdekit::BasePrintPanel, public pdekit::PDEPanel {
   std::shared_ptr<VersionLabel> versionLabel_;
   std::shared_ptr<pdekit::BaseButton> detailsButton_;
   std::shared_ptr<pdekit::BaseButton> helpButton_;
+  std::shared_ptr<JBADetailsWindow> jbaInfoAdminWnd;
+  std::shared_ptr<JBADetailsWindow> jbaInfoWnd;
+  std::shared_ptr<JBAInputWindow> jbaInputWndRes;
   std::vector<int> xspControlIDArray;
 };
 
