@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "accountpde/JBAPanel.h"
+#include "accountpde/PrintTypePanel.h"
 #include "nx/platform/bundle.h"
 #include "pdekit/UtilityFunction.h"
 
@@ -82,6 +83,13 @@ std::vector<std::unique_ptr<pdekit::PDEPanel>> PrintAccountPDEPlugInnxbiqm08::PD
     auto panel = std::make_unique<JBAPDEnxbiqm08>(host, *services_, *bundle_);
     panel->setFirstInitialize(true);
     panel->setPDEType(ProductTypeForVariant(jba.first));
+    panels.push_back(std::move(panel));
+  }
+  const PanelResources pt = FindResources(*bundle_, ppd, "NXXPrintTypeSettings", "SelectJobType_", "NXPrintType_");
+  if (pt.present) {
+    auto panel = std::make_unique<PrintTypePDEum08>(host, *services_, *bundle_);
+    panel->setFirstInitialize(true);
+    panel->setPDEType(PrintTypeForVariant(pt.first));
     panels.push_back(std::move(panel));
   }
   return panels;

@@ -99,7 +99,7 @@ TEST(AccountMode, AdministratorChoosesModeAndItIsStoredForTheNextDialog) {
         {"action": "print"}]})");
     ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
     EXPECT_EQ(Option(report, accountpde::kJBAManageTypeTicketKey), "1");
-    ASSERT_EQ(report.panels.size(), 1u);
+    ASSERT_EQ(report.panels.size(), 2u);
     EXPECT_EQ(report.panels[0].summary.values.at("Authentication Mode"), "User Mode");
     EXPECT_EQ(report.panels[0].summary.displayOrder.front(), "Authentication Mode");
   }
