@@ -57,7 +57,10 @@ std::string VersionLabelText(const std::string& shortVersion, ppd_file_t* ppd) {
 int JBAListCtrl::getwhichPreferenceKey() const {
   // What the list shows counts, before it is committed: the details button opens the window
   // of the mode just chosen.
-  if (const uint8_t* ui = GetValueFromUIDataBlk()) return ReadInt(ui) - 1;
+  if (ControlPtr && GetControlBlkPtr()) {
+    const int shown = ControlPtr->SelectedIndex();
+    if (shown == 0 || shown == 1) return shown;
+  }
   if (!GetControlBlkPtr()) return 1;
   return GetItemNumber() - 1;
 }
