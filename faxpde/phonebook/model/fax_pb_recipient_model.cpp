@@ -131,6 +131,8 @@ std::vector<FaxRecord> FaxPBRecipientModel::getRecipientAtIndexes(
 void FaxPBRecipientModel::postFaxPBRecipientChanged() { m_Center.Post(m_ChangeName, this); }
 
 int FaxPBRecipientModel::realRecipientCount(bool expansionAvailable, std::string_view phoneNumber) {
+  // No pattern matches more than 8 characters; longer texts never reach the matcher.
+  if (phoneNumber.size() > 8) return 0;
   const std::string text(phoneNumber);
   const auto& compiled = CompiledPatterns();
   for (std::size_t i = 0; i < compiled.size(); ++i) {

@@ -6,6 +6,7 @@
 // entry is dropped from memory and the file is never touched.
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <unordered_map>
 
 #include "model_support.h"
@@ -140,6 +141,20 @@ FaxRecord FaxPhonebookModel::FillinData(const tag_ABIF_TSABF& r, int /*dataForma
 // ---- CSV import ---------------------------------------------------------------------------------
 
 bool FaxPhonebookModel::importRecorder(const std::string& path, bool isSandbox) {
+  const std::size_t individuals = m_DFaxAddrs.size();
+  const std::size_t groups = m_DFaxGroups.size();
+  try {
+    return ImportCsv(path, isSandbox);
+  } catch (const std::bad_alloc&) {
+    // Out of memory part way: the book goes back to what it was; the file was not touched.
+    TruncateLists(individuals, groups);
+    m_Report.addedIndividuals.clear();
+    m_Report.status = kAbifReadWriteFailed;
+    return false;
+  }
+}
+
+bool FaxPhonebookModel::ImportCsv(const std::string& path, bool isSandbox) {
   m_Report = {};
   ABIFDataPtr data(ABIFData_Create());
   if (!data) {
@@ -304,7 +319,36 @@ void FaxPhonebookModel::AddGADGroups(const std::unordered_map<std::string, std::
   }
 }
 
+// Both imports keep the book as it was when they do not finish: a GAP import renumbers the
+// book's own entries too, so the whole lists are kept aside.
 bool FaxPhonebookModel::importGADToPhonebook(const std::string& path, bool isSandbox) {
+  return GuardedImport(&FaxPhonebookModel::ImportGad, path, isSandbox);
+}
+
+bool FaxPhonebookModel::importGAPToPhonebook(const std::string& path, bool isSandbox) {
+  return GuardedImport(&FaxPhonebookModel::ImportGap, path, isSandbox);
+}
+
+bool FaxPhonebookModel::GuardedImport(bool (FaxPhonebookModel::*import)(const std::string&, bool),
+                                      const std::string& path, bool isSandbox) {
+  std::vector<FaxRecord> individuals;
+  std::vector<FaxRecord> groups;
+  try {
+    individuals = m_DFaxAddrs;
+    groups = m_DFaxGroups;
+    if ((this->*import)(path, isSandbox)) return true;
+  } catch (const std::bad_alloc&) {
+    m_Report.status = kAbifReadWriteFailed;
+  }
+  m_DFaxAddrs.swap(individuals);
+  m_DFaxGroups.swap(groups);
+  RebuildIndexes();
+  m_Report.addedIndividuals.clear();
+  m_Report.addedGroups.clear();
+  return false;
+}
+
+bool FaxPhonebookModel::ImportGad(const std::string& path, bool isSandbox) {
   m_Report = {};
   const bool read = readGADFile(path);
   m_Report.status = m_LastReadStatus;
@@ -312,8 +356,6 @@ bool FaxPhonebookModel::importGADToPhonebook(const std::string& path, bool isSan
     Warn(kNotValidTitle, kNotValidText);
     return false;
   }
-  const std::size_t individuals = m_DFaxAddrs.size();
-  const std::size_t groups = m_DFaxGroups.size();
   if (!addGADToPhonebook()) return true;
   bool invalid = false;
   if (CommitBook(CurrentFile(isSandbox), true, &invalid)) {
@@ -325,9 +367,6 @@ bool FaxPhonebookModel::importGADToPhonebook(const std::string& path, bool isSan
   } else {
     m_Report.saveFailed = true;
   }
-  TruncateLists(individuals, groups);
-  m_Report.addedIndividuals.clear();
-  m_Report.addedGroups.clear();
   return false;
 }
 
@@ -336,15 +375,13 @@ bool FaxPhonebookModel::importGADToPhonebook(const std::string& path, bool isSan
 // The phonebook window's GAP import adds the file's entries and renumbers the book. The book's
 // own entries are renumbered first and the file's entries numbered after them, so that the
 // members of both the book's and the file's groups keep naming the same people.
-bool FaxPhonebookModel::importGAPToPhonebook(const std::string& path, bool isSandbox) {
+bool FaxPhonebookModel::ImportGap(const std::string& path, bool isSandbox) {
   m_Report = {};
   ABIFDataPtr data = readMyFaxFileFromABIF(path, kFaxPBFileGAP, &m_Report.status);
   if (!data) {
     Warn(kNotValidTitle, m_Report.status == kAbifOldPhonebookKind ? kOldHeaderText : kNotValidText);
     return false;
   }
-  const std::vector<FaxRecord> savedIndividuals = m_DFaxAddrs;
-  const std::vector<FaxRecord> savedGroups = m_DFaxGroups;
   updateIDinOrder();
 
   // Entries of the file, as a book of their own, valid ones only.
@@ -410,11 +447,6 @@ bool FaxPhonebookModel::importGAPToPhonebook(const std::string& path, bool isSan
   }
   if (invalid) Warn(kNotValidTitle, kNotValidText);
   m_Report.saveFailed = !invalid;
-  m_DFaxAddrs = savedIndividuals;
-  m_DFaxGroups = savedGroups;
-  RebuildIndexes();
-  m_Report.addedIndividuals.clear();
-  m_Report.addedGroups.clear();
   return false;
 }
 

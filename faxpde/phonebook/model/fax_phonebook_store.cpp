@@ -11,6 +11,7 @@
 #include <ctime>
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <optional>
 
 #include "model_support.h"
@@ -44,57 +45,57 @@ std::size_t SlotCount(std::string_view count, std::size_t slots) {
 }
 
 FaxRecord EntryFromRecord(const tag_ABIF_MYFAX& r) {
-  FaxRecord e;
   const std::string type = Text(r.AddressType);
-  FaxRecordSetText(e, "Id", Text(r.Id));
-  FaxRecordSetText(e, "Name", Text(r.Name));
-  if (type == kAddressTypeFax) {
-    FaxRecordSetText(e, "Address", Text(r.Address));
-  } else if (type == kAddressTypeIPFax) {
-    FaxRecordSetText(e, "Address", Text(r.SIPFAXAddress));
-  } else {
-    FaxRecordSetText(e, "Address", {});
-  }
-  FaxRecordSetText(e, "Company", Text(r.Company));
-  FaxRecordSetText(e, "Memo", Text(r.Memo));
-  FaxRecordSetText(e, "CommMode", Text(r.CommMode));
-  FaxRecordSetText(e, "TimeStamp", Text(r.TimeStamp));
-  FaxRecordSetText(e, "Furigana", Text(r.Furigana));
-  FaxRecordSetText(e, "AddressType", type);
-  FaxRecordSetText(e, "SIPFAXAddress", Text(r.SIPFAXAddress));
-  FaxRecordSetText(e, "Tel", Text(r.Tel));
-  FaxRecordSetText(e, "Email", Text(r.Email));
-  FaxRecordSetText(e, "LineType", Text(r.LineType));
-  FaxRecordSetText(e, "SecureorRelay", Text(r.SecureorRelay));
-  FaxRecordSetText(e, "MailBoxId", Text(r.MailBoxId));
-  FaxRecordSetText(e, "MailBoxPassword", Text(r.MailBoxPassword));
-  FaxRecordSetText(e, "Rlyprn", Text(r.Rlyprn));
-  FaxRecordSetText(e, "RlyID", Text(r.RlyID));
-  FaxRecordSetText(e, "RlyNum", Text(r.RlyNum));
+  std::string address;
+  if (type == kAddressTypeFax) address = Text(r.Address);
+  if (type == kAddressTypeIPFax) address = Text(r.SIPFAXAddress);
   std::vector<std::string> relays;
   const std::size_t n = SlotCount(FieldText(r.RlyNum), kMyFaxRelaySlots);
   relays.reserve(n);
   for (std::size_t i = 0; i < n; ++i) relays.push_back(Text(r.RlyDestList[i]));
-  FaxRecordSetList(e, "RlyDestList", relays);
-  FaxRecordSetText(e, "FCode", Text(r.FCode));
-  FaxRecordSetText(e, "FCodePassword", Text(r.FCodePassword));
-  FaxRecordSetText(e, "RecodeType", {});
-  return e;
+  // Built as one vector of pairs, sorted once.
+  std::vector<FaxRecord::Pair> pairs;
+  pairs.reserve(kFaxIndividualKeys.size());
+  pairs.emplace_back("Id", Text(r.Id));
+  pairs.emplace_back("Name", Text(r.Name));
+  pairs.emplace_back("Address", std::move(address));
+  pairs.emplace_back("Company", Text(r.Company));
+  pairs.emplace_back("Memo", Text(r.Memo));
+  pairs.emplace_back("CommMode", Text(r.CommMode));
+  pairs.emplace_back("TimeStamp", Text(r.TimeStamp));
+  pairs.emplace_back("Furigana", Text(r.Furigana));
+  pairs.emplace_back("AddressType", type);
+  pairs.emplace_back("SIPFAXAddress", Text(r.SIPFAXAddress));
+  pairs.emplace_back("Tel", Text(r.Tel));
+  pairs.emplace_back("Email", Text(r.Email));
+  pairs.emplace_back("LineType", Text(r.LineType));
+  pairs.emplace_back("SecureorRelay", Text(r.SecureorRelay));
+  pairs.emplace_back("MailBoxId", Text(r.MailBoxId));
+  pairs.emplace_back("MailBoxPassword", Text(r.MailBoxPassword));
+  pairs.emplace_back("Rlyprn", Text(r.Rlyprn));
+  pairs.emplace_back("RlyID", Text(r.RlyID));
+  pairs.emplace_back("RlyNum", Text(r.RlyNum));
+  pairs.emplace_back("RlyDestList", std::move(relays));
+  pairs.emplace_back("FCode", Text(r.FCode));
+  pairs.emplace_back("FCodePassword", Text(r.FCodePassword));
+  pairs.emplace_back("RecodeType", std::string());
+  return FaxRecord(std::move(pairs));
 }
 
 FaxRecord GroupFromRecord(const tag_ABIF_MYFAX_GROUP& g) {
-  FaxRecord e;
-  FaxRecordSetText(e, "Id", Text(g.Id));
-  FaxRecordSetText(e, "GroupName", Text(g.GroupName));
-  FaxRecordSetText(e, "TimeStamp", Text(g.TimeStamp));
-  FaxRecordSetText(e, "EntryNum", Text(g.EntryNum));
   std::vector<std::string> members;
   const std::size_t n = SlotCount(FieldText(g.EntryNum), kMyFaxGroupMemberSlots);
   members.reserve(n);
   for (std::size_t i = 0; i < n; ++i) members.push_back(Text(g.EntryList[i]));
-  FaxRecordSetList(e, "EntryList", members);
-  FaxRecordSetText(e, "Furigana", Text(g.Furigana));
-  return e;
+  std::vector<FaxRecord::Pair> pairs;
+  pairs.reserve(kFaxGroupKeys.size());
+  pairs.emplace_back("Id", Text(g.Id));
+  pairs.emplace_back("GroupName", Text(g.GroupName));
+  pairs.emplace_back("TimeStamp", Text(g.TimeStamp));
+  pairs.emplace_back("EntryNum", Text(g.EntryNum));
+  pairs.emplace_back("EntryList", std::move(members));
+  pairs.emplace_back("Furigana", Text(g.Furigana));
+  return FaxRecord(std::move(pairs));
 }
 
 // The entry is a text `expected` under `key`.
@@ -331,10 +332,22 @@ ABIFDataPtr FaxPhonebookModel::readMyFaxFileFromABIF(const std::string& path, in
 bool FaxPhonebookModel::ReadBook(const std::string& path, int fileType) {
   ABIFDataPtr data = readMyFaxFileFromABIF(path, fileType, &m_LastReadStatus);
   if (!data) return false;
-  clearPhonebookData();
-  addMyFaxRecordsFrom(data.get());
-  checkGAPoFAPIsValidate();
-  return true;
+  std::vector<FaxRecord> individuals;
+  std::vector<FaxRecord> groups;
+  individuals.swap(m_DFaxAddrs);
+  groups.swap(m_DFaxGroups);
+  try {
+    RebuildIndexes();
+    addMyFaxRecordsFrom(data.get());
+    checkGAPoFAPIsValidate();
+    return true;
+  } catch (const std::bad_alloc&) {
+    m_DFaxAddrs.swap(individuals);
+    m_DFaxGroups.swap(groups);
+    RebuildIndexes();
+    m_LastReadStatus = kAbifReadWriteFailed;
+    return false;
+  }
 }
 
 bool FaxPhonebookModel::readMyFaxFile(const std::string& path) {
@@ -354,11 +367,17 @@ bool FaxPhonebookModel::readGADFile(const std::string& path) {
 
 bool FaxPhonebookModel::CommitBook(const std::string& path, bool validate, bool* invalid) {
   if (invalid != nullptr) *invalid = false;
-  // Repeated individuals load back once: only a book without them can be kept in place.
-  if (m_DuplicateKeys.size() == m_DFaxAddrs.size()) {
-    if (const auto done = CommitInPlace(path, validate, invalid)) return *done;
+  // Both forms keep the lists as they were when memory runs out on the way.
+  try {
+    // Repeated individuals load back once: only a book without them can be kept in place.
+    if (m_DuplicateKeys.size() == m_DFaxAddrs.size()) {
+      if (const auto done = CommitInPlace(path, validate, invalid)) return *done;
+    }
+    return CommitByReload(path, validate, invalid);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "##Plugin debug## phonebook not saved: out of memory\n");
+    return false;
   }
-  return CommitByReload(path, validate, invalid);
 }
 
 // Each entry goes into its record; an entry that would not load back from it unchanged (a value
@@ -377,56 +396,60 @@ std::optional<bool> FaxPhonebookModel::CommitInPlace(const std::string& path, bo
     for (auto& [i, original] : changedGroups) m_DFaxGroups[i] = std::move(original);
     if (reindex) RebuildIndexes();
   };
-
-  auto individual = std::make_unique<tag_ABIF_MYFAX>();
-  for (std::size_t i = 0; i < m_DFaxAddrs.size(); ++i) {
-    FillMyFaxRecord(m_DFaxAddrs[i], *individual);
-    if (ABIFData_Add_MyFax(data.get(), 1, individual.get()) != kAbifSuccess) {
-      restore();
-      return false;
+  try {
+    auto individual = std::make_unique<tag_ABIF_MYFAX>();
+    for (std::size_t i = 0; i < m_DFaxAddrs.size(); ++i) {
+      FillMyFaxRecord(m_DFaxAddrs[i], *individual);
+      if (ABIFData_Add_MyFax(data.get(), 1, individual.get()) != kAbifSuccess) {
+        restore();
+        return false;
+      }
+      if (!LoadsBackAs(*individual, m_DFaxAddrs[i])) {
+        FaxRecord loaded = EntryFromRecord(*individual);
+        reindex = reindex || detail::DuplicateKey(loaded) != detail::DuplicateKey(m_DFaxAddrs[i]) ||
+                  FaxRecordText(loaded, "Id") != FaxRecordText(m_DFaxAddrs[i], "Id");
+        changedIndividuals.emplace_back(i, std::move(m_DFaxAddrs[i]));
+        m_DFaxAddrs[i] = std::move(loaded);
+      }
     }
-    if (!LoadsBackAs(*individual, m_DFaxAddrs[i])) {
-      FaxRecord loaded = EntryFromRecord(*individual);
-      reindex = reindex || detail::DuplicateKey(loaded) != detail::DuplicateKey(m_DFaxAddrs[i]) ||
-                FaxRecordText(loaded, "Id") != FaxRecordText(m_DFaxAddrs[i], "Id");
-      changedIndividuals.emplace_back(i, std::move(m_DFaxAddrs[i]));
-      m_DFaxAddrs[i] = std::move(loaded);
+    auto group = std::make_unique<tag_ABIF_MYFAX_GROUP>();
+    for (std::size_t i = 0; i < m_DFaxGroups.size(); ++i) {
+      FillMyFaxGroupRecord(m_DFaxGroups[i], *group);
+      if (ABIFData_Add_MyFaxGroup(data.get(), 1, group.get()) != kAbifSuccess) {
+        restore();
+        return false;
+      }
+      if (!LoadsBackAs(*group, m_DFaxGroups[i])) {
+        FaxRecord loaded = GroupFromRecord(*group);
+        reindex = reindex || FaxRecordText(loaded, "Id") != FaxRecordText(m_DFaxGroups[i], "Id") ||
+                  FaxRecordText(loaded, "GroupName") != FaxRecordText(m_DFaxGroups[i], "GroupName");
+        changedGroups.emplace_back(i, std::move(m_DFaxGroups[i]));
+        m_DFaxGroups[i] = std::move(loaded);
+      }
     }
+    if (reindex) {
+      RebuildIndexes();
+      // Entries that became equal when cut to their fields: the reload drops the repeats.
+      if (m_DuplicateKeys.size() != m_DFaxAddrs.size()) {
+        restore();
+        return std::nullopt;
+      }
+    }
+    bool ok = true;
+    if (validate) {
+      ok = std::all_of(m_DFaxAddrs.begin(), m_DFaxAddrs.end(),
+                       [&](const FaxRecord& e) { return isValidIndividual(e); }) &&
+           std::all_of(m_DFaxGroups.begin(), m_DFaxGroups.end(),
+                       [&](const FaxRecord& g) { return isValidGroup(g); });
+      if (!ok && invalid != nullptr) *invalid = true;
+    }
+    ok = ok && !path.empty() && AbifFAPFile_Write(path.c_str(), data.get()) == kAbifSuccess;
+    if (!ok) restore();
+    return ok;
+  } catch (const std::bad_alloc&) {
+    restore();
+    throw;
   }
-  auto group = std::make_unique<tag_ABIF_MYFAX_GROUP>();
-  for (std::size_t i = 0; i < m_DFaxGroups.size(); ++i) {
-    FillMyFaxGroupRecord(m_DFaxGroups[i], *group);
-    if (ABIFData_Add_MyFaxGroup(data.get(), 1, group.get()) != kAbifSuccess) {
-      restore();
-      return false;
-    }
-    if (!LoadsBackAs(*group, m_DFaxGroups[i])) {
-      FaxRecord loaded = GroupFromRecord(*group);
-      reindex = reindex || FaxRecordText(loaded, "Id") != FaxRecordText(m_DFaxGroups[i], "Id") ||
-                FaxRecordText(loaded, "GroupName") != FaxRecordText(m_DFaxGroups[i], "GroupName");
-      changedGroups.emplace_back(i, std::move(m_DFaxGroups[i]));
-      m_DFaxGroups[i] = std::move(loaded);
-    }
-  }
-  if (reindex) {
-    RebuildIndexes();
-    // Entries that became equal when cut to their fields: the reload drops the repeats.
-    if (m_DuplicateKeys.size() != m_DFaxAddrs.size()) {
-      restore();
-      return std::nullopt;
-    }
-  }
-  bool ok = true;
-  if (validate) {
-    ok = std::all_of(m_DFaxAddrs.begin(), m_DFaxAddrs.end(),
-                     [&](const FaxRecord& e) { return isValidIndividual(e); }) &&
-         std::all_of(m_DFaxGroups.begin(), m_DFaxGroups.end(),
-                     [&](const FaxRecord& g) { return isValidGroup(g); });
-    if (!ok && invalid != nullptr) *invalid = true;
-  }
-  ok = ok && !path.empty() && AbifFAPFile_Write(path.c_str(), data.get()) == kAbifSuccess;
-  if (!ok) restore();
-  return ok;
 }
 
 // The general form: the lists are replaced by the entries the container loads back as.

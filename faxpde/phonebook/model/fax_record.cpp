@@ -9,17 +9,17 @@ namespace nx::phonebook {
 FaxRecord::FaxRecord(std::vector<Pair> pairs) : pairs_(std::move(pairs)) {
   std::stable_sort(pairs_.begin(), pairs_.end(),
                    [](const Pair& a, const Pair& b) { return a.first < b.first; });
-  // Keep the last of equal keys.
-  std::vector<Pair> unique;
-  unique.reserve(pairs_.size());
-  for (auto& pair : pairs_) {
-    if (!unique.empty() && unique.back().first == pair.first) {
-      unique.back() = std::move(pair);
+  // Of equal keys the last one stays.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < pairs_.size(); ++i) {
+    if (kept > 0 && pairs_[kept - 1].first == pairs_[i].first) {
+      pairs_[kept - 1] = std::move(pairs_[i]);
     } else {
-      unique.push_back(std::move(pair));
+      if (kept != i) pairs_[kept] = std::move(pairs_[i]);
+      ++kept;
     }
   }
-  pairs_ = std::move(unique);
+  pairs_.resize(kept);
 }
 
 std::vector<FaxRecord::Pair>::const_iterator FaxRecord::LowerBound(std::string_view key) const {

@@ -234,12 +234,23 @@ TEST_F(ImportTest, GapImportRenumbersWithoutMovingGroupMembers) {
   ASSERT_EQ(AbifFAPFile_Build(c, bytes), kAbifSuccess);
   bytes.replace(0, std::string(kFapMagic).size(), kGapMagic);
 
-  ASSERT_TRUE(model_->importGAPToPhonebook(Source("old.gap", bytes), false));
+  const std::string gap = Source("old.gap", bytes);
+  ASSERT_TRUE(model_->importGAPToPhonebook(gap, false));
   EXPECT_EQ(Ids(People()), (Strings{"1", "2", "3"}));
   EXPECT_EQ(FaxRecordText(*model_->getMyFaxRecordByID("3"), "Name"), "C");
   ASSERT_EQ(Ids(Teams()), (Strings{"G1", "G2"}));
   EXPECT_EQ(FaxRecordList(Teams()[0], "EntryList"), (Strings{"2", "1"})) << "B, A";
   EXPECT_EQ(FaxRecordList(Teams()[1], "EntryList"), (Strings{"2", "3"})) << "B, C";
+
+  // A book that cannot be saved keeps its own ids.
+  auto other = NewModel();
+  other->usePhonebookFile(dir_.File("no/such/folder.fap"));
+  other->addAddrsFromPBByType(WithId(Person("A", "01"), "4"), kFaxPBIndividuals);
+  other->addAddrsFromPBByType(Team("Book", {"4"}, "G1"), kFaxPBGroups);
+  EXPECT_FALSE(other->importGAPToPhonebook(gap, false));
+  EXPECT_TRUE(other->lastReport().saveFailed);
+  EXPECT_EQ(Ids(other->getAddrsByType(kFaxPBIndividuals)), Strings{"4"});
+  EXPECT_EQ(FaxRecordList(other->getAddrsByType(kFaxPBGroups)[0], "EntryList"), Strings{"4"});
 
   // A FAP file offered as GAP is refused.
   toolkit_->ClearRecords();

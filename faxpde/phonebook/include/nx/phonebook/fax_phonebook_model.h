@@ -266,6 +266,11 @@ class FaxPhonebookModel {
     void Clear();
   };
 
+  bool ImportCsv(const std::string& path, bool isSandbox);
+  bool ImportGad(const std::string& path, bool isSandbox);
+  bool ImportGap(const std::string& path, bool isSandbox);
+  bool GuardedImport(bool (FaxPhonebookModel::*import)(const std::string&, bool),
+                     const std::string& path, bool isSandbox);
   std::string NewTimeStamp() const { return m_Now ? m_Now() : FaxTimeStampNow(); }
   std::string CurrentFile(bool sandbox);
   bool SaveTo(const std::string& path);
