@@ -177,10 +177,10 @@ std::size_t getCtrlSym(int kind, TpjlValue::Kind valueKind, const void* value, c
   return length;
 }
 
-void BuildPrintComand(const char* format, const CmdParaList& params, const FilterJob& job,
+bool BuildPrintComand(const char* format, const CmdParaList& params, const FilterJob& job,
                       char (&out)[kTpjlCommandSize]) {
   out[0] = 0;
-  if (format == nullptr) return;
+  if (format == nullptr) return false;
   char work[kTpjlCommandSize];
   const std::size_t formatLength = strnlen(format, kTpjlCommandSize - 1);
   std::memcpy(work, format, formatLength);
@@ -199,13 +199,14 @@ void BuildPrintComand(const char* format, const CmdParaList& params, const Filte
       length = getCtrlSym(kind, value.kind(), value.Resolve(job), expansion, sizeof expansion);
     }
     // An empty expansion ends the command before the literal text that leads up to it.
-    if (length == 0) return;
+    if (length == 0) return false;
     Append(out, used, literal, static_cast<std::size_t>(sym - literal));
     Append(out, used, expansion, length);
     literal = sym + 2;
     ++index;
   }
   Append(out, used, literal, std::strlen(literal));
+  return true;
 }
 
 bool ConditionCompare(const ConditionList& conditions, const FilterJob& job) {
@@ -223,7 +224,7 @@ void OutputTPJLCommandFromArray(const FilterJob& job, CommandTable table, std::F
   char command[kTpjlCommandSize];
   for (const CommandRow& row : table) {
     if (row.conditions.count > 0 && !ConditionCompare(row.conditions, job)) continue;
-    BuildPrintComand(row.format, row.params, job, command);
+    if (!BuildPrintComand(row.format, row.params, job, command)) continue;
     KTfputs(command, out);
   }
 }

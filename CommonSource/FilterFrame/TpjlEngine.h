@@ -174,14 +174,18 @@ std::size_t getCtrlSym(int kind, TpjlValue::Kind valueKind, const void* value, c
 
 // Builds the command of `format` with `params` for `job` into `out` (always NUL-terminated,
 // never longer than the buffer). An empty expansion stops the command before the literal text
-// that precedes it; a symbol without a matching value counts as an empty expansion.
-void BuildPrintComand(const char* format, const CmdParaList& params, const FilterJob& job,
+// that precedes it; a symbol without a matching value counts as an empty expansion. Returns
+// false when the command was stopped that way (it then lacks the rest of its format, line end
+// included).
+bool BuildPrintComand(const char* format, const CmdParaList& params, const FilterJob& job,
                       char (&out)[kTpjlCommandSize]);
 
 // True when every item holds (or the list is empty).
 bool ConditionCompare(const ConditionList& conditions, const FilterJob& job);
 
-// Writes every row of `table` whose conditions hold, in order, to `out` through KTfputs.
+// Writes every row of `table` whose conditions hold, in order, to `out` through KTfputs. A row
+// whose command was stopped by an empty value is not written: without its line end it would run
+// into the next line of the header.
 void OutputTPJLCommandFromArray(const FilterJob& job, CommandTable table, std::FILE* out);
 
 // Checks that a table is well formed: every format has a value of the right kind for each of its

@@ -164,6 +164,26 @@ TEST(OutputTPJLCommandFromArray, WritesRowsWhoseConditionsHoldInOrder) {
   EXPECT_EQ(out2.Contents(), "@PJL SET JOBATTR=\"@DAID=\"\r\n");
 }
 
+// A row whose condition holds but whose text is empty would stop after its opening quote, without
+// a line end, and run into the next line; it is not written at all.
+TEST(OutputTPJLCommandFromArray, RowsStoppedByAnEmptyValueAreNotWritten) {
+  auto job = FreshJob();
+  job->features.tabMarginSwitch = 1;  // "@TABS=%s" with no margin text
+  job->features.trimmerSwitch = 1;    // "@TRMR=%s" with no cutting size
+  job->features.numInSequenceSwitch = -1;  // absent
+  job->features.ejectOptions = 3;
+  CapturedStream out;
+  OutputTPJLCommandFromArray(*job, FeaturesCommandTable(), out.get());
+  EXPECT_EQ(out.Contents(), "@PJL SET JOBATTR=\"@FACE=UP\"\n");
+
+  char command[kTpjlCommandSize];
+  EXPECT_FALSE(BuildPrintComand("@PJL SET JOBATTR=%c@TABS=%s%c%c",
+                                {kQuoteValue, TextConstant(""), kQuoteValue, kLFValue}, *job, command));
+  EXPECT_STREQ(command, "@PJL SET JOBATTR=\"");
+  EXPECT_TRUE(BuildPrintComand("@PJL SET JOBATTR=%c@TABS=%s%c%c",
+                               {kQuoteValue, TextConstant("5"), kQuoteValue, kLFValue}, *job, command));
+}
+
 TEST(ValidateCommandTable, FindsMalformedRowsAndAcceptsTheModuleTables) {
   const CommandRow tooFewValues[] = {{"%c%s", {kQuoteValue}, {}}};
   const CommandRow wrongKind[] = {{"%d", {kQuoteValue}, {}}};
