@@ -127,6 +127,16 @@ std::string RasterErrorText(int saved_errno) {
   }
 }
 
+// The header's enumerated fields hold whatever number the stream carried; they are read as plain
+// numbers, since a value outside the enumeration must not be loaded through its type.
+template <class Enum>
+std::uint32_t RawEnumField(const Enum& field) {
+  static_assert(sizeof(Enum) == sizeof(std::uint32_t));
+  std::uint32_t value;
+  std::memcpy(&value, &field, sizeof value);
+  return value;
+}
+
 void LogWriteFailure(const char* error) { LogMessage("ERROR", "Unable to write temporary file - %s", error); }
 
 // Step 5: copies the input raster stream page by page into `copy_fd`. Returns the number of pages
@@ -194,7 +204,7 @@ void SpoolPages(cups_raster_t* raster, int pages, PdfSpoolWriter& spool) {
 
     spool.Page(header.Margins[0], header.Margins[1], header.PageSize[0], header.PageSize[1]);
     spool.Raster(header.cupsWidth, header.cupsHeight, header.cupsNumColors,
-                 static_cast<unsigned>(header.cupsColorSpace));
+                 RawEnumField(header.cupsColorSpace));
     const int count = static_cast<int>(header.cupsBytesPerLine);
     for (unsigned l = 0; l < header.cupsHeight && spool.ok(); ++l) {
       if (l % 128 == 0) {
@@ -220,7 +230,7 @@ bool RasterPageSizeUsable(const cups_page_header2_t& h) {
   if (width * height > kRasterMaxPixels) return false;
   if (h.cupsBitsPerPixel == 0 || h.cupsBitsPerPixel > 240 || h.cupsBitsPerColor == 0) return false;
   const std::uint64_t bytes_per_line = h.cupsBytesPerLine;
-  if (h.cupsColorOrder == CUPS_ORDER_CHUNKED) return bytes_per_line == (width * h.cupsBitsPerPixel + 7) / 8;
+  if (RawEnumField(h.cupsColorOrder) == CUPS_ORDER_CHUNKED) return bytes_per_line == (width * h.cupsBitsPerPixel + 7) / 8;
   // Banded and planar lines hold one or all colours of a line at the colour's depth.
   const std::uint64_t plane = (width * h.cupsBitsPerColor + 7) / 8;
   const std::uint64_t colors = h.cupsNumColors ? h.cupsNumColors : 1;
@@ -228,8 +238,9 @@ bool RasterPageSizeUsable(const cups_page_header2_t& h) {
 }
 
 bool RasterPageAccepted(const cups_page_header2_t& h) {
-  return h.cupsBitsPerColor == 8 && h.cupsBitsPerPixel == 8 && h.cupsColorOrder == CUPS_ORDER_CHUNKED &&
-         (h.cupsColorSpace == CUPS_CSPACE_W || h.cupsColorSpace == CUPS_CSPACE_K) && RasterPageSizeUsable(h);
+  const std::uint32_t space = RawEnumField(h.cupsColorSpace);
+  return h.cupsBitsPerColor == 8 && h.cupsBitsPerPixel == 8 && RawEnumField(h.cupsColorOrder) == CUPS_ORDER_CHUNKED &&
+         (space == CUPS_CSPACE_W || space == CUPS_CSPACE_K) && RasterPageSizeUsable(h);
 }
 
 void RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool) {
