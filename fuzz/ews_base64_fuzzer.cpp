@@ -112,8 +112,9 @@ void CheckEwsCsvDecrypt(const std::string& text, int capacity) {
   FUZZ_CHECK(out[static_cast<std::size_t>(length)] == 0);
 }
 
-void CheckEncoders(const std::string& bytes) {
-  if (bytes.empty()) return;
+void CheckEncoders(const std::string& text) {
+  if (text.empty()) return;
+  const std::vector<unsigned char> bytes(text.begin(), text.end());
   const int length = static_cast<int>(bytes.size());
   const int encodedSize = 4 * ((length + 2) / 3);
   std::vector<unsigned char> encoded(static_cast<std::size_t>(encodedSize));

@@ -42,6 +42,13 @@ using nx::fuzz::PrivateDir;
 constexpr unsigned kMaxSide = 512;
 constexpr int kMaxPages = 4;
 
+// A header's colour space as the number the stream carried (it need not be a valid enumerator).
+std::uint32_t ColorSpaceCode(const cups_page_header2_t& header) {
+  std::uint32_t code;
+  std::memcpy(&code, &header.cupsColorSpace, sizeof code);
+  return code;
+}
+
 struct ExpectedPage {
   unsigned width = 0;
   unsigned height = 0;
@@ -80,7 +87,7 @@ bool ExpectedPages(const std::uint8_t* data, std::size_t size, std::vector<Expec
     accepting = accepting && nx::filter::RasterPageAccepted(header);
     ExpectedPage expected{header.cupsWidth, header.cupsHeight, {}};
     if (accepting) {
-      const std::uint8_t white = header.cupsColorSpace == CUPS_CSPACE_K ? 0x00 : 0xFF;
+      const std::uint8_t white = ColorSpaceCode(header) == CUPS_CSPACE_K ? 0x00 : 0xFF;
       expected.pixels.assign(std::size_t{header.cupsWidth} * header.cupsHeight, white);
     }
     std::vector<std::uint8_t> line(header.cupsBytesPerLine ? header.cupsBytesPerLine : 1);

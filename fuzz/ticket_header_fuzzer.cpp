@@ -181,7 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int status = nx::filter::FilterMain(6, argv, *job, services);
 
   const std::string stream = out.Contents();
-  if (gVerbose) std::printf("status %d\n%s\n%s\n", status, err.Contents().c_str(), stream.c_str());
+  if (gVerbose) {
+    std::printf("status %d\n%s\n%s\n", status, err.Contents().c_str(), stream.c_str());
+    std::fflush(stdout);
+  }
   if (status == nx::filter::kFilterExitRefused) {
     FUZZ_CHECK(stream.empty());  // a refused job sends nothing
   } else {
