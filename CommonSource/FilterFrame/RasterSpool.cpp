@@ -203,8 +203,9 @@ void SpoolPages(cups_raster_t* raster, int pages, PdfSpoolWriter& spool) {
     if (!RasterPageAccepted(header)) return;
 
     spool.Page(header.Margins[0], header.Margins[1], header.PageSize[0], header.PageSize[1]);
-    spool.Raster(header.cupsWidth, header.cupsHeight, header.cupsNumColors,
-                 RawEnumField(header.cupsColorSpace));
+    // An accepted page holds one 8-bit sample per pixel whatever its cupsNumColors field says;
+    // the drawing pass would leave a page of any other count blank.
+    spool.Raster(header.cupsWidth, header.cupsHeight, 1, RawEnumField(header.cupsColorSpace));
     const int count = static_cast<int>(header.cupsBytesPerLine);
     for (unsigned l = 0; l < header.cupsHeight && spool.ok(); ++l) {
       if (l % 128 == 0) {
