@@ -105,7 +105,7 @@ TEST_F(ImportTest, RelayRowsStayOutForDeviceTypeOne) {
 
 TEST_F(ImportTest, AFullBookStopsTheImport) {
   for (int i = 0; i < kFaxPBMaxIndividuals - 1; ++i) {
-    model_->addFaxRecordsToPBByType(Person("P" + std::to_string(i), "0300"), kFaxPBIndividuals);
+    model_->addFaxRecordsToPBByType(Person(std::to_string(i) + "P", "0300"), kFaxPBIndividuals);
   }
   const std::vector<Values> rows = {FaxRow("X", "01"), FaxRow("Y", "02"), FaxRow("Z", "03")};
   ASSERT_TRUE(model_->importRecorder(Source("a.csv", DeviceCsv(rows)), false));

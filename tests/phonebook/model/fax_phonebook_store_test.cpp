@@ -165,7 +165,7 @@ class FailedSaveTest : public ModelTest, public ::testing::WithParamInterface<Fa
 // in a folder it may not write); the child reports what the model answered.
 TEST_P(FailedSaveTest, LeavesThePreviousBookAndReportsFailure) {
   for (int i = 0; i < 200; ++i) {
-    model_->addFaxRecordsToPBByType(Person("Person " + std::to_string(i), std::to_string(i)),
+    model_->addFaxRecordsToPBByType(Person(std::to_string(i) + " Person", std::to_string(i)),
                                     kFaxPBIndividuals);
   }
   ASSERT_TRUE(model_->saveMyFaxData());

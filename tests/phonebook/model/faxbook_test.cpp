@@ -37,9 +37,9 @@ class FaxbookTest : public ::testing::Test {
 
   Result Run(const Strings& args, const std::string& env = "TZ=UTC") {
     std::string command = env + " " + Quote(NX_FAXBOOK);
-    for (const auto& a : args) command += " " + Quote(a);
+    for (const auto& a : args) command.append(" ").append(Quote(a));
     const std::string errFile = dir_.File("stderr.txt");
-    command += " 2>" + Quote(errFile);
+    command.append(" 2>").append(Quote(errFile));
     Result r;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return r;
