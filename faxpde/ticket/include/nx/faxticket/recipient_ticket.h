@@ -1,0 +1,69 @@
+// The recipient list as the print settings carry it. The fax plug-in writes one item text per
+// recipient under numbered keys; the filter copies each item into the job header. The filter also
+// builds items itself for fax numbers that arrive as standard job options, so that both paths give
+// the same header for the same number.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nx::faxticket {
+
+// Settings keys of the list.
+inline constexpr char kRecipientCountKey[] = "com.norvalex.nb.qtz.printsettings.DFRecipientListCountTicket";
+inline constexpr char kRecipientPaperSizeKey[] = "com.norvalex.nb.qtz.printsettings.DFRecipientPaperSizeTicket";
+inline constexpr char kRecipientItemKeyPrefix[] = "com.norvalex.nb.qtz.printsettings.DFRecipientListItemKeyTicket";
+
+// The longest value a list key may hold, in bytes, before escaping.
+inline constexpr std::size_t kMaxTicketValueBytes = 2047;
+
+// One recipient as the item encoder needs it: the record fields of a phonebook entry or a typed
+// recipient, numbers already read from their decimal texts.
+struct RecipientFields {
+  int recodeType = 0;     // 0 typed in, 1 speed dial, 2 phonebook entry
+  std::string name;       // display name (UTF-8)
+  std::string address;    // fax number, IP fax address or speed dial number
+  int addressType = 0;    // 0 fax number, 4 IP fax (SIP) address
+  int lineType = 0;       // 0 outside line, 1 extension
+  int commMode = 0;       // 0 G3, 1 G4, 2 overseas
+  int secureOrRelay = 0;  // 0 none, 1 secure send, 2 relay send
+  std::string mailBoxId;
+  std::string mailBoxPassword;  // clear text; only its protected form reaches the item
+  std::string rlyId;
+  int rlyPrn = 0;
+  std::vector<std::string> rlyDestList;
+  std::string fCode;
+  std::string fCodePassword;    // clear text; only its protected form reaches the item
+};
+
+// The device options the item depends on.
+struct LineSettings {
+  std::string outsideLineNumber;    // dialled in front of an outside-line fax number
+  std::string extensionLineNumber;  // dialled in front of an extension-line fax number
+  bool isdnG4Kit = false;           // G4 mode is only sent when the kit is installed
+};
+
+// The item text of one recipient ("FAEN=...{}comment"); empty for a record type or send type the
+// device does not know. False only when a password could not be protected (the item is then
+// empty rather than carrying anything in clear).
+bool BuildRecipientItem(const RecipientFields& recipient, const LineSettings& line, std::string* item);
+
+// The escaped form a ticket value is stored in: unchanged unless it begins with "/" or holds
+// "'", "," or "\"; then every byte as "/" and its signed 8-bit decimal value.
+std::string EscapeTicketValue(std::string_view text);
+
+// The device's name for a page size ("Tabloid" -> "LEDGER", ...); other names unchanged.
+std::string RecipientPaperName(std::string_view pageSizeChoice);
+
+// The settings pairs of a whole list, in the order they are written: the count, the paper size,
+// then each item under its numbered key; every value cut to kMaxTicketValueBytes and escaped.
+// False when an item could not be built (nothing is returned then).
+struct TicketPair {
+  std::string key;
+  std::string value;
+};
+bool BuildRecipientListTicket(const std::vector<RecipientFields>& recipients, const LineSettings& line,
+                              std::string_view pageSizeChoice, std::vector<TicketPair>* pairs);
+
+}  // namespace nx::faxticket
