@@ -137,6 +137,16 @@ std::uint32_t RawEnumField(const Enum& field) {
   return value;
 }
 
+// A side of the page in points. A header without one (PageSize 0) would give a page of no area,
+// which the drawing pass leaves without its image: the side then follows from the pixels at the
+// page's resolution (72 dpi when that is missing too).
+unsigned PageSidePoints(const cups_page_header2_t& h, int side) {
+  if (h.PageSize[side] != 0) return h.PageSize[side];
+  const std::uint64_t pixels = side == 0 ? h.cupsWidth : h.cupsHeight;
+  const std::uint64_t dpi = h.HWResolution[side] != 0 ? h.HWResolution[side] : 72;
+  return static_cast<unsigned>(std::max<std::uint64_t>(1, (pixels * 72 + dpi - 1) / dpi));
+}
+
 void LogWriteFailure(const char* error) { LogMessage("ERROR", "Unable to write temporary file - %s", error); }
 
 // Step 5: copies the input raster stream page by page into `copy_fd`. Returns the number of pages
@@ -202,7 +212,7 @@ void SpoolPages(cups_raster_t* raster, int pages, PdfSpoolWriter& spool) {
     std::fprintf(stderr, "PAGE: %d %d\n", i, static_cast<int>(header.NumCopies));
     if (!RasterPageAccepted(header)) return;
 
-    spool.Page(header.Margins[0], header.Margins[1], header.PageSize[0], header.PageSize[1]);
+    spool.Page(header.Margins[0], header.Margins[1], PageSidePoints(header, 0), PageSidePoints(header, 1));
     // An accepted page holds one 8-bit sample per pixel whatever its cupsNumColors field says;
     // the drawing pass would leave a page of any other count blank.
     spool.Raster(header.cupsWidth, header.cupsHeight, 1, RawEnumField(header.cupsColorSpace));
