@@ -130,6 +130,14 @@ int XSPEncrypt(const void* in, int length, void* out, int* outLen, int capacity)
 // small, with `*outLen` set to the needed size.
 int XSPBinToB64(const void* in, int length, void* out, int* outLen, int capacity);
 
+// The stored-secret form of the panels: XSPEncrypt of the first `length` bytes of `buffer` (at
+// most 255 bytes), then `capacity` bytes of `buffer` cleared and the base64 text of the result
+// (XSPBinToB64, at most 255 characters and always followed by a NUL inside `capacity`) written
+// there. Answers `buffer`, or null when `length` < 1, `length` > `capacity` or a step fails; the
+// buffer is then cleared, so the clear text never outlives the call. Values of up to 189 bytes
+// fit the 255 characters.
+char* XSPEncodeSecret(char* buffer, int length, int capacity);
+
 // Base64 decoding. The length must be a positive multiple of 4 (else -2); a capacity below
 // 3 * length / 4 less the trailing "=" count gives -3 with that size in `*outLen`. White space
 // is skipped; decoding stops at the end of the input or at the first "="; other characters

@@ -4,6 +4,7 @@
 // the same header for the same number.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +45,16 @@ struct LineSettings {
   bool isdnG4Kit = false;           // G4 mode is only sent when the kit is installed
 };
 
-// The item text of one recipient ("FAEN=...{}comment"); empty for a record type or send type the
-// device does not know. False only when a password could not be protected (the item is then
-// empty rather than carrying anything in clear).
+// The item text of one recipient ("FAEN=...{}comment"); empty (and true) for a record type or
+// send type the device does not know. False, with the item empty, when the item cannot be sent
+// as it is meant:
+//  - a password cannot be protected (longer than 189 bytes): nothing goes out in clear;
+//  - a text copied verbatim into the item (address, line prefix, mailbox, relay and F-code IDs)
+//    holds a byte other than printable ASCII, or a double quote, apostrophe or brace, which the
+//    header would drop or which would change the item's fields;
+//  - the item would exceed kMaxTicketValueBytes: a cut item would name another recipient.
+// Characters of the name without a Shift-JIS form are left out of the name field (the field is
+// left out when nothing remains).
 bool BuildRecipientItem(const RecipientFields& recipient, const LineSettings& line, std::string* item);
 
 // The escaped form a ticket value is stored in: unchanged unless it begins with "/" or holds
@@ -57,8 +65,9 @@ std::string EscapeTicketValue(std::string_view text);
 std::string RecipientPaperName(std::string_view pageSizeChoice);
 
 // The settings pairs of a whole list, in the order they are written: the count, the paper size,
-// then each item under its numbered key; every value cut to kMaxTicketValueBytes and escaped.
-// False when an item could not be built (nothing is returned then).
+// then each item under its numbered key; every value cut to kMaxTicketValueBytes (at a UTF-8
+// character boundary; only a page size name can be that long) and escaped. An empty list gives
+// no pairs (and true). False when an item could not be built (no pairs are returned then).
 struct TicketPair {
   std::string key;
   std::string value;
