@@ -204,6 +204,11 @@ void JBAPDEnxbiqm08::UpdateInfoSetMode() {
   auto enable = [](pdekit::BaseControl* c, bool on) {
     if (c && c->GetControlPtr()) c->GetControlPtr()->SetEnabled(on);
   };
+  // The windows of the current account mode take the item's constraints now, so that what
+  // they leave out is neither checked nor summarised before a window is first opened.
+  if (jbaInfoAdminWnd) jbaInfoAdminWnd->ApplyInfoSetConstrains();
+  if (jbaInfoWnd) jbaInfoWnd->ApplyInfoSetConstrains();
+  if (jbaInputWndRes) jbaInputWndRes->ApplyInfoSetConstrains();
   if (item == kInfoSetNoPrompt) {
     enable(jobAcctTypeListCtrl.get(), false);
     enable(detailsButton_.get(), false);

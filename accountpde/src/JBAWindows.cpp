@@ -1,5 +1,7 @@
 #include "accountpde/JBAWindows.h"
 
+#include <algorithm>
+
 #include "accountpde/JBAPanel.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
@@ -70,6 +72,36 @@ constexpr int kAdminLocked[] = {kInfoRestore,  kInfoStoredRadio,  kInfoSpecifyLa
                                 kInfoAccountLabel, kInfoAccount,  kInfoLastInput,    kInfoUserIDFormat,
                                 kInfoAccountFormat};
 
+// What each information-setting item leaves out, by the identity prompts the device uses
+// (items 1-4 and 5-8 follow "UserID_AccountID", "UserID", "AccountID", "None"; item 9 takes
+// every field). The windows' fields for a prompt the device does not use are disabled, so they
+// are neither checked nor summarised.
+constexpr int kDetailsUserFields[] = {kInfoSpecifyLabel, kInfoSourceList,    kInfoUserIDLabel, kInfoUserID,
+                                      kInfoLogin,        kInfoPasswordLabel, kInfoPassword,    kInfoDomainLabel,
+                                      kInfoDomain,       kInfoUserIDFormat};
+constexpr int kDetailsAccountFields[] = {kInfoAccountLabel, kInfoAccount, kInfoAccountFormat};
+constexpr int kDetailsAllFields[] = {kInfoSpecifyLabel, kInfoSourceList,  kInfoUserIDLabel,   kInfoUserID,
+                                     kInfoLogin,        kInfoPasswordLabel, kInfoPassword,    kInfoDomainLabel,
+                                     kInfoDomain,       kInfoUserIDFormat, kInfoAccountLabel, kInfoAccount,
+                                     kInfoAccountFormat};
+constexpr int kInputUserFields[] = {kInputDomainLabel, kInputDomain,       kInputDomainMasked,  kInputUserIDLabel,
+                                    kInputUserID,      kInputUserIDMasked, kInputPasswordLabel, kInputPassword};
+constexpr int kInputAccountFields[] = {kInputAccountLabel, kInputAccount, kInputAccountMasked};
+constexpr int kInputAllFields[] = {kInputDomainLabel,   kInputDomain,   kInputDomainMasked, kInputUserIDLabel,
+                                   kInputUserID,        kInputUserIDMasked, kInputPasswordLabel, kInputPassword,
+                                   kInputAccountLabel,  kInputAccount,  kInputAccountMasked};
+
+enum class Prompts { kAll, kUserOnly, kAccountOnly, kNone };
+
+Prompts PromptsOfItem(int item) {
+  switch (item) {
+    case 2: case 6: return Prompts::kUserOnly;
+    case 3: case 7: return Prompts::kAccountOnly;
+    case 4: case 8: return Prompts::kNone;
+    default: return Prompts::kAll;
+  }
+}
+
 // Input window: the authentication radio off hides every field.
 constexpr int kAuthOffHides[] = {kInputDomainLabel, kInputDomain,        kInputDomainMasked, kInputUserIDLabel,
                                  kInputUserID,      kInputUserIDMasked,  kInputPasswordLabel, kInputPassword,
@@ -114,6 +146,33 @@ std::shared_ptr<pdekit::BaseButton> Button(nx::platform::ui::View* view, int tag
 }
 
 }  // namespace
+
+std::span<const int> InfoSetDisabledDetails(int item) {
+  switch (PromptsOfItem(item)) {
+    case Prompts::kUserOnly: return kDetailsAccountFields;
+    case Prompts::kAccountOnly: return kDetailsUserFields;
+    case Prompts::kNone: return kDetailsAllFields;
+    case Prompts::kAll: break;
+  }
+  return {};
+}
+
+std::span<const int> InfoSetDisabledInput(int item) {
+  switch (PromptsOfItem(item)) {
+    case Prompts::kUserOnly: return kInputAccountFields;
+    case Prompts::kAccountOnly: return kInputUserFields;
+    case Prompts::kNone: return kInputAllFields;
+    case Prompts::kAll: break;
+  }
+  return {};
+}
+
+static void DisableByInfoSetMode(pdekit::BasePrintPanel& window, std::span<const int> tags) {
+  // Counted like the windows' own constraints, so that a radio or list that releases a field
+  // leaves it disabled while the information-setting mode still holds it.
+  for (int tag : tags)
+    if (auto* c = window.GetPanelControl(tag)) c->Disable();
+}
 
 std::string MaskedSummaryText(const std::string& text) {
   std::string out;
@@ -263,7 +322,7 @@ JBADetailsWindow::JBADetailsWindow(std::unique_ptr<nx::platform::ui::Window> win
                                                                "JBA Specify Name text"));
   RunTimeAddNewControl(std::make_shared<JBASourceList>(view->FindElement(kInfoSourceList), &kSourceIni,
                                                        &kSourceConstrain, &keys_->source.access, PrefUser::kCurrent));
-  const auto fields = [this] { return SummariseFields(); };
+  const auto fields = [this](int tag) { return [this, tag] { return SummariseField(tag); }; };
   const auto notHidden = [this](int tag) {
     return [this, tag] {
       auto* c = GetPanelControl(tag);
@@ -274,11 +333,11 @@ JBADetailsWindow::JBADetailsWindow(std::unique_ptr<nx::platform::ui::Window> win
       std::make_shared<pdekit::TitledControl>(view->FindElement(kInfoDomainLabel), "Domain Name text"));
   RunTimeAddNewControl(std::make_shared<JBATextEdit>(
       view->FindElement(kInfoDomain), &kDomainIni, nullptr, &keys_->domain.access, &kJBADomainFilter,
-      JBATextEdit::Rules{false, true, false, "Domain Name", fields, notHidden(kInfoDomain)}));
+      JBATextEdit::Rules{false, true, false, "Domain Name", fields(kInfoDomain), notHidden(kInfoDomain)}));
   RunTimeAddNewControl(std::make_shared<pdekit::TitledControl>(view->FindElement(kInfoUserIDLabel), "User ID text"));
   RunTimeAddNewControl(std::make_shared<JBATextEdit>(
       view->FindElement(kInfoUserID), &kUserIDIni, nullptr, &keys_->userID.access, &pdekit::kNamesInputFilter,
-      JBATextEdit::Rules{true, true, false, "User ID", [this] { return SummariseFields() && !getbUseLoginNameSelect(); },
+      JBATextEdit::Rules{true, true, false, "User ID", [this] { return SummariseField(kInfoUserID) && !getbUseLoginNameSelect(); },
                          notHidden(kInfoUserID)}));
   const std::string login = LoginNameForField(services_.identity().LoginName());
   pdekit::CutUtf8(login, pdekit::kIniTextSize - 1).copy(loginIni_.initialText, pdekit::kIniTextSize - 1);
@@ -287,13 +346,13 @@ JBADetailsWindow::JBADetailsWindow(std::unique_ptr<nx::platform::ui::Window> win
   loginIni_.maxWidth = 32;
   RunTimeAddNewControl(std::make_shared<JBATextEdit>(
       view->FindElement(kInfoLogin), &loginIni_, nullptr, &keys_->login.access, &pdekit::kNamesInputFilter,
-      JBATextEdit::Rules{true, true, false, "User ID", [this] { return SummariseFields() && getbUseLoginNameSelect(); },
+      JBATextEdit::Rules{true, true, false, "User ID", [this] { return SummariseField(kInfoLogin) && getbUseLoginNameSelect(); },
                          nullptr}));
   RunTimeAddNewControl(
       std::make_shared<pdekit::TitledControl>(view->FindElement(kInfoPasswordLabel), "User ID Password text"));
   RunTimeAddNewControl(std::make_shared<JBATextEdit>(
       view->FindElement(kInfoPassword), &kPasswordIni, nullptr, &keys_->password.access, &kJBAPasswordFilter,
-      JBATextEdit::Rules{false, false, true, "User ID Password", fields, notHidden(kInfoPassword)}));
+      JBATextEdit::Rules{false, false, true, "User ID Password", fields(kInfoPassword), notHidden(kInfoPassword)}));
   if (encryptArray) encryptArray->push_back(kInfoPassword);
 
   auto perJob = std::make_shared<JBARadio>(view->FindElement(kInfoPerJobRadio), &kPerJobRadioIni, &kPerJobConstrain,
@@ -304,7 +363,7 @@ JBADetailsWindow::JBADetailsWindow(std::unique_ptr<nx::platform::ui::Window> win
   RunTimeAddNewControl(std::make_shared<pdekit::TitledControl>(view->FindElement(kInfoAccountLabel), "Account ID text"));
   RunTimeAddNewControl(std::make_shared<JBATextEdit>(
       view->FindElement(kInfoAccount), &kAccountIni, nullptr, &keys_->account.access, &pdekit::kAccountIDInputFilter,
-      JBATextEdit::Rules{false, false, false, "Account ID", fields, notHidden(kInfoAccount)}));
+      JBATextEdit::Rules{false, false, false, "Account ID", fields(kInfoAccount), notHidden(kInfoAccount)}));
   RunTimeAddNewControl(std::make_shared<pdekit::CheckBox>(view->FindElement(kInfoLastInput), &kLastInputIni, nullptr,
                                                           &keys_->lastInput.access, PrefUser::kCurrent));
   RunTimeAddNewControl(std::make_shared<pdekit::CheckBox>(
@@ -332,14 +391,26 @@ bool JBADetailsWindow::getbUseLoginNameSelect() const {
   return list && list->GetItemNumber() == 1;
 }
 
-bool JBADetailsWindow::SummariseFields() const {
-  const int mode = panel_.getAccountMode();
-  return (admin_ ? mode == 0 : mode == 1) && !getbEnterUserDetails();
+bool JBADetailsWindow::SummariseField(int tag) const {
+  if (!BelongsToCurrentMode() || getbEnterUserDetails()) return false;
+  // A field the information-setting mode leaves out is not part of the job's details.
+  const auto leftOut = InfoSetDisabledDetails(panel_.getInfoSetMode());
+  return std::find(leftOut.begin(), leftOut.end(), tag) == leftOut.end();
 }
 
 void JBADetailsWindow::InitializePaneConstrains() {
   if (admin_ && panel_.getAccountMode() == 0 && !pdekit::IsUserAdmin(services_.identity()))
     for (int tag : kAdminLocked) SetElementEnabled(*this, tag, false);
+  ApplyInfoSetConstrains();
+}
+
+bool JBADetailsWindow::BelongsToCurrentMode() const {
+  const int mode = panel_.getAccountMode();
+  return admin_ ? mode == 0 : mode == 1;
+}
+
+void JBADetailsWindow::ApplyInfoSetConstrains() {
+  if (BelongsToCurrentMode()) DisableByInfoSetMode(*this, InfoSetDisabledDetails(panel_.getInfoSetMode()));
 }
 
 int JBADetailsWindow::ActivateWindow() {
@@ -467,6 +538,16 @@ void JBAInputWindow::InitializePaneConstrains() {
     mirror->GetControlPtr()->SelectItem(panel_.getInfoSetMode() - 1);
     mirror->GetControlPtr()->SetEnabled(false);
   }
+  ApplyInfoSetConstrains();
+  // Typing starts in the user ID the window shows, when the mode leaves it to the user.
+  if (auto* userID = GetPanelControl(maskUser ? kInputUserIDMasked : kInputUserID);
+      userID && userID->GetControlPtr() && !userID->GetControlPtr()->IsHidden() &&
+      userID->GetControlPtr()->IsEnabled() && GetPanelWindow())
+    GetPanelWindow()->MakeFirstResponder(userID->GetControlPtr());
+}
+
+void JBAInputWindow::ApplyInfoSetConstrains() {
+  DisableByInfoSetMode(*this, InfoSetDisabledInput(panel_.getInfoSetMode()));
 }
 
 void JBAInputWindow::SycnContents() {

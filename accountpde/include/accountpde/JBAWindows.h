@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,12 @@ enum JBAInputTag {
 
 extern const pdekit::InputFilter kJBAPasswordFilter;  // 0x20-0x7E and the yen sign, "Warning33"
 extern const pdekit::InputFilter kJBADomainFilter;    // 0x20-0x7E, "Warning35"
+
+// Element tags that the information-setting item `item` (1..9) disables in the details window
+// of the current account mode and in the per-job window: the fields of the identity prompts the
+// device does not use.
+std::span<const int> InfoSetDisabledDetails(int item);
+std::span<const int> InfoSetDisabledInput(int item);
 
 // Summary text of a password-type field: one dot per column of its width.
 std::string MaskedSummaryText(const std::string& text);
@@ -99,6 +106,9 @@ class JBADetailsWindow : public pdekit::PopupWinInPanel {
   ~JBADetailsWindow() override;
   int ActivateWindow() override;
   void InitializePaneConstrains();
+  // Disables what the information-setting mode leaves out, when this window belongs to the
+  // current account mode.
+  void ApplyInfoSetConstrains();
 
   bool getbEnterUserDetails() const;
   bool getbDisplayPrevious() const;
@@ -110,7 +120,8 @@ class JBADetailsWindow : public pdekit::PopupWinInPanel {
  private:
   struct Keys;
   void OnOK();
-  bool SummariseFields() const;
+  bool BelongsToCurrentMode() const;
+  bool SummariseField(int tag) const;
   int StateOf(int tag) const;
 
   bool admin_;
@@ -128,6 +139,8 @@ class JBAInputWindow : public pdekit::PopupWinInPanel {
   // Shows the window modally; OK sets the job status 2001, Cancel 2002.
   int Present();
   void InitializePaneConstrains();
+  // Disables what the information-setting mode leaves out.
+  void ApplyInfoSetConstrains();
   // Copies the texts of the variants the user saw into the other variants.
   void SycnContents();
 
