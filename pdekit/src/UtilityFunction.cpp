@@ -112,18 +112,7 @@ int GetValueFromPreference(nx::platform::Preferences& preferences, const char* k
 // ---- Stored-secret encoding ----
 
 char* encode(char* buffer, int length, int capacity) {
-  if (!buffer || length < 1 || capacity < 1 || length > capacity) return nullptr;
-  unsigned char cipher[255];
-  int cipherLen = 0;
-  if (nx::encrypt::XSPEncrypt(buffer, length, cipher, &cipherLen, sizeof cipher) != 0) return nullptr;
-  std::memset(buffer, 0, static_cast<size_t>(capacity));
-  // The text must leave room for the terminator that the clearing provides.
-  int textLen = 0;
-  if (nx::encrypt::XSPBinToB64(cipher, cipherLen, buffer, &textLen, std::min(255, capacity - 1)) != 0) {
-    std::memset(buffer, 0, static_cast<size_t>(capacity));
-    return nullptr;
-  }
-  return buffer;
+  return nx::encrypt::XSPEncodeSecret(buffer, length, capacity);
 }
 
 // ---- PPD numbers and look-ups ----
