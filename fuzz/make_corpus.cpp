@@ -429,6 +429,64 @@ void CacheSeeds() {
   Write("ppd_cache", "panther", "PrintFeaturePDEPanther\nNXStaple:True@2@0@1@\n");
 }
 
+
+// ---- recipient_item --------------------------------------------------------------------------
+
+struct SeedRecord {
+  std::uint8_t kind = 0;  // bits 0-1 record type, 2 IP fax, 3 other address type, 4 extension, 5-6 mode
+  std::uint8_t send = 0;  // bits 0-1 send type, 2 relay print
+  std::string name{};
+  std::string address{};
+  std::string mailBox{};
+  std::string passcode{};
+  std::string relayId{};
+  std::string destinations{};
+  std::string fCode{};
+  std::string password{};
+};
+
+std::string RecipientInput(std::uint8_t flags, const std::string& outside, const std::string& extension,
+                           const std::string& paper, const std::vector<SeedRecord>& records) {
+  const char sep = '\xFF';
+  std::string out(1, static_cast<char>(flags));
+  out += outside + sep + extension + sep + paper + sep;
+  for (const SeedRecord& r : records) {
+    out += static_cast<char>(r.kind);
+    out += static_cast<char>(r.send);
+    for (const std::string* f : {&r.name, &r.address, &r.mailBox, &r.passcode, &r.relayId, &r.destinations,
+                                 &r.fCode, &r.password}) {
+      out += *f + sep;
+    }
+  }
+  return out;
+}
+
+void RecipientSeeds() {
+  const auto one = [](const std::string& name, std::uint8_t flags, const SeedRecord& r) {
+    Write("recipient_item", name, RecipientInput(flags, "9", "5", "A4", {r}));
+  };
+  one("typed-in", 0, {.name = "Abc", .address = "0312345678"});
+  one("ip-fax", 0, {.kind = 4, .name = "Abc", .address = "fax@192.168.1.20"});
+  one("relay", 0, {.send = 2 | 4, .address = "0312345678", .relayId = "12", .destinations = "005,0#3"});
+  one("secure-empty-passcode", 0, {.send = 1, .address = "0312345678", .mailBox = "7"});
+  one("secure-passcode", 0, {.send = 1, .address = "0312345678", .mailBox = "123", .passcode = "1234"});
+  one("speed-dial", 0, {.kind = 1, .address = "012"});
+  one("extension-g4-kit", 0x10, {.kind = 0x10 | 0x20, .address = "0312345678"});
+  one("fcode-long-sjis-name", 0,
+      {.kind = 2, .name = "山田太郎山田太郎山田太郎山田太郎山田太郎", .address = "0312345678", .fCode = "0042",
+       .password = "pw"});
+  one("send-type-3", 0, {.send = 3, .address = "0312345678"});
+  one("escaped-address", 0, {.name = "a,b", .address = "03,12\\4"});
+  one("refused-quote", 0, {.address = "03\"12"});
+  one("refused-long-password", 0, {.fCode = "1", .password = std::string(190, 'p')});
+  Write("recipient_item", "several",
+        RecipientInput(0x10, "0", "", "Tabloid",
+                       {{.name = "Abc", .address = "0312345678"},
+                        {.kind = 1, .address = "99"},
+                        {.kind = 4 | 0x40, .send = 1, .name = "é漢😀", .address = "sip:x@y", .mailBox = "1",
+                         .passcode = "4711"}}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -443,5 +501,6 @@ int main(int argc, char** argv) {
   CsvSeeds();
   Base64Seeds();
   CacheSeeds();
+  RecipientSeeds();
   return 0;
 }
