@@ -3,6 +3,8 @@
 // recipient list through the recipient window.
 #pragma once
 
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,9 +83,13 @@ class NXDirectFaxPDEPluginq21 : public pdekit::BasePrintPanel, public pdekit::PD
   FaxRecipientWindowsClass* getFaxRecipientWindowsClass() const { return faxRecipientWindowsClass.get(); }
 
   const nx::platform::Bundle& GetBundle() const { return bundle_; }
+  // The source of "now" for the delayed send date (the system clock by default).
+  void SetDelayedSendClock(std::function<std::time_t()> clock);
 
  private:
   void CreateFaxSettingControls();
+  // The panel's own controls into the ticket (the recipient list is written separately).
+  void WriteOwnControls(pdekit::PrintSettings* settings);
 
   const nx::platform::Bundle& bundle_;
   std::unique_ptr<nx::platform::ui::View> pendingView_;
@@ -95,6 +101,7 @@ class NXDirectFaxPDEPluginq21 : public pdekit::BasePrintPanel, public pdekit::PD
   int pdeType = 0;
   std::optional<std::string> cachedName_;
   std::shared_ptr<pdekit::BaseButton> helpButton_;
+  std::function<std::time_t()> clock_;
 };
 
 }  // namespace faxpde

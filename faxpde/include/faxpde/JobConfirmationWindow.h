@@ -5,11 +5,15 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "faxpde/FaxPBPopupWinInPanel.h"
+#include "nx/phonebook/fax_record.h"
+#include "pdekit/ClockControl.h"
 #include "pdekit/PDEHost.h"
+#include "pdekit/StateControls.h"
 
 namespace nx::platform {
 class Services;
@@ -23,12 +27,58 @@ namespace faxpde {
 inline constexpr const char* kDelaySendTicketKey = "com.norvalex.nb.qtz.printsettings.DFDelaySendKeyTicket";
 inline constexpr const char* kDelaySendDummyTicketKey = "com.norvalex.nb.qtz.printsettings.DFDelaySendDummyKeyTicket";
 
-class DFaxHourTimePicker;
-class DFaxHourTimePickerDummy;
+// Element tags of the window's layout ("FaxJobConfirmation").
+enum JobConfirmationTag {
+  kJCListTitle = 10, kJCList = 11, kJCDelayedSend = 12, kJCTimeTitle = 13, kJCTime = 14, kJCTimeDummy = 15,
+  kJCOK = 16, kJCAbort = 17, kJCHelp = 18,
+};
+
+using FaxClock = std::function<std::time_t()>;
+
+// The dated delayed send text "YYYY:MM:DD:HH:MM" for a chosen hour and minute: today when the
+// time is not earlier than `now` (to the minute), else tomorrow through the calendar.
+std::string DelayedSendDateText(std::time_t now, int hour, int minute);
+// The confirmation list row of a recipient: "name <address>", a speed dial "name <'address'>";
+// nothing for other record types.
+std::optional<std::string> JobConfirmationRow(const nx::phonebook::FaxRecord& record);
+
+// Both pickers: the hour and minute of a time-of-day element, written only while nothing
+// disables them (the delayed send box is checked).
+class DFaxHourTimePickerSuper : public pdekit::ClockControl {
+ public:
+  DFaxHourTimePickerSuper(nx::platform::ui::Element* element, const pdekit::DataAccessInfo* access,
+                          const char* summaryKey);
+  bool SetValueToTicket(pdekit::PrintSettings* settings, bool locked) override;
+  const std::string& GetHourTime() const { return hourTime; }
+
+ protected:
+  std::string hourTime = "00:00";
+  std::string hourTimedummy = "00:00";
+};
+
+class DFaxHourTimePicker : public DFaxHourTimePickerSuper {
+ public:
+  DFaxHourTimePicker(nx::platform::ui::Element* element, const char* summaryKey);
+  void SetFaxClock(FaxClock clock) { clock_ = std::move(clock); }
+  bool ConvertToTickectData(std::string& out) override;
+
+ private:
+  FaxClock clock_;
+};
+
+// Hidden: writes the visible picker's time as "HH:MM".
+class DFaxHourTimePickerDummy : public DFaxHourTimePickerSuper {
+ public:
+  DFaxHourTimePickerDummy(nx::platform::ui::Element* element, const DFaxHourTimePicker* shown);
+  bool ConvertToTickectData(std::string& out) override;
+
+ private:
+  const DFaxHourTimePicker* shown_;
+};
 
 class FaxPBJobConfirmationWindowsClass : public FaxPBPopupWinInPanel {
  public:
-  using Clock = std::function<std::time_t()>;
+  using RecipientSource = std::function<std::vector<nx::phonebook::FaxRecord>()>;
 
   FaxPBJobConfirmationWindowsClass(std::unique_ptr<nx::platform::ui::Window> window, std::string titleKey,
                                    pdekit::PDEHostCallback* host, nx::platform::Services& services);
@@ -36,13 +86,15 @@ class FaxPBJobConfirmationWindowsClass : public FaxPBPopupWinInPanel {
 
   // Builds the list, the delayed send box, both time pickers and the buttons.
   bool CreateDialog();
-  // The rows shown: one per recipient record ("member" key), rebuilt on each opening.
-  void SetRecipientRows(std::vector<std::string> rows);
+  // Where the rows come from; read again on each opening.
+  void SetRecipientSource(RecipientSource source) { source_ = std::move(source); }
+  // Rebuilds the rows from the source, then runs the window as the base does.
+  int ActivateWindow() override;
   const std::vector<std::string>& GetRecipientRows() const { return rows_; }
   // Writes the two delayed send keys while the delayed send box is checked; true.
   bool SetValueToTicket(pdekit::PrintSettings* settings, bool locked);
   // The source of "now" for the dated delayed send time (the system clock by default).
-  void SetClock(Clock clock);
+  void SetClock(FaxClock clock);
 
   DFaxHourTimePicker* getFaxPBJobConfirmationWinTimeCtrlPtr() const { return timeCtrl_.get(); }
   DFaxHourTimePicker& getFaxPBJobConfirmationWinTimeCtrl() const { return *timeCtrl_; }
@@ -50,10 +102,13 @@ class FaxPBJobConfirmationWindowsClass : public FaxPBPopupWinInPanel {
   bool IsDelayedSendChecked() const;
 
  private:
+  void RebuildRows();
+  std::shared_ptr<pdekit::CheckBox> delayedCtrl_;
   std::shared_ptr<DFaxHourTimePicker> timeCtrl_;
   std::shared_ptr<DFaxHourTimePickerDummy> dummyCtrl_;
   std::vector<std::string> rows_;
-  Clock clock_;
+  RecipientSource source_;
+  FaxClock clock_;
 };
 
 }  // namespace faxpde
