@@ -14,6 +14,7 @@
 #include "FaxSettingModule.h"
 #include "KTOutput.h"
 #include "OutputPDFStream.h"
+#include "StandardJobOptions.h"
 #include "TpjlEngine.h"
 #include "nx/platform/network.h"
 #include "nx/platform/paths.h"
@@ -323,7 +324,19 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
   }
   std::fflush(err);  // 10: everything so far is out before the job's own messages
 
-  if (GetTicketFromPDE(job, args) == 0) {  // 11
+  // A job from an application without the plug-ins: its standard fax, accounting and secure
+  // print options become the ticket entries the panels would have written.
+  std::string ticketOptions, refusal;
+  if (ApplyStandardJobOptions(args, &ticketOptions, &refusal) == 0) {
+    std::fprintf(err, "ERROR: %s\n", refusal.c_str());
+    return kFilterExitRefused;
+  }
+  std::vector<char*> ticketArgv(argv, argv + argc);
+  ticketArgv[5] = ticketOptions.data();
+  ticketArgv.push_back(nullptr);
+  const JobArguments ticketArgs{argc, ticketArgv.data()};
+
+  if (GetTicketFromPDE(job, ticketArgs) == 0) {  // 11
     std::fputs("ERROR:<A specified feature is unavailable for the current device.>\n", err);
     return kFilterExitRefused;
   }
@@ -332,7 +345,7 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
     return kFilterExitRefused;
   }
 
-  OutputTPJLCommand(job, args, out);  // 13
+  OutputTPJLCommand(job, ticketArgs, out);  // 13
   const int documentResult =          // 14
       services.document ? services.document(argc, argv) : OutputPDFStream(argc, argv);
   if (documentResult != 1) OutputTPJLTrailer(job, out);  // 15
