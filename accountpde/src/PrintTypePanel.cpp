@@ -160,6 +160,11 @@ void PTTextEditCtrl::GetSummaryText(pdekit::SummaryInfo& summary) {
   AddSummaryLine(summary, LocalizedOrKey(summaryKey_), masked_ ? MaskedSummaryText(text) : text);
 }
 
+void PrintTypeHelpBtn::ResetStatus() {
+  BaseButton::ResetStatus();
+  if (ControlPtr) ControlPtr->SetHidden(true);
+}
+
 // ---- PrintTypePDEum08 ----
 
 PrintTypePDEum08::PrintTypePDEum08(pdekit::PDEHostCallback* host, nx::platform::Services& services,
@@ -228,7 +233,7 @@ void PrintTypePDEum08::CreatePrintTypeControls() {
     SetValueFromUIToControl();
   });
   RunTimeAddNewControl(restore);
-  helpButton_ = std::make_shared<pdekit::BaseButton>(view->FindElement(kPTHelp), nullptr);
+  helpButton_ = std::make_shared<PrintTypeHelpBtn>(view->FindElement(kPTHelp), nullptr);
   helpButton_->SetHandler([this](pdekit::BaseButton&) {
     if (!helpPage_.empty())
       pdekit::GotoHelpPage(services_.help(), &bundle_, helpPage_.c_str(), nullptr,

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "account_fixture.h"
+#include "accountpde/JBAPanel.h"
 #include "accountpde/PrintTypePanel.h"
+#include "nx/platform/bundle.h"
+#include "pdehost/ScenarioToolkit.h"
 
 namespace {
 
@@ -201,6 +204,28 @@ TEST(PrintType, RestoreDefaultsAndHelp) {
   EXPECT_EQ(Option(report, Key("PrintTypeTicketKey")), "1");
   ASSERT_EQ(h.help->opened.size(), 1u);
   EXPECT_EQ(h.help->opened[0].page, "SelectJobType_Default01.htm");
+}
+
+// A status reset (the pane restored again) enables and shows the pane's controls, but hides its
+// help button and version label.
+TEST(PrintType, StatusResetHidesTheHelpButtonAndVersion) {
+  const auto bundle = nx::platform::Bundle::Open(std::string(NX_ACCOUNTPDE_BUNDLES) + "/accountpde.plugin");
+  ASSERT_TRUE(bundle);
+  pdehost::ScenarioToolkit toolkit;
+  const auto view = toolkit.LoadView(*bundle, "PrintType_Default01");
+  ASSERT_TRUE(view);
+  accountpde::PrintTypeHelpBtn help(view->FindElement(accountpde::kPTHelp), nullptr);
+  accountpde::VersionLabel version(view->FindElement(accountpde::kPTVersion), nullptr);
+  pdekit::TitledControl title(view->FindElement(accountpde::kPTListTitle), "Print Type List");
+  for (pdekit::BaseControl* c : std::initializer_list<pdekit::BaseControl*>{&help, &version, &title}) {
+    ASSERT_NE(c->GetControlPtr(), nullptr);
+    c->GetControlPtr()->SetEnabled(false);
+    c->ResetStatus();
+    EXPECT_TRUE(c->GetControlPtr()->IsEnabled());
+  }
+  EXPECT_TRUE(help.GetControlPtr()->IsHidden());
+  EXPECT_TRUE(version.GetControlPtr()->IsHidden());
+  EXPECT_FALSE(title.GetControlPtr()->IsHidden());
 }
 
 }  // namespace

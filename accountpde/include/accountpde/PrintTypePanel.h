@@ -71,6 +71,14 @@ class PTTextEditCtrl : public pdekit::TextEditCtrl {
   bool masked_;
 };
 
+// The pane's help button: opens the variant's page; a status reset hides it (the dialog's own
+// help still reaches the page through shouldShowHelp).
+class PrintTypeHelpBtn : public pdekit::BaseButton {
+ public:
+  using BaseButton::BaseButton;
+  void ResetStatus() override;
+};
+
 class PrintTypePDEum08 : public pdekit::BasePrintPanel, public pdekit::PDEPanel {
  public:
   PrintTypePDEum08(pdekit::PDEHostCallback* host, nx::platform::Services& services,
@@ -110,7 +118,7 @@ class PrintTypePDEum08 : public pdekit::BasePrintPanel, public pdekit::PDEPanel 
   bool bFirstInitialzePDE = true;
   int pdeType = 0;
   std::optional<std::string> cachedName_;
-  std::shared_ptr<pdekit::BaseButton> helpButton_;
+  std::shared_ptr<PrintTypeHelpBtn> helpButton_;
   std::string helpPage_;
   std::vector<int> xspControlIDArray;
 };
