@@ -51,6 +51,31 @@ inline std::vector<std::string> SpeedDialRecipient(const std::string& name, cons
 // OK in the recipient window, then OK in the job confirmation window.
 inline std::vector<std::string> Confirm() { return {Click(19), Click(16, kJobWindow)}; }
 
+// Device options as the Device Option panel finds them stored for the queue "Fax" (any user).
+struct StoredOptions {
+  const char* faxModule = nullptr;     // "1" .. "4"
+  const char* expansionKit = nullptr;  // "1" installed, "2" not
+  const char* speedDialType = nullptr; // "1" up to 2000, "2" up to 5000
+  const char* isdnKit = nullptr;       // "1" installed, "2" not
+  const char* outline = nullptr;       // outside line number
+  const char* inlineNumber = nullptr;  // extension number
+};
+inline std::shared_ptr<nx::platform::MemoryPreferences> PreferencesWith(const StoredOptions& o) {
+  auto prefs = std::make_shared<nx::platform::MemoryPreferences>();
+  const nx::platform::PrefDomain domain{std::string(nx::platform::kAnyApplication), nx::platform::PrefUser::kAny,
+                                        nx::platform::PrefHost::kCurrent};
+  auto set = [&](const char* name, const char* value) {
+    if (value) prefs->SetValue("Fax" + Key(std::string("DeviceOption") + name), nx::platform::PropertyValue(value), domain);
+  };
+  set("FaxModuleTypePopupListReference", o.faxModule);
+  set("PhonebookExpansionKitPopupListReference", o.expansionKit);
+  set("SpeedDialPopupListReference", o.speedDialType);
+  set("ISDNG4TypePopupListReference", o.isdnKit);
+  set("OutlineNumberEtxtReference", o.outline);
+  set("InlineNumberEtxtReference", o.inlineNumber);
+  return prefs;
+}
+
 inline std::string Scenario(const std::vector<std::vector<std::string>>& groups, const std::string& extra = "") {
   std::string out = "{" + extra + R"("steps": [)";
   bool first = true;
