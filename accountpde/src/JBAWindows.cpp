@@ -102,6 +102,10 @@ Prompts PromptsOfItem(int item) {
   }
 }
 
+// Input window: the fields that start empty when the last input is not remembered.
+constexpr int kInputDefaultFields[] = {kInputDomain,   kInputDomainMasked, kInputUserID,       kInputUserIDMasked,
+                                       kInputPassword, kInputAccount,      kInputAccountMasked};
+
 // Input window: the authentication radio off hides every field.
 constexpr int kAuthOffHides[] = {kInputDomainLabel, kInputDomain,        kInputDomainMasked, kInputUserIDLabel,
                                  kInputUserID,      kInputUserIDMasked,  kInputPasswordLabel, kInputPassword,
@@ -224,6 +228,12 @@ bool JBATextEdit::SetValueToPreference() {
 bool JBATextEdit::SetValueToPreferenceWithPrinterSettings() {
   if (rules_.store && !rules_.store()) return true;
   return TextEditCtrl::SetValueToPreferenceWithPrinterSettings();
+}
+
+void JBATextEdit::SetDefaultValueToPreference() {
+  SetControlValueToDefault();
+  if (SystemVersion() < pdekit::kPrintSettingsPreferenceVersion) TextEditCtrl::SetValueToPreference();
+  else TextEditCtrl::SetValueToPreferenceWithPrinterSettings();
 }
 
 void JBATextEdit::GetSummaryText(pdekit::SummaryInfo& summary) {
@@ -568,6 +578,11 @@ void JBAInputWindow::SycnContents() {
   else copy(kInputAccount, kInputAccountMasked);
 }
 
+void JBAInputWindow::SetControlDataToDefault() {
+  for (int tag : kInputDefaultFields)
+    if (auto* field = dynamic_cast<JBATextEdit*>(GetPanelControl(tag))) field->SetDefaultValueToPreference();
+}
+
 int JBAInputWindow::Present() {
   if (!GetPanelWindow()) return nx::platform::ui::kModalResponseAbort;
   if (!IsActived()) {
@@ -576,6 +591,8 @@ int JBAInputWindow::Present() {
     ReInitializeUserPane();
     SetUIDataToIniData();
   }
+  // Entries stored while the memory was on would otherwise come back.
+  if (!RememberInput()) SetControlDataToDefault();
   SetCurrentValueToUI();
   InitializePaneConstrains();
   return services_.toolkit().RunModal(*GetPanelWindow());

@@ -207,6 +207,36 @@ TEST(PerJob, LastInputMemoryOnAndOff) {
   }
 }
 
+// Entries remembered earlier do not come back once the memory is switched off.
+TEST(PerJob, SwitchingTheMemoryOffForgetsTheRememberedEntries) {
+  auto prefs = std::make_shared<nx::platform::MemoryPreferences>();
+  const std::string enterCarol = Step("I", R"("action": "enter", "tag": 46, "text": "carol")");
+  {
+    AccountHost h(User{}, prefs);
+    const auto report = h.Play(Scenario({kOpenDetails, kPerJob, kDetailsOK, Plain(R"("action": "print")"),
+                                         enterCarol, Step("I", R"("action": "click", "tag": 10)")}));
+    ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+  }
+  {
+    AccountHost h(User{}, prefs);
+    const auto report = h.Play(Scenario({kOpenDetails, Step("U", R"("action": "setState", "tag": 33, "state": 0)"),
+                                         kDetailsOK, Plain(R"("action": "print")"),
+                                         Step("I", R"("action": "expect", "tag": 46, "text": "")"),
+                                         Step("I", R"("action": "enter", "tag": 46, "text": "dave")"),
+                                         Step("I", R"("action": "click", "tag": 10)")}));
+    ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+    EXPECT_EQ(Option(report, Key("JBAInputUserIDTextEditTicket")), "dave");
+  }
+  // Switched on again: nothing of before is offered.
+  AccountHost h(User{}, prefs);
+  const auto report = h.Play(Scenario({kOpenDetails, Step("U", R"("action": "setState", "tag": 33, "state": 1)"),
+                                       kDetailsOK, Plain(R"("action": "print")"),
+                                       Step("I", R"("action": "expect", "tag": 46, "text": "")"),
+                                       Step("I", R"("action": "click", "tag": 11)")}));
+  EXPECT_EQ(report.outcome, DialogOutcome::kCancelled) << Failures(report);
+  EXPECT_TRUE(report.failures.empty()) << Failures(report);
+}
+
 // ---- Administrator mode ----
 
 TEST(AdminMode, NonAdministratorSeesTheStoredAdministratorDetailsDisabled) {

@@ -74,6 +74,9 @@ class JBATextEdit : public pdekit::TextEditCtrl {
   bool SetValueToPreferenceWithPrinterSettings() override;
   void GetSummaryText(pdekit::SummaryInfo& summary) override;
   bool Checked() const { return !ControlPtr || ControlPtr->IsHidden() || !ControlPtr->IsEnabled(); }
+  // Takes the default value and stores it in place of a remembered one, whatever the store
+  // rule says.
+  void SetDefaultValueToPreference();
 
  private:
   Rules rules_;
@@ -143,6 +146,9 @@ class JBAInputWindow : public pdekit::PopupWinInPanel {
   void ApplyInfoSetConstrains();
   // Copies the texts of the variants the user saw into the other variants.
   void SycnContents();
+  // Without the last-input memory: every field back to its default, and no remembered entry
+  // left in the preferences.
+  void SetControlDataToDefault();
 
  private:
   struct Keys;
