@@ -103,8 +103,10 @@ bool FaxPBIDTextEditCtrl::PreInvalidateData() {
     valid = value >= minValue_ && value <= maxValue_;
   }
   if (valid) return true;
-  if (ctrlParentPanelPtr)
-    ShowCommunicationAlert(*ctrlParentPanelPtr, titleKey_, filter_ ? filter_->messageKey : nullptr);
+  const std::string message = filter_ && filter_->messageKey ? filter_->messageKey : "";
+  // The plain mailbox message has a title of its own; the other messages use the field's.
+  const char* title = message == "Warning_MAILBOX_ID" ? "Warning_Invalid_MAILBOX_ID" : titleKey_;
+  if (ctrlParentPanelPtr) ShowCommunicationAlert(*ctrlParentPanelPtr, title, message.c_str());
   return false;
 }
 
