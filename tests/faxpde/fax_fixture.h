@@ -116,6 +116,7 @@ struct FaxHost {
     std::string why;
     if (!pdehost::ParseScenario(json, NX_FAXPDE_SCENARIOS, &scenario, &why)) throw std::runtime_error(why);
     setup.options.insert(setup.options.end(), scenario.options.begin(), scenario.options.end());
+    setup.refuseOptions.insert(setup.refuseOptions.end(), scenario.refuseOptions.begin(), scenario.refuseOptions.end());
     if (scenario.destination) setup.destination = *scenario.destination;
     if (!host->Open(setup, &why)) throw std::runtime_error(why);
     return host->Run(scenario);
