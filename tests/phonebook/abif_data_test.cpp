@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "phonebook_test_support.h"
 
@@ -96,6 +98,34 @@ TYPED_TEST(ContainerKinds, KeepsInsertionOrderAndHandsOutCopies) {
   int index;
   std::memcpy(&index, &second, sizeof index);
   EXPECT_EQ(index, 1);
+}
+
+// Records come back byte for byte whatever their bytes: text after a field's NUL, fields
+// filled to the last byte, no zero at all, every other byte zero (the longest packing), and
+// zeros only.
+TYPED_TEST(ContainerKinds, ReturnsEveryByteOfAnyRecord) {
+  using K = TypeParam;
+  using R = typename K::R;
+  std::vector<R> records(6);
+  auto bytes = [&](std::size_t i) { return reinterpret_cast<unsigned char*>(&records[i]); };
+  std::uint32_t seed = 12345;
+  for (std::size_t b = 0; b < sizeof(R); ++b) {
+    seed = seed * 1103515245u + 12345u;
+    bytes(0)[b] = static_cast<unsigned char>((seed >> 16) % 3 == 0 ? 0 : seed >> 8);
+    bytes(1)[b] = static_cast<unsigned char>(b % 2 == 0 ? 0 : 0x80 | b);
+    bytes(2)[b] = static_cast<unsigned char>(b % 2 == 1 ? 0 : 0x41);
+    bytes(3)[b] = 0xFF;
+    bytes(4)[b] = 0;
+    bytes(5)[b] = b < sizeof(R) / 2 ? 0 : 0x30;
+  }
+  Container c;
+  ASSERT_EQ(K::Add(c, static_cast<int>(records.size()), records.data()), kAbifSuccess);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    R out;
+    std::memset(&out, 0xA5, sizeof out);
+    ASSERT_EQ(K::GetAt(c, static_cast<int>(i), &out), kAbifSuccess);
+    EXPECT_EQ(std::memcmp(&out, &records[i], sizeof out), 0) << "record " << i;
+  }
 }
 
 TEST(Container, PhonebookLimitsCanBeChanged) {

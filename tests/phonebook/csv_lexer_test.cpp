@@ -38,6 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LexCase{"QuotedWithDoubledQuote", "\"a\"\"b,c\",d\r\n", {{"a\"b,c", "d"}}},
         LexCase{"LineEnds", "a,b\nc\r\nd\re", {{"a", "b"}, {"c"}, {"d"}, {"e"}}},
+        // Lines reuse the storage of the line before: nothing of a longer line may show.
+        LexCase{"ShorterLinesAfterLongerOnes",
+                "a-long-first-field-past-the-short-form,second-long-field-of-the-line,c\nx\n,\n",
+                {{"a-long-first-field-past-the-short-form", "second-long-field-of-the-line", "c"},
+                 {"x"},
+                 {"", ""}}},
         LexCase{"CrOnlyFile", "1,2\r3,4\r", {{"1", "2"}, {"3", "4"}}},
         LexCase{"CrLfIsOneEnd", "x\r\n\r\ny", {{"x"}, {""}, {"y"}}},
         LexCase{"EmptyFields", ",,\n", {{"", "", ""}}},

@@ -175,6 +175,10 @@ bool FaxPhonebookModel::ImportCsv(const std::string& path, bool isSandbox) {
 
   const std::size_t individuals = m_DFaxAddrs.size();
   const std::size_t groups = m_DFaxGroups.size();
+  // Room for every row at once, so the list does not move its entries while it grows.
+  const std::size_t rows = static_cast<std::size_t>(
+      partner ? ABIFData_GetCount_TSABFCVS(data.get()) : ABIFData_GetCount_EWSCVS(data.get()));
+  m_DFaxAddrs.reserve(std::min<std::size_t>(individuals + rows, kFaxPBMaxIndividuals));
   bool warnedRelay = false;
   bool warnedDuplicate = false;
   // One row: false ends the import (the book is full).

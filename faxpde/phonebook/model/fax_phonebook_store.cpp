@@ -53,32 +53,37 @@ FaxRecord EntryFromRecord(const tag_ABIF_MYFAX& r) {
   const std::size_t n = SlotCount(FieldText(r.RlyNum), kMyFaxRelaySlots);
   relays.reserve(n);
   for (std::size_t i = 0; i < n; ++i) relays.push_back(Text(r.RlyDestList[i]));
-  // Built as one vector of pairs, sorted once.
-  std::vector<FaxRecord::Pair> pairs;
-  pairs.reserve(kFaxIndividualKeys.size());
-  pairs.emplace_back("Id", Text(r.Id));
-  pairs.emplace_back("Name", Text(r.Name));
-  pairs.emplace_back("Address", std::move(address));
-  pairs.emplace_back("Company", Text(r.Company));
-  pairs.emplace_back("Memo", Text(r.Memo));
-  pairs.emplace_back("CommMode", Text(r.CommMode));
-  pairs.emplace_back("TimeStamp", Text(r.TimeStamp));
-  pairs.emplace_back("Furigana", Text(r.Furigana));
-  pairs.emplace_back("AddressType", type);
-  pairs.emplace_back("SIPFAXAddress", Text(r.SIPFAXAddress));
-  pairs.emplace_back("Tel", Text(r.Tel));
-  pairs.emplace_back("Email", Text(r.Email));
-  pairs.emplace_back("LineType", Text(r.LineType));
-  pairs.emplace_back("SecureorRelay", Text(r.SecureorRelay));
-  pairs.emplace_back("MailBoxId", Text(r.MailBoxId));
-  pairs.emplace_back("MailBoxPassword", Text(r.MailBoxPassword));
-  pairs.emplace_back("Rlyprn", Text(r.Rlyprn));
-  pairs.emplace_back("RlyID", Text(r.RlyID));
-  pairs.emplace_back("RlyNum", Text(r.RlyNum));
-  pairs.emplace_back("RlyDestList", std::move(relays));
-  pairs.emplace_back("FCode", Text(r.FCode));
-  pairs.emplace_back("FCodePassword", Text(r.FCodePassword));
-  pairs.emplace_back("RecodeType", std::string());
+  // Built as one vector of pairs in key order, which the record keeps without sorting.
+  std::vector<FaxRecord::Pair> pairs(kFaxIndividualKeys.size());
+  std::size_t next = 0;
+  auto put = [&](const char* key, FaxRecord::Value value) {
+    pairs[next].first = key;
+    pairs[next].second = std::move(value);
+    ++next;
+  };
+  put("Address", std::move(address));
+  put("AddressType", type);
+  put("CommMode", Text(r.CommMode));
+  put("Company", Text(r.Company));
+  put("Email", Text(r.Email));
+  put("FCode", Text(r.FCode));
+  put("FCodePassword", Text(r.FCodePassword));
+  put("Furigana", Text(r.Furigana));
+  put("Id", Text(r.Id));
+  put("LineType", Text(r.LineType));
+  put("MailBoxId", Text(r.MailBoxId));
+  put("MailBoxPassword", Text(r.MailBoxPassword));
+  put("Memo", Text(r.Memo));
+  put("Name", Text(r.Name));
+  put("RecodeType", std::string());
+  put("RlyDestList", std::move(relays));
+  put("RlyID", Text(r.RlyID));
+  put("RlyNum", Text(r.RlyNum));
+  put("Rlyprn", Text(r.Rlyprn));
+  put("SIPFAXAddress", Text(r.SIPFAXAddress));
+  put("SecureorRelay", Text(r.SecureorRelay));
+  put("Tel", Text(r.Tel));
+  put("TimeStamp", Text(r.TimeStamp));
   return FaxRecord(std::move(pairs));
 }
 
@@ -89,12 +94,12 @@ FaxRecord GroupFromRecord(const tag_ABIF_MYFAX_GROUP& g) {
   for (std::size_t i = 0; i < n; ++i) members.push_back(Text(g.EntryList[i]));
   std::vector<FaxRecord::Pair> pairs;
   pairs.reserve(kFaxGroupKeys.size());
-  pairs.emplace_back("Id", Text(g.Id));
-  pairs.emplace_back("GroupName", Text(g.GroupName));
-  pairs.emplace_back("TimeStamp", Text(g.TimeStamp));
-  pairs.emplace_back("EntryNum", Text(g.EntryNum));
   pairs.emplace_back("EntryList", std::move(members));
+  pairs.emplace_back("EntryNum", Text(g.EntryNum));
   pairs.emplace_back("Furigana", Text(g.Furigana));
+  pairs.emplace_back("GroupName", Text(g.GroupName));
+  pairs.emplace_back("Id", Text(g.Id));
+  pairs.emplace_back("TimeStamp", Text(g.TimeStamp));
   return FaxRecord(std::move(pairs));
 }
 

@@ -2,11 +2,17 @@
 #include "nx/phonebook/fax_record.h"
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 
 namespace nx::phonebook {
 
 FaxRecord::FaxRecord(std::vector<Pair> pairs) : pairs_(std::move(pairs)) {
+  // Pairs that come in key order without repeats (as the file readers make them) are kept as
+  // they are.
+  const auto unordered = std::adjacent_find(
+      pairs_.begin(), pairs_.end(), [](const Pair& a, const Pair& b) { return !(a.first < b.first); });
+  if (unordered == pairs_.end()) return;
   std::stable_sort(pairs_.begin(), pairs_.end(),
                    [](const Pair& a, const Pair& b) { return a.first < b.first; });
   // Of equal keys the last one stays.
@@ -22,7 +28,50 @@ FaxRecord::FaxRecord(std::vector<Pair> pairs) : pairs_(std::move(pairs)) {
   pairs_.resize(kept);
 }
 
+namespace {
+
+// Where each key sits in a record holding exactly the keys of an individual (or of a group):
+// such records are nearly all of a book, and one comparison at the expected place then finds
+// a key without the binary search.
+template <std::size_t N>
+struct KeyPlaces {
+  std::array<std::string_view, N> sorted{};
+
+  explicit KeyPlaces(const std::array<const char*, N>& keys) {
+    for (std::size_t i = 0; i < N; ++i) sorted[i] = keys[i];
+    std::sort(sorted.begin(), sorted.end());
+  }
+  // The place `key` has in such a record, or N.
+  std::size_t Of(std::string_view key) const {
+    for (std::size_t i = 0; i < N; ++i) {
+      if (sorted[i].size() == key.size() && sorted[i] == key) return i;
+    }
+    return N;
+  }
+};
+
+const KeyPlaces<kFaxIndividualKeys.size()>& IndividualPlaces() {
+  static const KeyPlaces<kFaxIndividualKeys.size()> places(kFaxIndividualKeys);
+  return places;
+}
+
+const KeyPlaces<kFaxGroupKeys.size()>& GroupPlaces() {
+  static const KeyPlaces<kFaxGroupKeys.size()> places(kFaxGroupKeys);
+  return places;
+}
+
+}  // namespace
+
 std::vector<FaxRecord::Pair>::const_iterator FaxRecord::LowerBound(std::string_view key) const {
+  std::size_t place = pairs_.size();
+  if (pairs_.size() == kFaxIndividualKeys.size()) {
+    place = IndividualPlaces().Of(key);
+  } else if (pairs_.size() == kFaxGroupKeys.size()) {
+    place = GroupPlaces().Of(key);
+  }
+  if (place < pairs_.size() && pairs_[place].first == key) {
+    return pairs_.begin() + static_cast<std::ptrdiff_t>(place);
+  }
   return std::lower_bound(pairs_.begin(), pairs_.end(), key,
                           [](const Pair& pair, std::string_view k) { return pair.first < k; });
 }

@@ -247,6 +247,9 @@ AbifStatus AbifFAPFile_Build(const ABIFDATA* data, std::string& out) {
   if (data == nullptr) return kAbifNoContainer;
   out.clear();
   try {
+    // About what a record of a typical book takes, so that the text rarely moves as it grows.
+    out.reserve(64 + 96 * static_cast<std::size_t>(ABIFData_GetCount_MyFax(data)) +
+                64 * static_cast<std::size_t>(ABIFData_GetCount_MyFaxGroup(data)));
     out.append(kFapMagic);
     out.push_back(kRecordEnd);
     auto individual = std::make_unique<tag_ABIF_MYFAX>();

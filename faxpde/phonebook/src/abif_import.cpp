@@ -12,6 +12,7 @@
 #include "nx/phonebook/abif_csv.h"
 #include "nx/phonebook/field_check.h"
 #include "phonebook_cipher.h"
+#include "row_check.h"
 #include "text_util.h"
 
 namespace nx::phonebook {
@@ -144,15 +145,21 @@ bool IsPasscode(std::string_view c) { return c == "MFPCODE" || c == "MFIPFAXPCOD
 bool IsRelayList(std::string_view c) { return c == "MFRLYNUM" || c == "MFIPFAXRLYNUM"; }
 
 // The stored form of a carried value: protected columns opened, relay lists decoded. A value
-// that cannot be opened is not kept (no column check vouched for it).
-std::string OpenedValue(std::string_view column, std::string_view value, int dataVersion) {
+// that cannot be opened is not kept (no column check vouched for it). Plain values are returned
+// as they are; opened ones live in `scratch`.
+std::string_view OpenedValue(std::string_view column, std::string_view value, int dataVersion,
+                             std::string& scratch) {
   if (value.empty()) return {};
-  if (IsMailboxPassword(column) && dataVersion == 1) return std::string(value);
+  if (IsMailboxPassword(column) && dataVersion == 1) return value;
   if (IsMailboxPassword(column) || IsPasscode(column)) {
-    return detail::EwsDecryptText(value, kImportDecryptCapacity).value_or(std::string());
+    scratch = detail::EwsDecryptText(value, kImportDecryptCapacity).value_or(std::string());
+    return scratch;
   }
-  if (IsRelayList(column)) return detail::XspDecodeText(value).value_or(std::string());
-  return std::string(value);
+  if (IsRelayList(column)) {
+    scratch = detail::XspDecodeText(value).value_or(std::string());
+    return scratch;
+  }
+  return value;
 }
 
 struct Dialect {
@@ -165,30 +172,86 @@ struct Dialect {
   CsvLayout layout = CsvLayout::k3;
 };
 
-// GetRecordForUI / Miravo22RecordForUI with the value conversions of RecordClone.
-AbifStatus MakeRecord(const CsvRecord& row, const CsvRecord& names, const Dialect& d,
-                      tag_ABIF_EWSCVS& r) {
-  std::memset(&r, 0, sizeof r);
+// Where the row code finds its columns in one file, looked up once from the column-name line.
+struct DevicePlan {
+  struct Copy {
+    const char* name;
+    std::size_t column;
+    std::size_t maxBytes;
+    std::size_t offset;  // of the record member the value fills
+    std::size_t size;
+    bool plain;  // neither protected nor a relay list
+  };
+  std::vector<Copy> copies;
+  detail::ResolvedColumn addressType{};
+  std::vector<detail::ResolvedColumn> checked;
+  std::size_t mfAddrT = 0, mfCMode = 0, mfIpFaxCMode = 0, mfLine = 0, mfMBox = 0,
+              mfIpFaxMBox = 0, mfRly = 0, mfIpFaxRly = 0, mfFax = 0, mfIpFax = 0, mfFCode = 0,
+              mfIpFaxFCode = 0, mfEncStr = 0, mfCntType = 0;
+};
+
+DevicePlan MakeDevicePlan(const CsvRecord& names, const Dialect& d) {
+  DevicePlan plan;
   const auto carried = d.miravo ? detail::CarriedMiravo() : detail::CarriedClassic();
+  tag_ABIF_EWSCVS probe{};
   for (const auto& column : carried.columns) {
-    const std::string value = OpenedValue(column.name, row.Value(names, column.name), d.dataVersion);
-    CopyLimited(EwsField(r, column.name), value, column.maxBytes, d.utf8);
+    const std::span<char> field = EwsField(probe, column.name);
+    if (field.empty()) continue;
+    const std::string_view name = column.name;
+    plan.copies.push_back({column.name, names.ColumnOf(name), column.maxBytes,
+                           static_cast<std::size_t>(field.data() - reinterpret_cast<char*>(&probe)),
+                           field.size(),
+                           !IsMailboxPassword(name) && !IsPasscode(name) && !IsRelayList(name)});
+  }
+  if (d.miravo) {
+    plan.checked = detail::ResolveColumns(names, carried.names, d.rules);
+  } else {
+    plan.addressType = {"MFADDRT", names.ColumnOf("MFADDRT"), CsvColumnRule(d.rules, "MFADDRT")};
+    plan.checked = detail::ResolveColumns(names, carried.names, d.rules, "MFADDRT");
+  }
+  plan.mfAddrT = names.ColumnOf("MFADDRT");
+  plan.mfCMode = names.ColumnOf("MFCMODE");
+  plan.mfIpFaxCMode = names.ColumnOf("MFIPFAXCMODE");
+  plan.mfLine = names.ColumnOf("MFLINE");
+  plan.mfMBox = names.ColumnOf("MFMBOX");
+  plan.mfIpFaxMBox = names.ColumnOf("MFIPFAXMBOX");
+  plan.mfRly = names.ColumnOf("MFRLY");
+  plan.mfIpFaxRly = names.ColumnOf("MFIPFAXRLY");
+  plan.mfFax = names.ColumnOf("MFFAX");
+  plan.mfIpFax = names.ColumnOf("MFIPFAX");
+  plan.mfFCode = names.ColumnOf("MFFCODE");
+  plan.mfIpFaxFCode = names.ColumnOf("MFIPFAXFCODE");
+  plan.mfEncStr = names.ColumnOf("MFENCSTR");
+  plan.mfCntType = names.ColumnOf("MFCNTTYPE");
+  return plan;
+}
+
+// GetRecordForUI / Miravo22RecordForUI with the value conversions of RecordClone.
+AbifStatus MakeRecord(const CsvRecord& row, const DevicePlan& plan, const Dialect& d,
+                      tag_ABIF_EWSCVS& r, std::string& scratch) {
+  std::memset(&r, 0, sizeof r);
+  char* base = reinterpret_cast<char*>(&r);
+  for (const auto& copy : plan.copies) {
+    const std::string_view raw = row.Column(copy.column);
+    const std::string_view value =
+        copy.plain ? raw : OpenedValue(copy.name, raw, d.dataVersion, scratch);
+    CopyLimited(std::span<char>(base + copy.offset, copy.size), value, copy.maxBytes, d.utf8);
   }
   const char* type;
   if (d.miravo) {
-    type = row.Value(names, "MFFAX").empty() ? "4" : "0";
+    type = row.Column(plan.mfFax).empty() ? "4" : "0";
   } else {
-    type = AddressTypeCode(row.Value(names, "MFADDRT"));
+    type = AddressTypeCode(row.Column(plan.mfAddrT));
   }
   SetCode(r.MFADDRT, type);
-  SetCode(r.MFCMODE, CommModeCode(row.Value(names, "MFCMODE")));
-  SetCode(r.MFIPFAXCMODE, CommModeCode(row.Value(names, "MFIPFAXCMODE")));
-  SetCode(r.MFLINE, LineTypeCode(row.Value(names, "MFLINE")));
-  SetCode(r.MFMBOX, SecureCode(row.Value(names, "MFMBOX")));
-  SetCode(r.MFIPFAXMBOX, SecureCode(row.Value(names, "MFIPFAXMBOX")));
+  SetCode(r.MFCMODE, CommModeCode(row.Column(plan.mfCMode)));
+  SetCode(r.MFIPFAXCMODE, CommModeCode(row.Column(plan.mfIpFaxCMode)));
+  SetCode(r.MFLINE, LineTypeCode(row.Column(plan.mfLine)));
+  SetCode(r.MFMBOX, SecureCode(row.Column(plan.mfMBox)));
+  SetCode(r.MFIPFAXMBOX, SecureCode(row.Column(plan.mfIpFaxMBox)));
   if (!d.miravo) {
-    SetCode(r.MFRLY, RelayCode(row.Value(names, "MFRLY")));
-    SetCode(r.MFIPFAXRLY, RelayCode(row.Value(names, "MFIPFAXRLY")));
+    SetCode(r.MFRLY, RelayCode(row.Column(plan.mfRly)));
+    SetCode(r.MFIPFAXRLY, RelayCode(row.Column(plan.mfIpFaxRly)));
   }
   const bool fax = std::strcmp(r.MFADDRT, "0") == 0 && r.MFFAX[0] != '\0';
   const bool ipFax = std::strcmp(r.MFADDRT, "4") == 0 && r.MFIPFAX[0] != '\0';
@@ -196,22 +259,24 @@ AbifStatus MakeRecord(const CsvRecord& row, const CsvRecord& names, const Dialec
 }
 
 // The row's "MFENCSTR" must begin with the encoding of its addresses.
-AbifStatus CheckEncString(const CsvRecord& row, const CsvRecord& names) {
-  const std::string_view stored = row.Value(names, "MFENCSTR");
+AbifStatus CheckEncString(const CsvRecord& row, const DevicePlan& plan, std::string& joined) {
+  const std::string_view stored = row.Column(plan.mfEncStr);
   if (stored.empty()) return kAbifSuccess;
-  std::vector<std::string_view> taken;
-  if (const auto fax = row.Value(names, "MFFAX"); !fax.empty()) {
-    taken.push_back(fax);
-    taken.push_back(row.Value(names, "MFFCODE"));
+  joined.clear();
+  // The values taken, separated by tabs.
+  bool first = true;
+  auto add = [&](std::string_view value) {
+    if (!first) joined.push_back('\t');
+    joined.append(value);
+    first = false;
+  };
+  if (const auto fax = row.Column(plan.mfFax); !fax.empty()) {
+    add(fax);
+    add(row.Column(plan.mfFCode));
   }
-  if (const auto ipFax = row.Value(names, "MFIPFAX"); !ipFax.empty()) {
-    taken.push_back(ipFax);
-    taken.push_back(row.Value(names, "MFIPFAXFCODE"));
-  }
-  std::string joined;
-  for (std::size_t i = 0; i < taken.size(); ++i) {
-    if (i > 0) joined.push_back('\t');
-    joined.append(taken[i]);
+  if (const auto ipFax = row.Column(plan.mfIpFax); !ipFax.empty()) {
+    add(ipFax);
+    add(row.Column(plan.mfIpFaxFCode));
   }
   if (joined.size() < 2) return kAbifSuccess;
   auto expected = detail::Base64Text(joined);
@@ -244,13 +309,14 @@ AbifStatus ImportDeviceRows(ByteSource& src, ABIFDATA* data, const Dialect& d,
                             const CsvRecord& names) {
   CsvRecord row;
   auto record = std::make_unique<tag_ABIF_EWSCVS>();
-  const auto carried = d.miravo ? detail::CarriedMiravo() : detail::CarriedClassic();
+  const DevicePlan plan = MakeDevicePlan(names, d);
+  std::string scratch;
   while (CSVReadRecord(src, row)) {
     if (row.blankLine) continue;
     if (detail::CheckIsLastLine(row)) break;
     if (d.miravo) {
       if (!StripBrackets(row)) return kAbifCsvBadValue;
-      if (row.Value(names, "MFCNTTYPE") == "1") continue;
+      if (row.Column(plan.mfCntType) == "1") continue;
     }
 
     AbifStatus status;
@@ -268,23 +334,23 @@ AbifStatus ImportDeviceRows(ByteSource& src, ABIFDATA* data, const Dialect& d,
 
     if (d.miravo) {
       CFieldDataCheckWithFileFormat20x checker(d.dataVersion);
-      status = CheckFieldDataWithDataFormat20x(row, names, carried.names, checker);
+      status = detail::CheckMiravoRow(row, plan.mfFax, plan.mfIpFax, plan.checked, checker);
     } else if (d.rules == CsvRuleSet::kFormat6) {
       CFieldDataCheckWithFileFormat6 checker(d.dataVersion);
-      status = CheckFieldDataWithDataFormat(row, names, carried.names, d.rules, checker);
+      status = detail::CheckClassicRow(row, plan.addressType, plan.checked, checker);
     } else {
       CFieldDataCheckWithFileFormat2 checker(d.dataVersion);
-      status = CheckFieldDataWithDataFormat(row, names, carried.names, d.rules, checker);
+      status = detail::CheckClassicRow(row, plan.addressType, plan.checked, checker);
     }
     if (status == kAbifCsvOtherAddressKind) continue;
     if (status != kAbifSuccess) return status;
 
     if (d.hasEncString) {
-      status = CheckEncString(row, names);
+      status = CheckEncString(row, plan, scratch);
       if (status != kAbifSuccess) return status;
     }
 
-    if (MakeRecord(row, names, d, *record) != kAbifSuccess) continue;
+    if (MakeRecord(row, plan, d, *record, scratch) != kAbifSuccess) continue;
     status = ABIFData_Add_EWSCVS(data, 1, record.get());
     if (status != kAbifSuccess && status != kAbifLimitReached) return status;
   }
@@ -302,22 +368,41 @@ AbifStatus ImportPartner(ByteSource& src, ABIFDATA* data, AbifImportInfo& info) 
   CsvRecord row;
   auto record = std::make_unique<tag_ABIF_TSABF>();
   const auto carried = detail::CarriedPartner();
+  // Columns looked up once for the file.
+  const auto checked = detail::ResolveColumns(names, carried.names, CsvRuleSet::kPartner);
+  struct Copy {
+    std::size_t column;
+    std::size_t maxBytes;
+    std::size_t offset;
+    std::size_t size;
+  };
+  std::vector<Copy> copies;
+  for (const auto& column : carried.columns) {
+    const std::span<char> field = PartnerField(*record, column.name);
+    if (field.empty()) continue;
+    copies.push_back({names.ColumnOf(column.name), column.maxBytes,
+                      static_cast<std::size_t>(field.data() - reinterpret_cast<char*>(record.get())),
+                      field.size()});
+  }
+  const std::size_t isDL = names.ColumnOf("IsDL");
+  const std::size_t faxNumber = names.ColumnOf("FaxNumber");
   int taken = 0;
   while (taken <= kPartnerRowStop && CSVReadRecord(src, row)) {
     if (row.blankLine) continue;
     CFieldDataCheckWithTSABFFileFormat checker;
     const std::size_t displayColumn = checker.CheckDisplayName(row, names);
     if (displayColumn == CFieldDataCheckWithTSABFFileFormat::kNoDisplayName) continue;
-    if (row.Value(names, "IsDL") == "1") continue;
+    if (row.Column(isDL) == "1") continue;
     if (checker.CheckCountOfValue(row.fieldCount) != kAbifSuccess) return kAbifCsvBadValue;
-    const AbifStatus status = CheckFieldDataWithDataFormat(row, names, carried.names, checker);
+    const AbifStatus status = detail::CheckPartnerRow(row, faxNumber, checked, checker);
     if (status == kAbifCsvOtherAddressKind) continue;
     if (status != kAbifSuccess) return status;
 
     std::memset(record.get(), 0, sizeof *record);
-    for (const auto& column : carried.columns) {
-      CopyLimited(PartnerField(*record, column.name), row.Value(names, column.name),
-                  column.maxBytes, true);
+    char* base = reinterpret_cast<char*>(record.get());
+    for (const auto& copy : copies) {
+      CopyLimited(std::span<char>(base + copy.offset, copy.size), row.Column(copy.column),
+                  copy.maxBytes, true);
     }
     // A row without a display name shows the first of its other names.
     if (record->DisplayName[0] == '\0') {

@@ -11,17 +11,26 @@ std::size_t CsvRecord::ColumnOf(std::string_view name) const {
     for (std::size_t i = columns.size(); i-- > 1;) index_[columns[i]] = i;
     indexed_ = true;
   }
-  const auto it = index_.find(std::string(name));
+  const auto it = index_.find(name);
   return it == index_.end() ? 0 : it->second;
 }
 
 void CsvRecord::Clear() {
+  for (std::size_t i = columns.size(); i-- > 1;) spare_.push_back(std::move(columns[i]));
   columns.resize(1);
   columns[0].clear();
   fieldCount = 0;
   blankLine = false;
-  index_.clear();
+  if (indexed_) index_.clear();
   indexed_ = false;
+}
+
+std::string& CsvRecord::AppendColumn() {
+  if (spare_.empty()) return columns.emplace_back();
+  std::string& column = columns.emplace_back(std::move(spare_.back()));
+  spare_.pop_back();
+  column.clear();
+  return column;
 }
 
 void WriteField(std::string& out, std::string_view field) {
@@ -95,16 +104,22 @@ FieldEnd ReadField(ByteSource& src, std::string& out, std::size_t& consumed) {
 
 bool CSVReadRecord(ByteSource& src, CsvRecord& record) {
   record.Clear();
-  std::string field;
+  // Fields past the kept ones are read (and counted) into a scratch text.
+  std::string surplus;
+  auto next = [&]() -> std::string& {
+    return record.columns.size() <= kCsvFieldsKept ? record.AppendColumn() : surplus;
+  };
   std::size_t consumed = 0;
-  FieldEnd end = ReadField(src, field, consumed);
-  if (end == FieldEnd::kDataEnd && consumed == 0) return false;
+  FieldEnd end = ReadField(src, next(), consumed);
+  if (end == FieldEnd::kDataEnd && consumed == 0) {
+    record.Clear();
+    return false;
+  }
   const bool blank = end == FieldEnd::kLineEnd && consumed == 0;
   for (;;) {
     ++record.fieldCount;
-    if (record.columns.size() <= kCsvFieldsKept) record.columns.push_back(field);
     if (end != FieldEnd::kSeparator) break;
-    end = ReadField(src, field, consumed);
+    end = ReadField(src, next(), consumed);
   }
   record.blankLine = blank;
   return true;

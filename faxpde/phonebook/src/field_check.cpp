@@ -6,6 +6,7 @@
 #include "csv_layouts.h"
 #include "nx/platform/text_encoding.h"
 #include "phonebook_cipher.h"
+#include "row_check.h"
 #include "text_util.h"
 
 namespace nx::phonebook {
@@ -621,35 +622,44 @@ AbifStatus CheckField(std::string_view value, const csvFileInfo& rule,
   }
 }
 
-AbifStatus CheckFieldDataWithDataFormat(const CsvRecord& row, const CsvRecord& names,
-                                        std::span<const char* const> carried, CsvRuleSet rules,
-                                        CFieldDataCheckWithFileFormat& checker) {
-  if (const csvFileInfo* rule = CsvColumnRule(rules, "MFADDRT")) {
-    const AbifStatus status = CheckField(row.Value(names, "MFADDRT"), *rule, checker);
+namespace detail {
+
+std::vector<ResolvedColumn> ResolveColumns(const CsvRecord& names,
+                                           std::span<const char* const> carried, CsvRuleSet rules,
+                                           const char* skip) {
+  std::vector<ResolvedColumn> out;
+  out.reserve(carried.size());
+  for (const char* column : carried) {
+    if (skip != nullptr && std::string_view(column) == skip) continue;
+    out.push_back({column, names.ColumnOf(column), CsvColumnRule(rules, column)});
+  }
+  return out;
+}
+
+AbifStatus CheckClassicRow(const CsvRecord& row, const ResolvedColumn& addressType,
+                           std::span<const ResolvedColumn> carried,
+                           CFieldDataCheckWithFileFormat& checker) {
+  if (addressType.rule != nullptr) {
+    const AbifStatus status = CheckField(row.Column(addressType.column), *addressType.rule, checker);
     if (status != kAbifSuccess) return status;
   }
-  for (const char* column : carried) {
-    if (std::string_view(column) == "MFADDRT") continue;
-    const csvFileInfo* rule = CsvColumnRule(rules, column);
-    if (rule == nullptr) continue;
-    if (CheckField(row.Value(names, column), *rule, checker) != kAbifSuccess) {
-      return kAbifCsvBadValue;
-    }
+  for (const auto& c : carried) {
+    if (c.rule == nullptr) continue;
+    if (CheckField(row.Column(c.column), *c.rule, checker) != kAbifSuccess) return kAbifCsvBadValue;
   }
   checker.ResetMemberValue();
   return kAbifSuccess;
 }
 
-AbifStatus CheckFieldDataWithDataFormat20x(const CsvRecord& row, const CsvRecord& names,
-                                           std::span<const char* const> carried,
-                                           CFieldDataCheckWithFileFormat& checker) {
+AbifStatus CheckMiravoRow(const CsvRecord& row, std::size_t faxColumn, std::size_t ipFaxColumn,
+                          std::span<const ResolvedColumn> carried,
+                          CFieldDataCheckWithFileFormat& checker) {
   const AbifStatus status =
-      checker.CheckAdrTypeForMiravo(row.Value(names, "MFFAX"), row.Value(names, "MFIPFAX"));
+      checker.CheckAdrTypeForMiravo(row.Column(faxColumn), row.Column(ipFaxColumn));
   if (status != kAbifSuccess) return status;
-  for (const char* column : carried) {
-    const csvFileInfo* rule = CsvColumnRule(CsvRuleSet::kMiravo20x, column);
-    if (rule == nullptr) continue;
-    if (CheckFieldForMiravo(row.Value(names, column), *rule, checker) != kAbifSuccess) {
+  for (const auto& c : carried) {
+    if (c.rule == nullptr) continue;
+    if (CheckFieldForMiravo(row.Column(c.column), *c.rule, checker) != kAbifSuccess) {
       return kAbifCsvBadValue;
     }
   }
@@ -657,19 +667,44 @@ AbifStatus CheckFieldDataWithDataFormat20x(const CsvRecord& row, const CsvRecord
   return kAbifSuccess;
 }
 
-AbifStatus CheckFieldDataWithDataFormat(const CsvRecord& row, const CsvRecord& names,
-                                        std::span<const char* const> carried,
-                                        CFieldDataCheckWithTSABFFileFormat& checker) {
-  if (row.Value(names, "FaxNumber").empty()) return kAbifCsvOtherAddressKind;
-  for (const char* column : carried) {
-    const csvFileInfo* rule = CsvColumnRule(CsvRuleSet::kPartner, column);
-    if (rule == nullptr) continue;
-    const AbifStatus status = CheckField(row.Value(names, column), *rule, checker);
+AbifStatus CheckPartnerRow(const CsvRecord& row, std::size_t faxNumberColumn,
+                           std::span<const ResolvedColumn> carried,
+                           CFieldDataCheckWithTSABFFileFormat& checker) {
+  if (row.Column(faxNumberColumn).empty()) return kAbifCsvOtherAddressKind;
+  for (const auto& c : carried) {
+    if (c.rule == nullptr) continue;
+    const AbifStatus status = CheckField(row.Column(c.column), *c.rule, checker);
     if (status != kAbifSuccess) {
       return status == kAbifCsvOtherAddressKind ? status : kAbifCsvBadValue;
     }
   }
   return kAbifSuccess;
+}
+
+}  // namespace detail
+
+AbifStatus CheckFieldDataWithDataFormat(const CsvRecord& row, const CsvRecord& names,
+                                        std::span<const char* const> carried, CsvRuleSet rules,
+                                        CFieldDataCheckWithFileFormat& checker) {
+  const detail::ResolvedColumn addressType{"MFADDRT", names.ColumnOf("MFADDRT"),
+                                           CsvColumnRule(rules, "MFADDRT")};
+  const auto columns = detail::ResolveColumns(names, carried, rules, "MFADDRT");
+  return detail::CheckClassicRow(row, addressType, columns, checker);
+}
+
+AbifStatus CheckFieldDataWithDataFormat20x(const CsvRecord& row, const CsvRecord& names,
+                                           std::span<const char* const> carried,
+                                           CFieldDataCheckWithFileFormat& checker) {
+  const auto columns = detail::ResolveColumns(names, carried, CsvRuleSet::kMiravo20x);
+  return detail::CheckMiravoRow(row, names.ColumnOf("MFFAX"), names.ColumnOf("MFIPFAX"), columns,
+                                checker);
+}
+
+AbifStatus CheckFieldDataWithDataFormat(const CsvRecord& row, const CsvRecord& names,
+                                        std::span<const char* const> carried,
+                                        CFieldDataCheckWithTSABFFileFormat& checker) {
+  const auto columns = detail::ResolveColumns(names, carried, CsvRuleSet::kPartner);
+  return detail::CheckPartnerRow(row, names.ColumnOf("FaxNumber"), columns, checker);
 }
 
 }  // namespace nx::phonebook

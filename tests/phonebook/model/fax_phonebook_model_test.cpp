@@ -151,5 +151,39 @@ TEST_F(ModelTest, RenumberingKeepsGroupMembersOnTheirPeople) {
   EXPECT_EQ(FaxRecordText(Teams()[0], "EntryNum"), "2") << "a member without a person is dropped";
 }
 
+// Look-ups in records with as many keys as an individual (or a group) but other keys, and
+// records built from pairs in and out of key order (the last of repeated keys counts).
+TEST(FaxRecordLookUp, FindsKeysWhateverTheRecordHolds) {
+  std::vector<FaxRecord::Pair> pairs;
+  for (int i = 0; i < static_cast<int>(kFaxIndividualKeys.size()); ++i) {
+    pairs.emplace_back("K" + std::to_string(100 + i), std::to_string(i));
+  }
+  pairs[5].first = "Name";  // a standard key at a place no individual has it
+  const FaxRecord odd(pairs);
+  ASSERT_EQ(odd.size(), kFaxIndividualKeys.size());
+  EXPECT_EQ(FaxRecordText(odd, "Name"), "5");
+  EXPECT_EQ(FaxRecordText(odd, "K104"), "4");
+  EXPECT_FALSE(odd.Has("Address"));
+  EXPECT_FALSE(odd.Has("Id"));
+
+  FaxRecord person = initFax("202001010000");
+  FaxRecordSetText(person, "Name", "N");
+  for (const char* key : kFaxIndividualKeys) EXPECT_TRUE(person.Has(key)) << key;
+  EXPECT_EQ(FaxRecordText(person, "Name"), "N");
+  EXPECT_TRUE(person.FindList("RlyDestList") != nullptr);
+  EXPECT_TRUE(person.FindText("RlyDestList") == nullptr);
+
+  FaxRecord group = initFaxGroup("202001010000");
+  for (const char* key : kFaxGroupKeys) EXPECT_TRUE(group.Has(key)) << key;
+  EXPECT_FALSE(group.Has("Name"));
+
+  const FaxRecord sorted({{"A", std::string("1")}, {"B", std::string("2")}});
+  const FaxRecord repeated({{"B", std::string("2")}, {"A", std::string("1")}, {"B", std::string("3")}});
+  EXPECT_EQ(FaxRecordText(sorted, "B"), "2");
+  EXPECT_EQ(FaxRecordText(repeated, "B"), "3");
+  EXPECT_EQ(repeated.size(), 2u);
+  EXPECT_EQ(repeated.begin()->first, "A");
+}
+
 }  // namespace
 }  // namespace pbmodel

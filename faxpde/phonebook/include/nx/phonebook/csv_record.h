@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -38,10 +39,18 @@ struct CsvRecord {
     return Column(names.ColumnOf(name));
   }
   void Clear();
+  // Appends an empty column, reusing the storage of a column that Clear() dropped, so that
+  // reading line after line allocates nothing once the texts have reached their sizes.
+  std::string& AppendColumn();
 
  private:
-  mutable std::unordered_map<std::string, std::size_t> index_;
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  mutable std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> index_;
   mutable bool indexed_ = false;
+  std::vector<std::string> spare_;
 };
 
 // Appends one field: between double quotes (each inner quote doubled) when it holds LF, CR, a
