@@ -8,7 +8,7 @@ PACKAGES=(
   libcups2-dev libqpdf-dev libdeflate-dev zlib1g-dev libssl-dev libplist-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-client cups-filters cups-bsd qpdf poppler-utils ghostscript openssl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lld
 )
 
 missing=()
