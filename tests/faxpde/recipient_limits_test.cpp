@@ -205,6 +205,40 @@ TEST(RecipientWindowButtons, RestrictedToThePhonebook) {
   EXPECT_TRUE(report.failures.empty()) << Failures(report);
 }
 
+TEST(RecipientWindowButtons, PhonebookFieldAndButtonsWithoutThePhonebookWindows) {
+  FaxHost h;
+  const auto report = h.Play(Scenario(
+      {{Print(), In(kRecipientWindow, R"("action": "expect", "tag": 13, "text": "default.fap", "enabled": false)"),
+        In(kRecipientWindow, R"("action": "expect", "tag": 14, "enabled": false)"),
+        In(kRecipientWindow, R"("action": "expect", "tag": 18, "enabled": false)"),
+        In(kRecipientWindow, R"("action": "expect", "tag": 17, "enabled": false)"),
+        In(kRecipientWindow, R"("action": "expect", "tag": 15, "enabled": false)"), Click(20)}}));
+  EXPECT_EQ(report.outcome, DialogOutcome::kCancelled);
+  EXPECT_TRUE(report.failures.empty()) << Failures(report);
+}
+
+TEST(RecipientWindowButtons, InformationWindowReEntryOnlyForAChangedNumber) {
+  PPDVariant ppd(Lines{{"*DefaultNXReEnter:", "*DefaultNXReEnter: On"}});
+  FaxHost h;
+  const auto report = h.Play(
+      Scenario({{Print()},
+                TypedRecipient("A", "0311"),
+                {Enter(4, "0311", kConfirmWindow), Click(7, kConfirmWindow)},
+                // A new name alone: no confirmation.
+                {In(kRecipientWindow, R"("action": "selectRows", "tag": 4, "rows": [0])"), Click(15),
+                 Enter(2, "B", kInfoWindow), Click(18, kInfoWindow)},
+                // A new number: typed again, first wrongly.
+                {In(kRecipientWindow, R"("action": "selectRows", "tag": 4, "rows": [0])"), Click(15),
+                 Enter(8, "0322", kInfoWindow), Click(18, kInfoWindow), Enter(4, "0323", kConfirmWindow),
+                 Click(7, kConfirmWindow), Answer(0, "Waring_Reenter_ID"), Enter(4, "0322", kConfirmWindow),
+                 Click(7, kConfirmWindow)},
+                Confirm()}),
+      h.Setup(ppd.Path()));
+  ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+  EXPECT_EQ(AlertTexts(report), std::vector<std::string>{"Waring_Reenter_ID"});
+  EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket0")), "FAEN=0322{20}{30}{7Qg==}{}comment");
+}
+
 TEST(RecipientWindowButtons, CategoryMenuFollowsTheFaxModule) {
   struct Case {
     const char* module;

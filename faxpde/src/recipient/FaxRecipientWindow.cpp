@@ -292,6 +292,8 @@ int FaxRecipientWindowsClass::ActivateWindow() {
   // Every field as the restriction below leaves it; a previous opening may have disabled some.
   for (int tag : {kRecName, kRecFaxNumber, kRecSpeedDial, kRecCategory, kRecAddTo, kRecLookUp})
     if (auto* e = window->FindElement(tag)) e->SetEnabled(true);
+  // The current phonebook is shown, not typed: it changes only through Look Up.
+  if (auto* e = window->FindElement(kRecPhonebook)) e->SetEnabled(false);
   OnCategoryChanged();
   list_->reloadListView();
   keyViewOrder_ = {kRecName, category_->GetControlValue() == kCategorySpeedDial ? kRecSpeedDial : kRecFaxNumber,
@@ -373,7 +375,8 @@ void FaxRecipientWindowsClass::UpdateButtons() {
   enable(kRecCommunication, one && notSpeedDial && communicationWindow_ != nullptr);
   // Adding to the phonebook needs the phonebook windows, which are not part of this window.
   enable(kRecAddToPB, false);
-  if (restrictAddressType == 2) enable(kRecLookUp, false);
+  // Look Up leads to the phonebook windows; without them it would do nothing.
+  if (restrictAddressType == 2 || !phonebookHook_) enable(kRecLookUp, false);
 }
 
 // ---- Add To ----
