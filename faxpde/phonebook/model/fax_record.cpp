@@ -35,16 +35,35 @@ namespace {
 // a key without the binary search.
 template <std::size_t N>
 struct KeyPlaces {
+  static constexpr unsigned char kNone = 0xFF;
+  static constexpr std::size_t kSlots = 128;
   std::array<std::string_view, N> sorted{};
+  // A key's place by a hash of its length and end characters, checked by one comparison.
+  std::array<unsigned char, kSlots> slot{};
+
+  static std::size_t Hash(std::string_view key) {
+    if (key.empty()) return 0;
+    return (key.size() * 31 + static_cast<unsigned char>(key.front()) * 7 +
+            static_cast<unsigned char>(key.back())) % kSlots;
+  }
 
   explicit KeyPlaces(const std::array<const char*, N>& keys) {
     for (std::size_t i = 0; i < N; ++i) sorted[i] = keys[i];
     std::sort(sorted.begin(), sorted.end());
+    slot.fill(kNone);
+    for (std::size_t i = 0; i < N; ++i) {
+      const std::size_t h = Hash(sorted[i]);
+      // Keys that share a slot are found by the scan instead.
+      slot[h] = slot[h] == kNone ? static_cast<unsigned char>(i) : kNone - 1;
+    }
   }
   // The place `key` has in such a record, or N.
   std::size_t Of(std::string_view key) const {
+    const unsigned char hit = slot[Hash(key)];
+    if (hit == kNone) return N;
+    if (hit < N) return sorted[hit] == key ? hit : N;
     for (std::size_t i = 0; i < N; ++i) {
-      if (sorted[i].size() == key.size() && sorted[i] == key) return i;
+      if (sorted[i] == key) return i;
     }
     return N;
   }
