@@ -1,17 +1,13 @@
 #include "faxpde/FaxSettingPanel.h"
 
 #include "faxpde/FaxControls.h"
+#include "faxpde/FaxRecipientWindow.h"
 #include "faxpde/JobConfirmationWindow.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
 #include "pdekit/ControlTables.h"
 #include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
-
-#if __has_include("faxpde/FaxRecipientWindow.h")
-#include "faxpde/FaxRecipientWindow.h"
-#define NX_FAX_HAS_RECIPIENT_WINDOW 1
-#endif
 
 namespace faxpde {
 
@@ -161,14 +157,11 @@ bool NXDirectFaxPDEPluginq21::shouldPrint() {
   if (GetPanelControlPtr()) SetValueFromUIToControl();
   SetCurrentPhonebookFileNameToPreference();
   WriteOwnControls(settings);
-#ifdef NX_FAX_HAS_RECIPIENT_WINDOW
   if (faxRecipientWindowsClass && settings) faxRecipientWindowsClass->SetValueToTicket(settings, false);
-#endif
   return JobStatus == kJobStatusSend;
 }
 
 bool NXDirectFaxPDEPluginq21::loadRecipientSettingWins() {
-#ifdef NX_FAX_HAS_RECIPIENT_WINDOW
   const bool first = !faxRecipientWindowsClass;
   if (first) {
     auto window = services_.toolkit().LoadWindow(bundle_, getPDENibFileName("RecipientSetting_"));
@@ -185,27 +178,19 @@ bool NXDirectFaxPDEPluginq21::loadRecipientSettingWins() {
     }
   }
   return InitializeUserPane(first, {faxRecipientWindowsClass.get()}) == 0;
-#else
-  return false;
-#endif
 }
 
 void NXDirectFaxPDEPluginq21::SetCurrentPhonebookFileNameToPreference() {
-#ifdef NX_FAX_HAS_RECIPIENT_WINDOW
   if (faxRecipientWindowsClass) faxRecipientWindowsClass->StoreCurrentPhonebookFileName();
-#endif
 }
 
 void NXDirectFaxPDEPluginq21::SetDelayedSendClock(FaxClock clock) {
   clock_ = std::move(clock);
-#ifdef NX_FAX_HAS_RECIPIENT_WINDOW
   if (faxRecipientWindowsClass)
     if (FaxPBJobConfirmationWindowsClass* jc = faxRecipientWindowsClass->getJobConfirmationWindow()) jc->SetClock(clock_);
-#endif
 }
 
 bool NXDirectFaxPDEPluginq21::OnClickPrintCommand() {
-#ifdef NX_FAX_HAS_RECIPIENT_WINDOW
   if (!loadRecipientSettingWins()) return false;
   FaxRecipientWindowsClass& recipients = *faxRecipientWindowsClass;
   recipients.ActivateWindow();
@@ -231,9 +216,6 @@ bool NXDirectFaxPDEPluginq21::OnClickPrintCommand() {
       return false;
     }
   }
-#else
-  return false;
-#endif
 }
 
 }  // namespace faxpde
