@@ -43,6 +43,22 @@ TEST(RecipientLimits, SixHundredRealRecipientsCountSpeedDialRanges) {
   EXPECT_EQ(Option(report, Key("DFRecipientListCountTicket")), "16");
 }
 
+TEST(RecipientLimits, EditedRecipientKeepsTheJobLimits) {
+  // Fax module 4: the typed number changed into "5**" (a hundred speed dials) in the information
+  // window would bring 591 to 690; refused, the window stays, and the list keeps the typed number.
+  FaxHost h({}, PreferencesWith({"4"}));
+  auto steps = List591();
+  steps.push_back({In(kRecipientWindow, R"("action": "selectRows", "tag": 4, "rows": [14])"), Click(15),
+                   SelectItem(4, 1, kInfoWindow), Enter(10, "5**", kInfoWindow), Click(18, kInfoWindow),
+                   Answer(0, kExceeding), Click(17, kInfoWindow)});
+  steps.push_back(Confirm());
+  const auto report = h.Play(Scenario(steps));
+  ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+  ASSERT_EQ(report.alerts.size(), 1u);
+  EXPECT_EQ(report.alerts[0].alert.arguments, (std::vector<std::string>{"600", "90"}));
+  EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket14")), "FAEN=0312345678{20}{30}{}comment");
+}
+
 TEST(RecipientLimits, FaxModuleOneListHoldsFiftyRecords) {
   FaxHost h({}, PreferencesWith({"1", "1"}));
   std::vector<std::vector<std::string>> steps{{Print()}};
@@ -68,10 +84,15 @@ TEST(RecipientLimits, OneRecipientPerJob) {
                 TypedRecipient("A", "0311"),
                 TypedRecipient("B", "0322"),
                 {Answer(0, "Waring_Restriction_Of_Faxing_Muti_Address_Transmission_OneRecipient_ID")},
+                // Nor can the one recipient become a speed dial range in the information window.
+                {In(kRecipientWindow, R"("action": "selectRows", "tag": 4, "rows": [0])"), Click(15),
+                 SelectItem(4, 1, kInfoWindow), Enter(10, "1*", kInfoWindow), Click(18, kInfoWindow),
+                 Answer(0, "Waring_Restriction_Of_Faxing_Muti_Address_Transmission_SpeedDial_ID"),
+                 Click(17, kInfoWindow)},
                 Confirm()}),
       h.Setup(ppd.Path()));
   ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
-  EXPECT_EQ(report.alerts.size(), 2u);
+  EXPECT_EQ(report.alerts.size(), 3u);
   EXPECT_EQ(Option(report, Key("DFRecipientListCountTicket")), "1");
   EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket0")), "FAEN=0311{20}{30}{7QQ==}{}comment");
 }

@@ -206,20 +206,25 @@ void RecipientInformationWindowsClass::OnOK() {
     if (!recipientWindow_.getFaxNumConfirmStatus()) return;
   }
 
+  // The job's limits hold for an edited recipient as for an added one, whatever the fax module:
+  // a typed number changed into a speed dial range could otherwise pass them.
   const auto& state = recipientWindow_.getDeviceOptionState();
-  if (state.faxModule == 2) {
-    auto share = [&](const FaxRecord& r) -> long long {
-      if (FaxRecordInteger(r, "RecodeType") != nx::phonebook::kSpeedDial_Fax_Type) return 1;
-      return nx::phonebook::FaxPBRecipientModel::realRecipientCount(state.speedDialExpansion,
-                                                                    FaxRecordText(r, "Address"));
-    };
-    const long long after = model->getRealRecipientCount(state.speedDialExpansion) - share(before) + share(edited);
-    if (after > kMaxRealRecipients) {
-      recipientWindow_.ShowAlert("Warning_Add_Recipient_to_List_Win_Title_ID",
-                                 "Warning_Add_Recipient_Exceeding_Maximum_Num_Content_Title_ID",
-                                 {std::to_string(kMaxRealRecipients), std::to_string(after - kMaxRealRecipients)});
-      return;
-    }
+  auto share = [&](const FaxRecord& r) -> long long {
+    if (FaxRecordInteger(r, "RecodeType") != nx::phonebook::kSpeedDial_Fax_Type) return 1;
+    return nx::phonebook::FaxPBRecipientModel::realRecipientCount(state.speedDialExpansion,
+                                                                  FaxRecordText(r, "Address"));
+  };
+  if (recipientWindow_.getRestrictMultiAddInput() == 1 && share(edited) >= 2) {
+    recipientWindow_.ShowAlert("Warning_Add_Recipient_to_List_Win_Title_ID",
+                               "Waring_Restriction_Of_Faxing_Muti_Address_Transmission_SpeedDial_ID");
+    return;
+  }
+  const long long after = model->getRealRecipientCount(state.speedDialExpansion) - share(before) + share(edited);
+  if (after > kMaxRealRecipients) {
+    recipientWindow_.ShowAlert("Warning_Add_Recipient_to_List_Win_Title_ID",
+                               "Warning_Add_Recipient_Exceeding_Maximum_Num_Content_Title_ID",
+                               {std::to_string(kMaxRealRecipients), std::to_string(after - kMaxRealRecipients)});
+    return;
   }
   if (model->replaceRecipientWithIndex(editIndex_, edited, true)) {
     current_EditRecord = edited;
