@@ -87,6 +87,18 @@ TEST(RecipientTicket, GFourWithoutTheKitIsSentAsGThree) {
   EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket0")), "FAEN=0311{20}{30}{}comment");
 }
 
+TEST(RecipientTicket, IPFaxAddressUpTo128Characters) {
+  FaxHost h({}, PreferencesWith({"4"}));
+  const std::string address = "sip:" + std::string(124, 'a');
+  const auto report = h.Play(Scenario({{Print(), SelectItem(11, 2), Enter(2, "Abc"), Enter(7, address + "b"),
+                                        In(kRecipientWindow, R"("action": "expect", "tag": 7, "text": ")" + address +
+                                                                 R"(")"),
+                                        Click(5)},
+                                       Confirm()}));
+  ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+  EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket0")), "SFEN=" + address + "{22}{30}{7QWJj}{}comment");
+}
+
 // ---- The rules behind the fields, without a window ----
 
 TEST(RecipientRules, SpeedDialTextsOutsideTheWindowsFormatter) {
