@@ -2,6 +2,11 @@
 // recipients, the list maximum, one recipient per job, re-entry, names, OK and Cancel.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
 #include "recipient_steps.h"
 
 namespace {
@@ -258,6 +263,51 @@ TEST(RecipientWindowButtons, InformationWindowReEntryOnlyForAChangedNumber) {
   ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
   EXPECT_EQ(AlertTexts(report), std::vector<std::string>{"Waring_Reenter_ID"});
   EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket0")), "FAEN=0322{20}{30}{7Qg==}{}comment");
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) ::setenv(name_, old_->c_str(), 1);
+    else ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(RecipientWindowButtons, SandboxedHostWithoutPreferenceFileShowsNoPhonebook) {
+  char tmpl[] = "/tmp/faxpde-prefs-XXXXXX";
+  ASSERT_TRUE(::mkdtemp(tmpl));
+  const std::string dir = tmpl;
+  ScopedEnv prefs("NX_USER_PREFS_DIR", dir);
+  ScopedEnv app("NX_HOST_BUNDLE_IDENTIFIER", "com.apple.Preview");
+  struct Case {
+    const char* system;
+    bool preferenceFile;
+    const char* shown;
+  };
+  for (const Case& c : {Case{kNewSystem, false, ""}, Case{kNewSystem, true, "default.fap"},
+                        Case{kOldSystem, false, "default.fap"}}) {
+    const std::string file = dir + "/com.norvalex.nb.q21.pde.DirectFax.plist";
+    if (c.preferenceFile) std::ofstream(file) << "<plist version=\"1.0\"><dict/></plist>\n";
+    else std::filesystem::remove(file);
+    User user;
+    user.kernelRelease = c.system;
+    FaxHost h(user);
+    const auto report = h.Play(Scenario({{Print(),
+                                          In(kRecipientWindow, std::string(R"("action": "expect", "tag": 13, "text": ")") +
+                                                                   c.shown + "\""),
+                                          Click(20)}}));
+    EXPECT_TRUE(report.failures.empty()) << c.system << c.preferenceFile << Failures(report);
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(RecipientWindowButtons, CategoryMenuFollowsTheFaxModule) {

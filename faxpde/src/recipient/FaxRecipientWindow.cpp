@@ -263,8 +263,6 @@ void FaxRecipientWindowsClass::checkIfOnSandboxApps(std::string_view hostBundleI
   const bool newSystem = (services_.SystemVersion() & 0xFFF0) >= 0x1070;
   if (newSystem && (hostBundleIdentifier == "com.apple.TextEdit" || hostBundleIdentifier == "com.apple.Preview")) {
     onSandboxApps = true;
-    if (!checkIfPreferenceFileExist() && currentPB_ && currentPB_->GetControlPtr())
-      currentPB_->GetControlPtr()->SetStringValue("");
   }
 }
 
@@ -292,8 +290,15 @@ int FaxRecipientWindowsClass::ActivateWindow() {
   // Every field as the restriction below leaves it; a previous opening may have disabled some.
   for (int tag : {kRecName, kRecFaxNumber, kRecSpeedDial, kRecCategory, kRecAddTo, kRecLookUp})
     if (auto* e = window->FindElement(tag)) e->SetEnabled(true);
-  // The current phonebook is shown, not typed: it changes only through Look Up.
-  if (auto* e = window->FindElement(kRecPhonebook)) e->SetEnabled(false);
+  // The current phonebook is shown, not typed: it changes only through Look Up. A sandboxed host
+  // without the preference file has no phonebook to show.
+  if (auto* e = window->FindElement(kRecPhonebook)) {
+    e->SetEnabled(false);
+    if (!currentPhonebookPath_.empty())
+      e->SetStringValue(std::filesystem::path(currentPhonebookPath_).filename().string());
+    else if (onSandboxApps && !checkIfPreferenceFileExist())
+      e->SetStringValue("");
+  }
   OnCategoryChanged();
   list_->reloadListView();
   keyViewOrder_ = {kRecName, category_->GetControlValue() == kCategorySpeedDial ? kRecSpeedDial : kRecFaxNumber,
