@@ -473,6 +473,29 @@ TEST(ImportRows, BlankLinesAndOtherAddressKindsAreSkipped) {
   EXPECT_EQ(ABIFData_GetCount_EWSCVS(c), 2);
 }
 
+// Each line reuses the storage of the line before and the columns are looked up once per
+// file: every record must hold its own row's values, not the remains of a longer row.
+TEST(ImportRows, EachRecordHoldsOnlyItsOwnRow) {
+  DeviceFile f(Classic("3", "3"), kLayout3);
+  const Values longest = With(kRelay, {{"MFCN", std::string(18, 'N')},
+                                       {"MFFAX", std::string(40, '9')}});
+  f.Row(longest).Row(With(kFax, {{"MFCN", "Jo"}, {"MFFAX", "1"}})).Row(kSecure);
+  Container c;
+  ASSERT_EQ(Import(f.text, c), kAbifSuccess);
+  const auto r = Records(c);
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(Get(r[0].MFCN), std::string(18, 'N'));
+  EXPECT_EQ(Get(r[0].MFRLYNUM), "0102");
+  EXPECT_EQ(Get(r[1].MFCN), "Jo");
+  EXPECT_EQ(Get(r[1].MFFAX), "1");
+  EXPECT_EQ(Get(r[1].MFRLYNUM), "");
+  EXPECT_EQ(Get(r[1].MFRLY), "0");
+  EXPECT_EQ(Get(r[2].MFCN), "Taro");
+  EXPECT_EQ(Get(r[2].MFMBOXPS), "1234");
+  EXPECT_EQ(Get(r[2].MFPCODE), "9876");
+  EXPECT_EQ(Get(r[2].MFRLYNUM), "");
+}
+
 TEST(ImportRows, AHundredThousandRowsFillTheContainerOnce) {
   std::string text;
   WriteRecord(text, Classic("3", "3"));
