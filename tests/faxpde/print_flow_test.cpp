@@ -3,6 +3,9 @@
 // window, and the recipient / job confirmation loop with its job status.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "faxpde/FaxSettingPanel.h"
 #include "recipient_steps.h"
 
@@ -139,6 +142,17 @@ TEST(PrintFlow, CancellingTheRecipientWindowCancelsTheJob) {
   const auto report = h.Play(Scenario({{Print()}, TypedRecipient("Abc", "0312345678"), {Click(20)}}));
   EXPECT_EQ(report.outcome, DialogOutcome::kCancelled);
   EXPECT_EQ(Option(report, Key(Recipients())), "<absent>");
+}
+
+TEST(PrintFlow, TheShippedScenarioFilePlaysWithItsExpectations) {
+  std::ifstream in(std::string(NX_FAXPDE_SCENARIOS) + "/fax_job.json");
+  std::stringstream text;
+  text << in.rdbuf();
+  FaxHost h;
+  const auto report = h.Play(text.str());
+  ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket1")), "/70/65/69/78/61/39/48/48/49/50/39/123/125/99/111/109/109/101/110/116");
 }
 
 }  // namespace
