@@ -13,36 +13,45 @@ namespace {
 using nx::platform::PrefUser;
 #define DO_PREF(name) "com.norvalex.nb.qtz.printsettings.DeviceOption" name
 
-constexpr pdekit::DataAccessInfo kFaxModuleAccess{0, 0, kFaxModuleTicketKey, DO_PREF("FaxModuleTypePopupListReference")};
+constexpr pdekit::DataAccessInfo kFaxModuleAccess{0, 0, kFaxModuleTicketKey,
+                                                  DO_PREF("FaxModuleTypePopupListReference")};
 constexpr const char* kISDNItems[] = {"ISDN G4Kit On", "ISDN G4Kit Off", nullptr};
 const pdekit::PopupIniData kISDNIni{0, 2, -1, kISDNItems};
-constexpr pdekit::DataAccessInfo kISDNAccess{0, 0, kISDNG4TicketKey, DO_PREF("ISDNG4TypePopupListReference")};
-constexpr const char* kKitItems[] = {"Outside Line Extension Kit On", "Outside Line Extension Kit Off", nullptr};
+constexpr pdekit::DataAccessInfo kISDNAccess{0, 0, kISDNG4TicketKey,
+                                             DO_PREF("ISDNG4TypePopupListReference")};
+constexpr const char* kKitItems[] = {"Outside Line Extension Kit On",
+                                     "Outside Line Extension Kit Off", nullptr};
 const pdekit::PopupIniData kKitIni{0, 2, -1, kKitItems};
-constexpr pdekit::DataAccessInfo kOutsideKitAccess{0, 0, kOutsideKitTicketKey,
-                                                   DO_PREF("OutsideExtensionKitPopupListReference")};
-constexpr const char* kSpeedDialItems[] = {"Speed Dial number 2000", "Speed Dial number 5000", nullptr};
+constexpr pdekit::DataAccessInfo kOutsideKitAccess{
+    0, 0, kOutsideKitTicketKey, DO_PREF("OutsideExtensionKitPopupListReference")};
+constexpr const char* kSpeedDialItems[] = {"Speed Dial number 2000", "Speed Dial number 5000",
+                                           nullptr};
 const pdekit::PopupIniData kSpeedDialIni{0, 1, -1, kSpeedDialItems};
-constexpr pdekit::DataAccessInfo kSpeedDialAccess{0, 0, kSpeedDialTicketKey, DO_PREF("SpeedDialPopupListReference")};
-constexpr pdekit::DataAccessInfo kExpansionAccess{0, 0, kExpansionTicketKey,
-                                                  DO_PREF("PhonebookExpansionKitPopupListReference")};
+constexpr pdekit::DataAccessInfo kSpeedDialAccess{0, 0, kSpeedDialTicketKey,
+                                                  DO_PREF("SpeedDialPopupListReference")};
+constexpr pdekit::DataAccessInfo kExpansionAccess{
+    0, 0, kExpansionTicketKey, DO_PREF("PhonebookExpansionKitPopupListReference")};
 const pdekit::TextEditIniData kNumberIni{"", "", 0, 5};
-const pdekit::InputFilter kOutlineFilter{0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, "Warning527"};
-const pdekit::InputFilter kInlineFilter{0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, "Warning528"};
-constexpr pdekit::DataAccessInfo kOutlineAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText, kOutlineTicketKey,
+const pdekit::InputFilter kOutlineFilter{
+    0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, "Warning527"};
+const pdekit::InputFilter kInlineFilter{
+    0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, "Warning528"};
+constexpr pdekit::DataAccessInfo kOutlineAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText,
+                                                kOutlineTicketKey,
                                                 DO_PREF("OutlineNumberEtxtReference")};
-constexpr pdekit::DataAccessInfo kInlineAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText, kInlineTicketKey,
+constexpr pdekit::DataAccessInfo kInlineAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText,
+                                               kInlineTicketKey,
                                                DO_PREF("InlineNumberEtxtReference")};
 constexpr const char* kPortOutsideItems[] = {"Port Setting Outside Line Type Extension",
                                              "Port Setting Outside Line Type Outside", nullptr};
 const pdekit::PopupIniData kPortOutsideIni{0, 2, -1, kPortOutsideItems};
-constexpr pdekit::DataAccessInfo kPortOutsideAccess{0, 0, kPortOutsideTicketKey,
-                                                    DO_PREF("PortSettingOutsideLinePopupListReference")};
+constexpr pdekit::DataAccessInfo kPortOutsideAccess{
+    0, 0, kPortOutsideTicketKey, DO_PREF("PortSettingOutsideLinePopupListReference")};
 constexpr const char* kPortExtensionItems[] = {"Port Setting Extension Type Extension",
                                                "Port Setting Extension Type Outside", nullptr};
 const pdekit::PopupIniData kPortExtensionIni{0, 1, -1, kPortExtensionItems};
-constexpr pdekit::DataAccessInfo kPortExtensionAccess{0, 0, kPortExtensionTicketKey,
-                                                      DO_PREF("PortSettingExtensionPopupListReference")};
+constexpr pdekit::DataAccessInfo kPortExtensionAccess{
+    0, 0, kPortExtensionTicketKey, DO_PREF("PortSettingExtensionPopupListReference")};
 #undef DO_PREF
 
 constexpr int kItemOn = 1;
@@ -64,12 +73,15 @@ bool HasCoverPage(std::string_view sheets) {
 // ---- PPDOPTListCtrl ----
 
 PPDOPTListCtrl::PPDOPTListCtrl(nx::platform::ui::Element* element, DEVICEOPTIONPDEq21& panel)
-    : DFaxPPDPopupListCtrl(element, &kFaxModuleAccess, PrefUser::kAny, "NXFaxModule", "Device Option Setting Mode",
+    : DFaxPPDPopupListCtrl(element, &kFaxModuleAccess, PrefUser::kAny, "NXFaxModule",
+                           "Device Option Setting Mode",
                            {"Device Option Setting Type 1", "Device Option Setting Type 2",
                             "Device Option Setting Type 3", "Device Option Setting Type 4"}),
       panel_(panel) {}
 
-int PPDOPTListCtrl::statusOfFaxModule() const { return ControlPtr ? ControlPtr->SelectedIndex() + 1 : 0; }
+int PPDOPTListCtrl::statusOfFaxModule() const {
+  return ControlPtr ? ControlPtr->SelectedIndex() + 1 : 0;
+}
 
 int PPDOPTListCtrl::getStatusOfOutsideLineExtension() const {
   OPTListCtrl* kit = panel_.getOutsideLineExtensionCtrl();
@@ -92,7 +104,8 @@ void PPDOPTListCtrl::RequestControlAction(nx::platform::ui::Element& sender) {
 // ---- OPTListCtrl and its kinds ----
 
 OPTListCtrl::OPTListCtrl(nx::platform::ui::Element* element, const pdekit::PopupIniData* ini,
-                         const pdekit::DataAccessInfo* access, const char* summaryKey, DEVICEOPTIONPDEq21& panel)
+                         const pdekit::DataAccessInfo* access, const char* summaryKey,
+                         DEVICEOPTIONPDEq21& panel)
     : DFaxPopupListCtrl(element, ini, nullptr, access, PrefUser::kAny, summaryKey), panel_(panel) {}
 
 int OPTListCtrl::ShownItem() const { return ControlPtr ? ControlPtr->SelectedIndex() + 1 : 0; }
@@ -120,7 +133,8 @@ void OPTListCtrl::RequestControlAction(nx::platform::ui::Element& sender) {
 }
 
 void OPTListCtrl::Update() {
-  if (ControlPtr) ControlPtr->SetEnabled(RuleEnabled(getStatusOfFaxModule()) && panel_.IsAdministrator());
+  if (ControlPtr)
+    ControlPtr->SetEnabled(RuleEnabled(getStatusOfFaxModule()) && panel_.IsAdministrator());
 }
 
 bool OPTOutlineExtensionTypeListCtrl::ConfirmChange(int, int chosen) {
@@ -146,8 +160,10 @@ void OPTPhonebookExpansionListCtrl::Changed() { panel_.UpdateOptionControls(fals
 
 OPTOUTLINEEXTENSIONListCtrl::OPTOUTLINEEXTENSIONListCtrl(nx::platform::ui::Element* element,
                                                          const pdekit::PopupIniData* ini,
-                                                         const pdekit::DataAccessInfo* access, const char* summaryKey,
-                                                         DEVICEOPTIONPDEq21& panel, bool extensionPort)
+                                                         const pdekit::DataAccessInfo* access,
+                                                         const char* summaryKey,
+                                                         DEVICEOPTIONPDEq21& panel,
+                                                         bool extensionPort)
     : OPTListCtrl(element, ini, access, summaryKey, panel),
       extensionPort_(extensionPort),
       default_(ini ? ini->defaultItem : 1) {}
@@ -163,8 +179,10 @@ void OPTOUTLINEEXTENSIONListCtrl::UpdateOPTConstrain(bool kitOn, bool selectDefa
 
 // ---- OPTTextEditCtrl ----
 
-OPTTextEditCtrl::OPTTextEditCtrl(nx::platform::ui::Element* element, const pdekit::DataAccessInfo* access,
-                                 const pdekit::InputFilter* filter, const char* summaryKey, DEVICEOPTIONPDEq21& panel)
+OPTTextEditCtrl::OPTTextEditCtrl(nx::platform::ui::Element* element,
+                                 const pdekit::DataAccessInfo* access,
+                                 const pdekit::InputFilter* filter, const char* summaryKey,
+                                 DEVICEOPTIONPDEq21& panel)
     : TextEditCtrl(element, &kNumberIni, nullptr, access, PrefUser::kAny, filter),
       summaryKey_(summaryKey),
       panel_(panel) {}
@@ -185,7 +203,8 @@ void OPTTextEditCtrl::GetSummaryText(pdekit::SummaryInfo& summary) {
 
 // ---- DEVICEOPTIONPDEq21 ----
 
-DEVICEOPTIONPDEq21::DEVICEOPTIONPDEq21(pdekit::PDEHostCallback* host, nx::platform::Services& services,
+DEVICEOPTIONPDEq21::DEVICEOPTIONPDEq21(pdekit::PDEHostCallback* host,
+                                       nx::platform::Services& services,
                                        const nx::platform::Bundle& bundle)
     : BasePrintPanel(host, services), bundle_(bundle) {
   SetPDEBundleRef(&bundle_);
@@ -214,10 +233,13 @@ std::optional<std::vector<std::string>> DEVICEOPTIONPDEq21::supportedPPDOptionKe
   return std::vector<std::string>{"NXFaxModule"};
 }
 
-bool DEVICEOPTIONPDEq21::IsAdministrator() const { return pdekit::IsUserAdmin(services_.identity()); }
+bool DEVICEOPTIONPDEq21::IsAdministrator() const {
+  return pdekit::IsUserAdmin(services_.identity());
+}
 
 bool DEVICEOPTIONPDEq21::ConfirmOutsideLine() {
-  return pdekit::RunLocalizedAlert(services_.toolkit(), bundle_, {}, nx::platform::ui::AlertStyle::kCritical,
+  return pdekit::RunLocalizedAlert(services_.toolkit(), bundle_, {},
+                                   nx::platform::ui::AlertStyle::kCritical,
                                    "Warning_DeviceOption_OutsideLine_Title_ID",
                                    "Warning_DeviceOption_OutsideLine_Content_ID",
                                    {"OK Button Ctrl", "Cancel Button Ctrl"}) == 0;
@@ -228,7 +250,8 @@ void DEVICEOPTIONPDEq21::CreateDeviceOptionControls() {
   auto label = [&](int tag, const char* key) {
     RunTimeAddNewControl(std::make_shared<pdekit::TitledControl>(view->FindElement(tag), key));
   };
-  RunTimeAddNewControl(std::make_shared<PPDStaticTextCtrl>(view->FindElement(kDOSettingTypeTitle), "NXFaxModule"));
+  RunTimeAddNewControl(
+      std::make_shared<PPDStaticTextCtrl>(view->FindElement(kDOSettingTypeTitle), "NXFaxModule"));
   settingType_ = std::make_shared<PPDOPTListCtrl>(view->FindElement(kDOSettingType), *this);
   RunTimeAddNewControl(settingType_);
   label(kDOISDNTitle, "ISDN / G4 Kit Text");
@@ -236,39 +259,42 @@ void DEVICEOPTIONPDEq21::CreateDeviceOptionControls() {
                                                "ISDN / G4 Kit Mode", *this);
   RunTimeAddNewControl(isdn_);
   label(kDOOutsideKitTitle, "Outside Line Extension Kit Text");
-  outsideKit_ = std::make_shared<OPTOutlineExtensionTypeListCtrl>(view->FindElement(kDOOutsideKit), &kKitIni,
-                                                                  &kOutsideKitAccess, "Outside Line Extension Kit Mode",
-                                                                  *this);
+  outsideKit_ = std::make_shared<OPTOutlineExtensionTypeListCtrl>(
+      view->FindElement(kDOOutsideKit), &kKitIni, &kOutsideKitAccess,
+      "Outside Line Extension Kit Mode", *this);
   RunTimeAddNewControl(outsideKit_);
   label(kDOSpeedDialTitle, "Speed Dial Number Type Text");
-  speedDial_ = std::make_shared<OPTSpeedDialTypeListCtrl>(view->FindElement(kDOSpeedDial), &kSpeedDialIni,
-                                                          &kSpeedDialAccess, "Speed Dial Number Type", *this);
+  speedDial_ = std::make_shared<OPTSpeedDialTypeListCtrl>(view->FindElement(kDOSpeedDial),
+                                                          &kSpeedDialIni, &kSpeedDialAccess,
+                                                          "Speed Dial Number Type", *this);
   RunTimeAddNewControl(speedDial_);
   label(kDOExpansionTitle, "Phonebook Expansion Static Text");
-  expansion_ = std::make_shared<OPTPhonebookExpansionListCtrl>(view->FindElement(kDOExpansion), &kKitIni,
-                                                               &kExpansionAccess, "Phonebook Expansion Kit Mode", *this);
+  expansion_ = std::make_shared<OPTPhonebookExpansionListCtrl>(
+      view->FindElement(kDOExpansion), &kKitIni, &kExpansionAccess, "Phonebook Expansion Kit Mode",
+      *this);
   RunTimeAddNewControl(expansion_);
   label(kDOOutlineTitle, "Outside Line Text");
-  outline_ = std::make_shared<OPTTextEditCtrl>(view->FindElement(kDOOutline), &kOutlineAccess, &kOutlineFilter,
-                                               "Outside Line", *this);
+  outline_ = std::make_shared<OPTTextEditCtrl>(view->FindElement(kDOOutline), &kOutlineAccess,
+                                               &kOutlineFilter, "Outside Line", *this);
   RunTimeAddNewControl(outline_);
   label(kDOInlineTitle, "Extension Text");
-  inline_ = std::make_shared<OPTTextEditCtrl>(view->FindElement(kDOInline), &kInlineAccess, &kInlineFilter,
-                                              "Extension", *this);
+  inline_ = std::make_shared<OPTTextEditCtrl>(view->FindElement(kDOInline), &kInlineAccess,
+                                              &kInlineFilter, "Extension", *this);
   RunTimeAddNewControl(inline_);
   label(kDOPortOutsideTitle, "Port Setting Outside Line Text");
-  portOutside_ = std::make_shared<OPTOUTLINEEXTENSIONListCtrl>(view->FindElement(kDOPortOutside), &kPortOutsideIni,
-                                                               &kPortOutsideAccess, "Port Setting Outside Line Mode",
-                                                               *this, false);
+  portOutside_ = std::make_shared<OPTOUTLINEEXTENSIONListCtrl>(
+      view->FindElement(kDOPortOutside), &kPortOutsideIni, &kPortOutsideAccess,
+      "Port Setting Outside Line Mode", *this, false);
   RunTimeAddNewControl(portOutside_);
   label(kDOPortExtensionTitle, "Port Setting Extension Text");
-  portExtension_ = std::make_shared<OPTOUTLINEEXTENSIONListCtrl>(view->FindElement(kDOPortExtension),
-                                                                 &kPortExtensionIni, &kPortExtensionAccess,
-                                                                 "Port Setting Extension Mode", *this, true);
+  portExtension_ = std::make_shared<OPTOUTLINEEXTENSIONListCtrl>(
+      view->FindElement(kDOPortExtension), &kPortExtensionIni, &kPortExtensionAccess,
+      "Port Setting Extension Mode", *this, true);
   RunTimeAddNewControl(portExtension_);
   helpButton_ = std::make_shared<pdekit::BaseButton>(view->FindElement(kDOHelp), nullptr);
-  helpButton_->SetHandler(
-      [this](pdekit::BaseButton&) { pdekit::GotoHelpPage(services_.help(), &bundle_, "DeviceOption.htm", nullptr); });
+  helpButton_->SetHandler([this](pdekit::BaseButton&) {
+    pdekit::GotoHelpPage(services_.help(), &bundle_, "DeviceOption.htm", nullptr);
+  });
   RunTimeAddNewControl(helpButton_);
 }
 
@@ -337,7 +363,8 @@ bool DEVICEOPTIONPDEq21::ValidateUserPane() {
 void DEVICEOPTIONPDEq21::StoreAndWrite() {
   if (GetPanelControlPtr()) SetValueFromUIToControl();
   SetValueToPreference();
-  if (pdekit::PrintSettings* settings = GetCurrentPMPrintSettings()) SetValueToTicket(settings, false, nullptr);
+  if (pdekit::PrintSettings* settings = GetCurrentPMPrintSettings())
+    SetValueToTicket(settings, false, nullptr);
 }
 
 bool DEVICEOPTIONPDEq21::saveValuesAndReturnError(std::string* error) {
@@ -355,12 +382,13 @@ bool DEVICEOPTIONPDEq21::shouldPrint() {
   pdekit::PrintSettings* settings = host ? host->printSettings() : nullptr;
   std::string sheets;
   if (settings && settings->GetValue("job-sheets", sheets) == pdekit::noErr && HasCoverPage(sheets))
-    pdekit::RunLocalizedAlert(services_.toolkit(), bundle_, {}, nx::platform::ui::AlertStyle::kCritical,
-                              "Warning_String_Title_ID", "Warning_CoverPage_Setting", {"OK Button Ctrl"});
-  if (!isOpened &&
-      pdekit::RunLocalizedAlert(services_.toolkit(), bundle_, {}, nx::platform::ui::AlertStyle::kCritical,
-                                "Warning_String_Title_ID", "Warning_DeviceOptions",
-                                {"OK Button Ctrl", "Cancel Button Ctrl"}) != 0)
+    pdekit::RunLocalizedAlert(services_.toolkit(), bundle_, {},
+                              nx::platform::ui::AlertStyle::kCritical, "Warning_String_Title_ID",
+                              "Warning_CoverPage_Setting", {"OK Button Ctrl"});
+  if (!isOpened && pdekit::RunLocalizedAlert(services_.toolkit(), bundle_, {},
+                                             nx::platform::ui::AlertStyle::kCritical,
+                                             "Warning_String_Title_ID", "Warning_DeviceOptions",
+                                             {"OK Button Ctrl", "Cancel Button Ctrl"}) != 0)
     return false;
   if (bFirstInitialzePDE) SimulationOpenPDE();
   if (!getCtrlGroupArrayRef().empty() && !ValidateUserPane()) return false;

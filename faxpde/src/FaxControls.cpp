@@ -16,8 +16,10 @@ bool PPDStaticTextCtrl::InitializeCtrl(const nx::platform::Bundle* bundle, ppd_f
   return true;
 }
 
-DFaxPPDPopupListCtrl::DFaxPPDPopupListCtrl(nx::platform::ui::Element* element, const pdekit::DataAccessInfo* access,
-                                           nx::platform::PrefUser user, std::string keyword, const char* summaryKey,
+DFaxPPDPopupListCtrl::DFaxPPDPopupListCtrl(nx::platform::ui::Element* element,
+                                           const pdekit::DataAccessInfo* access,
+                                           nx::platform::PrefUser user, std::string keyword,
+                                           const char* summaryKey,
                                            std::vector<const char*> itemKeys)
     : PPDPopupControl(element, nullptr, nullptr, access, user, std::move(keyword)),
       summaryKey_(summaryKey),
@@ -25,7 +27,8 @@ DFaxPPDPopupListCtrl::DFaxPPDPopupListCtrl(nx::platform::ui::Element* element, c
 
 bool DFaxPPDPopupListCtrl::GetValueToPreset() {
   uint8_t* block = GetControlBlkPtr();
-  pdekit::PrintSettings* settings = ctrlParentPanelPtr ? ctrlParentPanelPtr->GetCurrentPMPrintSettings() : nullptr;
+  pdekit::PrintSettings* settings =
+      ctrlParentPanelPtr ? ctrlParentPanelPtr->GetCurrentPMPrintSettings() : nullptr;
   const pdekit::DataAccessInfo* access = GetAccessInfo();
   if (!block || !settings || !access || !access->ticketKey) return false;
   std::string value;
@@ -33,7 +36,8 @@ bool DFaxPPDPopupListCtrl::GetValueToPreset() {
   int item = 0;
   const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), item);
   // A stale ticket from another PPD may name a choice this one does not have.
-  if (ec != std::errc() || end != value.data() + value.size() || item < 1 || item > GetItemCount()) return false;
+  if (ec != std::errc() || end != value.data() + value.size() || item < 1 || item > GetItemCount())
+    return false;
   WriteInt(block, item);
   return true;
 }
@@ -46,20 +50,25 @@ void DFaxPPDPopupListCtrl::GetSummaryText(pdekit::SummaryInfo& summary) {
   AddSummaryLine(summary, LocalizedOrKey(summaryKey_), LocalizedOrKey(itemKeys_[item - 1]));
 }
 
-DFaxPopupListCtrl::DFaxPopupListCtrl(nx::platform::ui::Element* element, const pdekit::PopupIniData* ini,
-                                     const pdekit::ConstrainTable* constrain, const pdekit::DataAccessInfo* access,
+DFaxPopupListCtrl::DFaxPopupListCtrl(nx::platform::ui::Element* element,
+                                     const pdekit::PopupIniData* ini,
+                                     const pdekit::ConstrainTable* constrain,
+                                     const pdekit::DataAccessInfo* access,
                                      nx::platform::PrefUser user, const char* summaryKey)
     : PopupControl(element, ini, constrain, access, user), summaryKey_(summaryKey) {}
 
 void DFaxPopupListCtrl::GetSummaryText(pdekit::SummaryInfo& summary) {
   const int item = GetItemNumber();
-  if (!summaryKey_ || !ini_ || !GetControlBlkPtr() || !ToGetSummaryText() || item < 1 || item > GetItemCount()) return;
+  if (!summaryKey_ || !ini_ || !GetControlBlkPtr() || !ToGetSummaryText() || item < 1 ||
+      item > GetItemCount())
+    return;
   AddSummaryLine(summary, LocalizedOrKey(summaryKey_), LocalizedOrKey(ini_->itemKeys[item - 1]));
 }
 
-DFaxCheckBoxCtrl::DFaxCheckBoxCtrl(nx::platform::ui::Element* element, const pdekit::CheckBoxIniData* ini,
-                                   const pdekit::DataAccessInfo* access, const char* summaryKey, const char* onKey,
-                                   const char* offKey)
+DFaxCheckBoxCtrl::DFaxCheckBoxCtrl(nx::platform::ui::Element* element,
+                                   const pdekit::CheckBoxIniData* ini,
+                                   const pdekit::DataAccessInfo* access, const char* summaryKey,
+                                   const char* onKey, const char* offKey)
     : CheckBox(element, ini, nullptr, access, nx::platform::PrefUser::kCurrent),
       summaryKey_(summaryKey),
       onKey_(onKey),
@@ -67,7 +76,8 @@ DFaxCheckBoxCtrl::DFaxCheckBoxCtrl(nx::platform::ui::Element* element, const pde
 
 void DFaxCheckBoxCtrl::GetSummaryText(pdekit::SummaryInfo& summary) {
   if (!summaryKey_ || !GetControlBlkPtr() || !ToGetSummaryText()) return;
-  AddSummaryLine(summary, LocalizedOrKey(summaryKey_), LocalizedOrKey(GetState() ? onKey_ : offKey_));
+  AddSummaryLine(summary, LocalizedOrKey(summaryKey_),
+                 LocalizedOrKey(GetState() ? onKey_ : offKey_));
 }
 
 }  // namespace faxpde

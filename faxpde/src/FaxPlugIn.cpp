@@ -17,7 +17,8 @@ FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd) {
   return r;
 }
 
-bool NXFaxSettingPDEPluginq21::initWithBundle(const nx::platform::Bundle& bundle, nx::platform::Services& services) {
+bool NXFaxSettingPDEPluginq21::initWithBundle(const nx::platform::Bundle& bundle,
+                                              nx::platform::Services& services) {
   if (!pluginBundle) {
     pluginBundle = &bundle;
     services_ = &services;

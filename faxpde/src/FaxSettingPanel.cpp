@@ -15,12 +15,14 @@ namespace {
 
 using nx::platform::PrefUser;
 
-constexpr pdekit::DataAccessInfo kResolutionAccess{0, 0, kFaxResolutionTicketKey, kFaxResolutionPrefKey};
+constexpr pdekit::DataAccessInfo kResolutionAccess{0, 0, kFaxResolutionTicketKey,
+                                                   kFaxResolutionPrefKey};
 constexpr const char* kReportItems[] = {"Transmission Report Report Always Item",
                                         "Transmission Report Report On Error Item",
                                         "Transmission Report No Report Item", nullptr};
 const pdekit::PopupIniData kReportIni{0, 2, -1, kReportItems};
-constexpr pdekit::DataAccessInfo kReportAccess{0, 0, kTransmissionReportTicketKey, kTransmissionReportPrefKey};
+constexpr pdekit::DataAccessInfo kReportAccess{0, 0, kTransmissionReportTicketKey,
+                                               kTransmissionReportPrefKey};
 const pdekit::CheckBoxIniData kSendHeaderIni{0, 1, -1, "Send Header Check Box Ctrl"};
 constexpr pdekit::DataAccessInfo kSendHeaderAccess{0, 0, kSendHeaderTicketKey, kSendHeaderPrefKey};
 
@@ -37,7 +39,8 @@ constexpr NibName kDefaultNibs[] = {
 
 }  // namespace
 
-NXDirectFaxPDEPluginq21::NXDirectFaxPDEPluginq21(pdekit::PDEHostCallback* host, nx::platform::Services& services,
+NXDirectFaxPDEPluginq21::NXDirectFaxPDEPluginq21(pdekit::PDEHostCallback* host,
+                                                 nx::platform::Services& services,
                                                  const nx::platform::Bundle& bundle)
     : BasePrintPanel(host, services), bundle_(bundle) {
   SetPDEBundleRef(&bundle_);
@@ -72,26 +75,31 @@ void NXDirectFaxPDEPluginq21::willShow() {
 
 void NXDirectFaxPDEPluginq21::CreateFaxSettingControls() {
   auto* view = GetPanelControlPtr();
-  RunTimeAddNewControl(std::make_shared<PPDStaticTextCtrl>(view->FindElement(kFSResolutionTitle), "NXFaxResolution"));
+  RunTimeAddNewControl(std::make_shared<PPDStaticTextCtrl>(view->FindElement(kFSResolutionTitle),
+                                                           "NXFaxResolution"));
   RunTimeAddNewControl(std::make_shared<DFaxPPDPopupListCtrl>(
       view->FindElement(kFSResolution), &kResolutionAccess, PrefUser::kCurrent, "NXFaxResolution",
       "Fax Resolution Popup List Ctrl Summary String",
       std::vector<const char*>{"Fax Resolution Normal Item", "Fax Resolution Fine Item",
-                               "Fax Resolution Super Fine 400 Item", "Fax Resolution Super Fine 600 Item"}));
-  RunTimeAddNewControl(
-      std::make_shared<pdekit::TitledControl>(view->FindElement(kFSReportTitle), "Transmission Report Static Text Ctrl"));
-  RunTimeAddNewControl(std::make_shared<DFaxPopupListCtrl>(view->FindElement(kFSReport), &kReportIni, nullptr,
-                                                           &kReportAccess, PrefUser::kCurrent,
-                                                           "Transmission Report Popup List Ctrl Summary String"));
+                               "Fax Resolution Super Fine 400 Item",
+                               "Fax Resolution Super Fine 600 Item"}));
+  RunTimeAddNewControl(std::make_shared<pdekit::TitledControl>(
+      view->FindElement(kFSReportTitle), "Transmission Report Static Text Ctrl"));
+  RunTimeAddNewControl(std::make_shared<DFaxPopupListCtrl>(
+      view->FindElement(kFSReport), &kReportIni, nullptr, &kReportAccess, PrefUser::kCurrent,
+      "Transmission Report Popup List Ctrl Summary String"));
   RunTimeAddNewControl(std::make_shared<DFaxCheckBoxCtrl>(
-      view->FindElement(kFSSendHeader), &kSendHeaderIni, &kSendHeaderAccess, "Send Header Check Box Ctrl Summary String",
-      "Send Header Check Box Ctrl On Summary String", "Send Header Check Box Ctrl Off Summary String"));
-  auto defaults = std::make_shared<pdekit::BaseButton>(view->FindElement(kFSDefault), "Default Button Ctrl");
+      view->FindElement(kFSSendHeader), &kSendHeaderIni, &kSendHeaderAccess,
+      "Send Header Check Box Ctrl Summary String", "Send Header Check Box Ctrl On Summary String",
+      "Send Header Check Box Ctrl Off Summary String"));
+  auto defaults =
+      std::make_shared<pdekit::BaseButton>(view->FindElement(kFSDefault), "Default Button Ctrl");
   defaults->SetHandler([this](pdekit::BaseButton&) { SetDefaultValueToUI(); });
   RunTimeAddNewControl(defaults);
   helpButton_ = std::make_shared<pdekit::BaseButton>(view->FindElement(kFSHelp), nullptr);
-  helpButton_->SetHandler(
-      [this](pdekit::BaseButton&) { pdekit::GotoHelpPage(services_.help(), &bundle_, "FaxSettings.htm", nullptr); });
+  helpButton_->SetHandler([this](pdekit::BaseButton&) {
+    pdekit::GotoHelpPage(services_.help(), &bundle_, "FaxSettings.htm", nullptr);
+  });
   RunTimeAddNewControl(helpButton_);
 }
 
@@ -157,7 +165,8 @@ bool NXDirectFaxPDEPluginq21::shouldPrint() {
   if (GetPanelControlPtr()) SetValueFromUIToControl();
   SetCurrentPhonebookFileNameToPreference();
   WriteOwnControls(settings);
-  if (faxRecipientWindowsClass && settings) faxRecipientWindowsClass->SetValueToTicket(settings, false);
+  if (faxRecipientWindowsClass && settings)
+    faxRecipientWindowsClass->SetValueToTicket(settings, false);
   return JobStatus == kJobStatusSend;
 }
 
@@ -166,8 +175,9 @@ bool NXDirectFaxPDEPluginq21::loadRecipientSettingWins() {
   if (first) {
     auto window = services_.toolkit().LoadWindow(bundle_, getPDENibFileName("RecipientSetting_"));
     if (!window) return false;
-    auto w = std::make_shared<FaxRecipientWindowsClass>(std::move(window), "Fax Recipient Window Title String",
-                                                        GetCurrentPDECallbackObj(), services_, *this);
+    auto w = std::make_shared<FaxRecipientWindowsClass>(
+        std::move(window), "Fax Recipient Window Title String", GetCurrentPDECallbackObj(),
+        services_, *this);
     if (!w->CreateDialog()) return false;
     RunTimeAddNewWindow(w);
     faxRecipientWindowsClass = w;
@@ -187,7 +197,8 @@ void NXDirectFaxPDEPluginq21::SetCurrentPhonebookFileNameToPreference() {
 void NXDirectFaxPDEPluginq21::SetDelayedSendClock(FaxClock clock) {
   clock_ = std::move(clock);
   if (faxRecipientWindowsClass)
-    if (FaxPBJobConfirmationWindowsClass* jc = faxRecipientWindowsClass->getJobConfirmationWindow()) jc->SetClock(clock_);
+    if (FaxPBJobConfirmationWindowsClass* jc = faxRecipientWindowsClass->getJobConfirmationWindow())
+      jc->SetClock(clock_);
 }
 
 bool NXDirectFaxPDEPluginq21::OnClickPrintCommand() {

@@ -13,13 +13,14 @@ namespace faxpde {
 namespace {
 
 constexpr pdekit::ClockIniData kTimeIni{};
-constexpr pdekit::DataAccessInfo kTimeAccess{pdekit::kAccessTypeDate, pdekit::kAccessTypeDate, kDelaySendTicketKey,
-                                             nullptr};
+constexpr pdekit::DataAccessInfo kTimeAccess{pdekit::kAccessTypeDate, pdekit::kAccessTypeDate,
+                                             kDelaySendTicketKey, nullptr};
 constexpr pdekit::DataAccessInfo kDummyAccess{pdekit::kAccessTypeDate, pdekit::kAccessTypeDate,
                                               kDelaySendDummyTicketKey, nullptr};
 
 // The delayed send box: off disables both pickers.
-const pdekit::CheckBoxIniData kDelayedIni{0, 0, -1, "Fax Phonebook Job Confirmation Window Delayed Send Check Box String"};
+const pdekit::CheckBoxIniData kDelayedIni{
+    0, 0, -1, "Fax Phonebook Job Confirmation Window Delayed Send Check Box String"};
 constexpr int kDelayedOffDisables[] = {kJCTimeTitle, kJCTime, kJCTimeDummy, 0};
 constexpr pdekit::ControlIDList kDelayedDisable[] = {kDelayedOffDisables, {}};
 constexpr pdekit::ConstrainTable kDelayedConstrain{kDelayedDisable, {}, {}};
@@ -41,8 +42,8 @@ std::string DelayedSendDateText(std::time_t now, int hour, int minute) {
     if (std::mktime(&tm) == static_cast<std::time_t>(-1)) return {};
   }
   char text[64];
-  std::snprintf(text, sizeof text, "%04d:%02d:%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, hour,
-                minute);
+  std::snprintf(text, sizeof text, "%04d:%02d:%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                tm.tm_mday, hour, minute);
   return text;
 }
 
@@ -59,8 +60,10 @@ std::optional<std::string> JobConfirmationRow(const nx::phonebook::FaxRecord& re
 // ---- Pickers ----
 
 DFaxHourTimePickerSuper::DFaxHourTimePickerSuper(nx::platform::ui::Element* element,
-                                                 const pdekit::DataAccessInfo* access, const char* summaryKey)
-    : ClockControl(element, &kTimeIni, nullptr, access, nx::platform::PrefUser::kCurrent, summaryKey) {}
+                                                 const pdekit::DataAccessInfo* access,
+                                                 const char* summaryKey)
+    : ClockControl(element, &kTimeIni, nullptr, access, nx::platform::PrefUser::kCurrent,
+                   summaryKey) {}
 
 bool DFaxHourTimePickerSuper::SetValueToTicket(pdekit::PrintSettings* settings, bool locked) {
   if (GetConstrainCount() != 0) return true;
@@ -68,7 +71,8 @@ bool DFaxHourTimePickerSuper::SetValueToTicket(pdekit::PrintSettings* settings, 
 }
 
 DFaxHourTimePicker::DFaxHourTimePicker(nx::platform::ui::Element* element, const char* summaryKey)
-    : DFaxHourTimePickerSuper(element, &kTimeAccess, summaryKey), clock_([] { return std::time(nullptr); }) {}
+    : DFaxHourTimePickerSuper(element, &kTimeAccess, summaryKey),
+      clock_([] { return std::time(nullptr); }) {}
 
 bool DFaxHourTimePicker::ConvertToTickectData(std::string& out) {
   if (!GetControlBlkPtr()) return false;
@@ -80,7 +84,8 @@ bool DFaxHourTimePicker::ConvertToTickectData(std::string& out) {
   return true;
 }
 
-DFaxHourTimePickerDummy::DFaxHourTimePickerDummy(nx::platform::ui::Element* element, const DFaxHourTimePicker* shown)
+DFaxHourTimePickerDummy::DFaxHourTimePickerDummy(nx::platform::ui::Element* element,
+                                                 const DFaxHourTimePicker* shown)
     : DFaxHourTimePickerSuper(element, &kDummyAccess, nullptr), shown_(shown) {}
 
 bool DFaxHourTimePickerDummy::ConvertToTickectData(std::string& out) {
@@ -95,10 +100,9 @@ bool DFaxHourTimePickerDummy::ConvertToTickectData(std::string& out) {
 
 // ---- Window ----
 
-FaxPBJobConfirmationWindowsClass::FaxPBJobConfirmationWindowsClass(std::unique_ptr<nx::platform::ui::Window> window,
-                                                                   std::string titleKey,
-                                                                   pdekit::PDEHostCallback* host,
-                                                                   nx::platform::Services& services)
+FaxPBJobConfirmationWindowsClass::FaxPBJobConfirmationWindowsClass(
+    std::unique_ptr<nx::platform::ui::Window> window, std::string titleKey,
+    pdekit::PDEHostCallback* host, nx::platform::Services& services)
     : FaxPBPopupWinInPanel(std::move(window), std::move(titleKey), host, services) {}
 
 FaxPBJobConfirmationWindowsClass::~FaxPBJobConfirmationWindowsClass() = default;
@@ -110,15 +114,17 @@ bool FaxPBJobConfirmationWindowsClass::CreateDialog() {
     RunTimeAddNewControl(std::make_shared<pdekit::TitledControl>(w->FindElement(tag), key));
   };
   titled(kJCListTitle, "Fax Phonebook Job Confirmation Window Recipients List Title String");
-  delayedCtrl_ = std::make_shared<pdekit::CheckBox>(w->FindElement(kJCDelayedSend), &kDelayedIni, &kDelayedConstrain,
-                                                    nullptr, nx::platform::PrefUser::kCurrent);
+  delayedCtrl_ = std::make_shared<pdekit::CheckBox>(w->FindElement(kJCDelayedSend), &kDelayedIni,
+                                                    &kDelayedConstrain, nullptr,
+                                                    nx::platform::PrefUser::kCurrent);
   RunTimeAddNewControl(delayedCtrl_);
   titled(kJCTimeTitle, "Fax Phonebook Job Confirmation Window Time Title String");
-  timeCtrl_ = std::make_shared<DFaxHourTimePicker>(w->FindElement(kJCTime),
-                                                   "Fax Phonebook Job Confirmation Window Time Title String");
+  timeCtrl_ = std::make_shared<DFaxHourTimePicker>(
+      w->FindElement(kJCTime), "Fax Phonebook Job Confirmation Window Time Title String");
   if (clock_) timeCtrl_->SetFaxClock(clock_);
   RunTimeAddNewControl(timeCtrl_);
-  dummyCtrl_ = std::make_shared<DFaxHourTimePickerDummy>(w->FindElement(kJCTimeDummy), timeCtrl_.get());
+  dummyCtrl_ =
+      std::make_shared<DFaxHourTimePickerDummy>(w->FindElement(kJCTimeDummy), timeCtrl_.get());
   RunTimeAddNewControl(dummyCtrl_);
 
   auto ok = std::make_shared<pdekit::BaseButton>(w->FindElement(kJCOK), "OK Button Ctrl");
@@ -170,7 +176,8 @@ int FaxPBJobConfirmationWindowsClass::ActivateWindow() {
   return FaxPBPopupWinInPanel::ActivateWindow();
 }
 
-bool FaxPBJobConfirmationWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings, bool locked) {
+bool FaxPBJobConfirmationWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings,
+                                                        bool locked) {
   if (!settings || !IsDelayedSendChecked()) return true;
   if (timeCtrl_) timeCtrl_->SetValueToTicket(settings, locked);
   if (dummyCtrl_) dummyCtrl_->SetValueToTicket(settings, locked);

@@ -17,9 +17,15 @@ namespace {
 
 #if defined(NX_PDEHOST_PATH) && defined(NX_FAXPDE_BUNDLES_DIR)
 
-std::string Fax(const std::string& body) { return R"({"panel": "com.norvalex.nb.q21.pde.DirectFaxKind", )" + body + "}"; }
-std::string Rec(const std::string& body) { return R"({"window": "RecipientSetting_Default00", )" + body + "}"; }
-std::string Job(const std::string& body) { return R"({"window": "FaxJobConfirmation", )" + body + "}"; }
+std::string Fax(const std::string& body) {
+  return R"({"panel": "com.norvalex.nb.q21.pde.DirectFaxKind", )" + body + "}";
+}
+std::string Rec(const std::string& body) {
+  return R"({"window": "RecipientSetting_Default00", )" + body + "}";
+}
+std::string Job(const std::string& body) {
+  return R"({"window": "FaxJobConfirmation", )" + body + "}";
+}
 
 // The date the panels give a delayed send at hour:minute when the job is set up at `now`.
 std::string DatedTime(std::time_t now, int hour, int minute) {
@@ -32,8 +38,8 @@ std::string DatedTime(std::time_t now, int hour, int minute) {
     std::mktime(&tm);
   }
   char text[96];
-  std::snprintf(text, sizeof text, "%04d:%02d:%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, hour,
-                minute);
+  std::snprintf(text, sizeof text, "%04d:%02d:%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                tm.tm_mday, hour, minute);
   return text;
 }
 
@@ -60,12 +66,18 @@ TEST_F(E2eFaxPanels, DialogChoicesGiveTheDeviceExactlyTheirFaxLinesAndThePDF) {
   std::snprintf(hhmm, sizeof hhmm, "%02d:%02d", hour, minute);
 
   const std::vector<std::string> steps{
-      Fax(R"("action": "select", "tag": 202, "index": 1)"), R"({"action": "print"})",
-      Rec(R"("action": "enter", "tag": 2, "text": "Abc")"), Rec(R"("action": "enter", "tag": 7, "text": "0312345678")"),
-      Rec(R"("action": "click", "tag": 5)"), Rec(R"("action": "enter", "tag": 2, "text": "Def")"),
-      Rec(R"("action": "enter", "tag": 7, "text": "0398765432")"), Rec(R"("action": "click", "tag": 5)"),
-      Rec(R"("action": "select", "tag": 11, "index": 1)"), Rec(R"("action": "enter", "tag": 9, "text": "12")"),
-      Rec(R"("action": "click", "tag": 5)"), Rec(R"("action": "click", "tag": 19)"),
+      Fax(R"("action": "select", "tag": 202, "index": 1)"),
+      R"({"action": "print"})",
+      Rec(R"("action": "enter", "tag": 2, "text": "Abc")"),
+      Rec(R"("action": "enter", "tag": 7, "text": "0312345678")"),
+      Rec(R"("action": "click", "tag": 5)"),
+      Rec(R"("action": "enter", "tag": 2, "text": "Def")"),
+      Rec(R"("action": "enter", "tag": 7, "text": "0398765432")"),
+      Rec(R"("action": "click", "tag": 5)"),
+      Rec(R"("action": "select", "tag": 11, "index": 1)"),
+      Rec(R"("action": "enter", "tag": 9, "text": "12")"),
+      Rec(R"("action": "click", "tag": 5)"),
+      Rec(R"("action": "click", "tag": 19)"),
       Job(R"("action": "setState", "tag": 12, "state": 1)"),
       Job(R"("action": "setDate", "tag": 14, "time": ")" + std::string(hhmm) + "\""),
       Job(R"("action": "click", "tag": 16)")};
@@ -77,15 +89,16 @@ TEST_F(E2eFaxPanels, DialogChoicesGiveTheDeviceExactlyTheirFaxLinesAndThePDF) {
   std::filesystem::create_directories(work_.path() + "/prefs/user");
   std::filesystem::create_directories(work_.path() + "/prefs/any");
 
-  const CommandResult dialog =
-      RunCommand({NX_PDEHOST_PATH, "--queue", "fax", "--submit", Document(1), "--title", "Invoice", "--scenario",
-                  scenarioPath, NX_FAXPDE_BUNDLES_DIR},
-                 {server_->client_env(), "NX_USER_PREFS_DIR=" + work_.path() + "/prefs/user",
-                  "NX_ANY_USER_PREFS_DIR=" + work_.path() + "/prefs/any", "NX_KERNEL_RELEASE=9.8.0"});
+  const CommandResult dialog = RunCommand(
+      {NX_PDEHOST_PATH, "--queue", "fax", "--submit", Document(1), "--title", "Invoice",
+       "--scenario", scenarioPath, NX_FAXPDE_BUNDLES_DIR},
+      {server_->client_env(), "NX_USER_PREFS_DIR=" + work_.path() + "/prefs/user",
+       "NX_ANY_USER_PREFS_DIR=" + work_.path() + "/prefs/any", "NX_KERNEL_RELEASE=9.8.0"});
   const std::time_t after = std::time(nullptr);
   ASSERT_EQ(dialog.status, 0) << dialog.output;
   std::smatch id;
-  ASSERT_TRUE(std::regex_search(dialog.output, id, std::regex("request id is fax-([0-9]+)"))) << dialog.output;
+  ASSERT_TRUE(std::regex_search(dialog.output, id, std::regex("request id is fax-([0-9]+)")))
+      << dialog.output;
   const JobOutcome job = server_->WaitForJob("fax", std::stoi(id.str(1)));
   ASSERT_TRUE(job.ended);
   EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
@@ -98,8 +111,12 @@ TEST_F(E2eFaxPanels, DialogChoicesGiveTheDeviceExactlyTheirFaxLinesAndThePDF) {
            "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
            "@PJL SET RESOLUTION=200\r\n@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
            "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
-           "@PJL SET JOBATTR=\"@DESE=" + std::string(hhmm) + "\"\r\n"
-           "@PJL SET JOBATTR=\"@FATM=" + DatedTime(now, hour, minute) + "\"\r\n"
+           "@PJL SET JOBATTR=\"@DESE=" +
+           std::string(hhmm) +
+           "\"\r\n"
+           "@PJL SET JOBATTR=\"@FATM=" +
+           DatedTime(now, hour, minute) +
+           "\"\r\n"
            "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
            "@PJL SET PAPER=A4\r\n"
            "@PJL SET JOBATTR=\"@FAEN=0312345678{20}{30}{7QWJj}{}comment\"\r\n"

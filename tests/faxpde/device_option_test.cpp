@@ -15,7 +15,8 @@ std::string DO(const std::string& body) {
   return R"({"panel": "com.norvalex.nb.q21.pde.DeviceOptionKind", )" + body + "}";
 }
 std::string Sel(int tag, int index) {
-  return DO(R"("action": "select", "tag": )" + std::to_string(tag) + R"(, "index": )" + std::to_string(index));
+  return DO(R"("action": "select", "tag": )" + std::to_string(tag) + R"(, "index": )" +
+            std::to_string(index));
 }
 std::string Expect(int tag, const std::string& what) {
   return DO(R"("action": "expect", "tag": )" + std::to_string(tag) + ", " + what);
@@ -30,18 +31,21 @@ TEST(DeviceOption, SettingTypeDecidesWhichKitsApply) {
     int expansionValue;  // index shown
   };
   // The PPD's default is type 2, which forces the expansion On; type 1 then keeps it.
-  const Case cases[] = {{0, true, true, true, 0}, {1, false, true, false, 0}, {2, false, false, false, 0},
+  const Case cases[] = {{0, true, true, true, 0},
+                        {1, false, true, false, 0},
+                        {2, false, false, false, 0},
                         {3, false, true, false, 0}};
   for (const auto& c : cases) {
     FaxHost h(User{"root", true});
     auto b = [](bool v) { return std::string(v ? "true" : "false"); };
-    const auto report = h.Play(Scenario(
-        {{Sel(302, c.typeIndex), Expect(304, R"("enabled": )" + b(c.isdn)),
-          Expect(306, R"("enabled": )" + b(c.outsideKit)), Expect(310, R"("enabled": )" + b(c.expansion)),
-          Expect(310, R"("value": )" + std::to_string(c.expansionValue)),
-          // Speed dial numbering: only beyond type 1 with the expansion On.
-          Expect(308, R"("enabled": )" + b(c.typeIndex != 0)), Print()}},
-        kToFile));
+    const auto report =
+        h.Play(Scenario({{Sel(302, c.typeIndex), Expect(304, R"("enabled": )" + b(c.isdn)),
+                          Expect(306, R"("enabled": )" + b(c.outsideKit)),
+                          Expect(310, R"("enabled": )" + b(c.expansion)),
+                          Expect(310, R"("value": )" + std::to_string(c.expansionValue)),
+                          // Speed dial numbering: only beyond type 1 with the expansion On.
+                          Expect(308, R"("enabled": )" + b(c.typeIndex != 0)), Print()}},
+                        kToFile));
     ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << c.typeIndex << Failures(report);
     EXPECT_EQ(Option(report, faxpde::kFaxModuleTicketKey), std::to_string(c.typeIndex + 1));
     EXPECT_EQ(Option(report, faxpde::kExpansionTicketKey), std::to_string(c.expansionValue + 1));
@@ -56,15 +60,17 @@ TEST(DeviceOption, OutsideLineKitQuestionAndPortMenus) {
         Sel(306, 0), Expect(316, R"("value": 1, "itemsEnabled": [true, true])"),
         Expect(318, R"("value": 0, "itemsEnabled": [true, true])"),
         // Type 2 with the kit On asks; Cancel keeps type 1.
-        Sel(302, 1), Answer(1, "Warning_DeviceOption_OutsideLine_Content_ID"), Expect(302, R"("value": 0)"),
+        Sel(302, 1), Answer(1, "Warning_DeviceOption_OutsideLine_Content_ID"),
+        Expect(302, R"("value": 0)"),
         // OK takes it.
-        Sel(302, 3), Answer(0, "Warning_DeviceOption_OutsideLine_Content_ID"), Expect(302, R"("value": 3)"),
+        Sel(302, 3), Answer(0, "Warning_DeviceOption_OutsideLine_Content_ID"),
+        Expect(302, R"("value": 3)"),
         // Kit Off: the extension port moves to Outside and its Extension item is disabled.
         Sel(306, 1), Expect(318, R"("value": 1, "itemsEnabled": [false, true])"),
         Expect(316, R"("value": 1, "itemsEnabled": [false, true])"),
         // Kit On again with type 4 asks; Cancel leaves it Off.
-        Sel(306, 0), Answer(1, "Warning_DeviceOption_OutsideLine_Content_ID"), Expect(306, R"("value": 1)"),
-        Print()}},
+        Sel(306, 0), Answer(1, "Warning_DeviceOption_OutsideLine_Content_ID"),
+        Expect(306, R"("value": 1)"), Print()}},
       kToFile));
   ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
   EXPECT_EQ(report.alerts.size(), 3u);
@@ -75,13 +81,18 @@ TEST(DeviceOption, OutsideLineKitQuestionAndPortMenus) {
 }
 
 TEST(DeviceOption, LineNumbersAreCheckedOnSave) {
-  for (const auto& [text, ok] : std::vector<std::pair<std::string, bool>>{
-           {"9", true}, {"     ", true}, {"12345", true}, {"123456", false}, {"9[", false}, {"9]", false}, {"9\\", true}}) {
+  for (const auto& [text, ok] : std::vector<std::pair<std::string, bool>>{{"9", true},
+                                                                          {"     ", true},
+                                                                          {"12345", true},
+                                                                          {"123456", false},
+                                                                          {"9[", false},
+                                                                          {"9]", false},
+                                                                          {"9\\", true}}) {
     FaxHost h(User{"root", true});
-    const auto report = h.Play(Scenario(
-        {{DO(R"("action": "paste", "tag": 312, "text": )" + Json(text)), DO(R"("action": "endEditing", "tag": 312)"),
-          Plain(R"("action": "print")")}},
-        kToFile));
+    const auto report = h.Play(
+        Scenario({{DO(R"("action": "paste", "tag": 312, "text": )" + Json(text)),
+                   DO(R"("action": "endEditing", "tag": 312)"), Plain(R"("action": "print")")}},
+                 kToFile));
     if (ok) {
       EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << text << Failures(report);
       EXPECT_EQ(Option(report, faxpde::kOutlineTicketKey), pdekit::ToTicketByteList(text)) << text;
@@ -99,15 +110,17 @@ TEST(DeviceOption, OnlyAnAdministratorChangesAndStoresOptionsForEveryUser) {
   auto prefs = std::make_shared<nx::platform::MemoryPreferences>();
   {
     FaxHost admin(User{"root", true}, prefs);
-    const auto report = admin.Play(Scenario({{Sel(302, 0), Sel(304, 0), Sel(306, 0),
-                                              DO(R"("action": "enter", "tag": 312, "text": "9")"),
-                                              DO(R"("action": "enter", "tag": 314, "text": "5")"), Print()}},
-                                            kToFile));
+    const auto report =
+        admin.Play(Scenario({{Sel(302, 0), Sel(304, 0), Sel(306, 0),
+                              DO(R"("action": "enter", "tag": 312, "text": "9")"),
+                              DO(R"("action": "enter", "tag": 314, "text": "5")"), Print()}},
+                            kToFile));
     ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
   }
   FaxHost user(User{"bob", false}, prefs);
   std::vector<std::string> steps;
-  for (int tag : {302, 304, 306, 308, 310, 312, 314, 316, 318}) steps.push_back(Expect(tag, R"("enabled": false)"));
+  for (int tag : {302, 304, 306, 308, 310, 312, 314, 316, 318})
+    steps.push_back(Expect(tag, R"("enabled": false)"));
   steps.push_back(Expect(304, R"("value": 0)"));
   steps.push_back(Expect(312, R"("text": "9")"));
   steps.push_back(Print());
@@ -123,13 +136,15 @@ TEST(DeviceOption, OnlyAnAdministratorChangesAndStoresOptionsForEveryUser) {
 TEST(DeviceOption, NotOpenedAsksAndCancelStopsTheJob) {
   {
     FaxHost h;
-    const auto report = h.Play(Scenario({{Print(), Answer(1, "Warning_DeviceOptions")}},
-                                        R"("show": ["com.norvalex.nb.q21.pde.DirectFaxKind"], )" + kToFile));
+    const auto report =
+        h.Play(Scenario({{Print(), Answer(1, "Warning_DeviceOptions")}},
+                        R"("show": ["com.norvalex.nb.q21.pde.DirectFaxKind"], )" + kToFile));
     EXPECT_EQ(report.outcome, DialogOutcome::kCancelled) << Failures(report);
   }
   FaxHost h;
-  const auto report = h.Play(Scenario({{Print(), Answer(0, "Warning_DeviceOptions")}},
-                                      R"("show": ["com.norvalex.nb.q21.pde.DirectFaxKind"], )" + kToFile));
+  const auto report =
+      h.Play(Scenario({{Print(), Answer(0, "Warning_DeviceOptions")}},
+                      R"("show": ["com.norvalex.nb.q21.pde.DirectFaxKind"], )" + kToFile));
   ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
   EXPECT_EQ(Option(report, faxpde::kFaxModuleTicketKey), "2") << "the PPD default, type 2";
 }
@@ -137,15 +152,16 @@ TEST(DeviceOption, NotOpenedAsksAndCancelStopsTheJob) {
 TEST(DeviceOption, CoverPageWarnsOnceAndPrintingGoesOn) {
   for (const char* sheets : {"standard", "none,standard"}) {
     FaxHost h;
-    const auto report = h.Play(Scenario({{Print(), Answer(0, "Warning_CoverPage_Setting")}},
-                                        R"("options": {"job-sheets": ")" + std::string(sheets) + R"("}, )" + kToFile));
+    const auto report = h.Play(
+        Scenario({{Print(), Answer(0, "Warning_CoverPage_Setting")}},
+                 R"("options": {"job-sheets": ")" + std::string(sheets) + R"("}, )" + kToFile));
     ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << sheets << Failures(report);
     EXPECT_EQ(report.alerts.size(), 1u) << sheets;
   }
   for (const char* sheets : {"none", "none,none"}) {
     FaxHost h;
-    const auto report = h.Play(Scenario({{Print()}}, R"("options": {"job-sheets": ")" + std::string(sheets) +
-                                                         R"("}, )" + kToFile));
+    const auto report = h.Play(Scenario(
+        {{Print()}}, R"("options": {"job-sheets": ")" + std::string(sheets) + R"("}, )" + kToFile));
     ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << sheets << Failures(report);
     EXPECT_TRUE(report.alerts.empty()) << sheets;
   }

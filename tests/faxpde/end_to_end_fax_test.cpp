@@ -3,10 +3,9 @@
 // jobfilter, exactly the fax lines of the header, followed by the document as PDF.
 #include <cups/raster.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <ctime>
 #include <filesystem>
@@ -62,10 +61,13 @@ class FaxEndToEnd : public ::testing::Test {
       const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       ::dup2(o, 1);
       ::dup2(e, 2);
-      const std::string tmp = "TMPDIR=" + dir_, sys = "NX_SYSTEM_DIR=" + dir_, priv = "NX_PRIVATE_TMP=" + dir_;
+      const std::string tmp = "TMPDIR=" + dir_, sys = "NX_SYSTEM_DIR=" + dir_,
+                        priv = "NX_PRIVATE_TMP=" + dir_;
       const std::string ppd = "PPD=" + std::string(NX_SOURCE_DIR) + "/ppd/nxfax.ppd";
-      const char* envp[] = {"CUPS_FILETYPE=document", ppd.c_str(), tmp.c_str(), sys.c_str(), priv.c_str(), nullptr};
-      const char* argv[] = {NX_JOBFILTER, "9", "alice", "Invoice", "1", options.c_str(), raster_.c_str(), nullptr};
+      const char* envp[] = {
+          "CUPS_FILETYPE=document", ppd.c_str(), tmp.c_str(), sys.c_str(), priv.c_str(), nullptr};
+      const char* argv[] = {NX_JOBFILTER,    "9",    "alice", "Invoice", "1", options.c_str(),
+                            raster_.c_str(), nullptr};
       ::execve(NX_JOBFILTER, const_cast<char* const*>(argv), const_cast<char* const*>(envp));
       ::_exit(127);
     }
@@ -85,7 +87,9 @@ class FaxEndToEnd : public ::testing::Test {
   std::string dir_, raster_, errors_;
 };
 
-std::string Fax(const std::string& body) { return R"({"panel": "com.norvalex.nb.q21.pde.DirectFaxKind", )" + body + "}"; }
+std::string Fax(const std::string& body) {
+  return R"({"panel": "com.norvalex.nb.q21.pde.DirectFaxKind", )" + body + "}";
+}
 
 TEST_F(FaxEndToEnd, TwoTypedRecipientsASpeedDialFineReportOnErrorDelayedSend) {
   // Two hours ahead: dated today unless the day turns meanwhile (both answers are accepted).
@@ -98,9 +102,11 @@ TEST_F(FaxEndToEnd, TwoTypedRecipientsASpeedDialFineReportOnErrorDelayedSend) {
 
   FaxHost h;
   const auto report = h.Play(Scenario(
-      {{Fax(R"("action": "select", "tag": 202, "index": 1)"), Fax(R"("action": "expect", "tag": 204, "value": 1)"),
-        Print()},
-       TypedRecipient("Abc", "0312345678"), TypedRecipient("Def", "0398765432"), SpeedDialRecipient("", "12"),
+      {{Fax(R"("action": "select", "tag": 202, "index": 1)"),
+        Fax(R"("action": "expect", "tag": 204, "value": 1)"), Print()},
+       TypedRecipient("Abc", "0312345678"),
+       TypedRecipient("Def", "0398765432"),
+       SpeedDialRecipient("", "12"),
        {Click(19), In(kJobWindow, R"("action": "expect", "tag": 11, "itemCount": 3)"),
         In(kJobWindow, R"("action": "setState", "tag": 12, "state": 1)"),
         In(kJobWindow, R"("action": "setDate", "tag": 14, "time": ")" + std::string(hhmm) + R"(")"),
@@ -122,13 +128,18 @@ TEST_F(FaxEndToEnd, TwoTypedRecipientsASpeedDialFineReportOnErrorDelayedSend) {
            "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
            "@PJL SET RESOLUTION=200\r\n@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
            "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
-           "@PJL SET JOBATTR=\"@DESE=" + std::string(hhmm) + "\"\r\n"
-           "@PJL SET JOBATTR=\"@FATM=" + faxpde::DelayedSendDateText(now, hour, minute) + "\"\r\n"
+           "@PJL SET JOBATTR=\"@DESE=" +
+           std::string(hhmm) +
+           "\"\r\n"
+           "@PJL SET JOBATTR=\"@FATM=" +
+           faxpde::DelayedSendDateText(now, hour, minute) +
+           "\"\r\n"
            "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
            "@PJL SET PAPER=A4\r\n"
            "@PJL SET JOBATTR=\"@FAEN=0312345678{20}{30}{7QWJj}{}comment\"\r\n"
            "@PJL SET JOBATTR=\"@FAEN=0398765432{20}{30}{7RGVm}{}comment\"\r\n"
-           "@PJL SET JOBATTR=\"@FAEN='0012'{}comment\"\r\n" + closing;
+           "@PJL SET JOBATTR=\"@FAEN='0012'{}comment\"\r\n" +
+           closing;
   };
   if (lines != expected(after)) {
     EXPECT_EQ(lines, expected(before));

@@ -36,12 +36,13 @@ struct DateCase {
 
 TEST(DelayedSendDate, TodayOrTomorrowByTheMinute) {
   const DateCase cases[] = {
-      {LocalTime(2024, 3, 30, 23, 50), 0, 10, "2024:03:31:00:10"},   // earlier: tomorrow
-      {LocalTime(2024, 3, 31, 8, 5), 8, 5, "2024:03:31:08:05"},      // the same minute: today
-      {LocalTime(2024, 3, 31, 8, 6), 8, 5, "2024:04:01:08:05"},      // a minute late: tomorrow, next month
-      {LocalTime(2024, 3, 31, 7, 59), 23, 59, "2024:03:31:23:59"},   // later today
-      {LocalTime(2024, 12, 31, 10, 0), 9, 0, "2025:01:01:09:00"},    // new year
-      {LocalTime(2024, 2, 28, 12, 0), 11, 0, "2024:02:29:11:00"},    // leap day
+      {LocalTime(2024, 3, 30, 23, 50), 0, 10, "2024:03:31:00:10"},  // earlier: tomorrow
+      {LocalTime(2024, 3, 31, 8, 5), 8, 5, "2024:03:31:08:05"},     // the same minute: today
+      {LocalTime(2024, 3, 31, 8, 6), 8, 5,
+       "2024:04:01:08:05"},  // a minute late: tomorrow, next month
+      {LocalTime(2024, 3, 31, 7, 59), 23, 59, "2024:03:31:23:59"},  // later today
+      {LocalTime(2024, 12, 31, 10, 0), 9, 0, "2025:01:01:09:00"},   // new year
+      {LocalTime(2024, 2, 28, 12, 0), 11, 0, "2024:02:29:11:00"},   // leap day
       {LocalTime(2023, 2, 28, 12, 0), 11, 0, "2023:03:01:11:00"},
   };
   for (const auto& c : cases) EXPECT_EQ(DelayedSendDateText(c.now, c.hour, c.minute), c.expected);
@@ -50,7 +51,9 @@ TEST(DelayedSendDate, TodayOrTomorrowByTheMinute) {
 TEST(JobConfirmationRows, ByRecordType) {
   using nx::phonebook::FaxRecord;
   auto record = [](const char* type, const char* name, const char* address) {
-    return FaxRecord({{"RecodeType", std::string(type)}, {"Name", std::string(name)}, {"Address", std::string(address)}});
+    return FaxRecord({{"RecodeType", std::string(type)},
+                      {"Name", std::string(name)},
+                      {"Address", std::string(address)}});
   };
   EXPECT_EQ(faxpde::JobConfirmationRow(record("0", "Abc", "0312345678")), "Abc <0312345678>");
   EXPECT_EQ(faxpde::JobConfirmationRow(record("2", "Book", "0311")), "Book <0311>");
@@ -66,7 +69,8 @@ class ConfirmationWindow : public ::testing::Test {
     auto tk = std::make_unique<nx::platform::ui::HeadlessToolkit>();
     toolkit_ = tk.get();
     services_ = std::make_unique<nx::platform::Services>(
-        std::make_unique<nx::platform::MemoryPreferences>(), nullptr, nullptr, nullptr, nullptr, nullptr, std::move(tk));
+        std::make_unique<nx::platform::MemoryPreferences>(), nullptr, nullptr, nullptr, nullptr,
+        nullptr, std::move(tk));
     bundle_ = nx::platform::Bundle::Open(std::string(NX_FAXPDE_BUNDLES) + "/faxpde.plugin");
     ASSERT_TRUE(bundle_);
     ppd_ = pdekit::OpenPPDFile(std::string(NX_SOURCE_DIR) + "/ppd/nxfax.ppd");
@@ -125,13 +129,16 @@ TEST_F(ConfirmationWindow, NoDelayedSendWritesNoTimeAndDisablesThePicker) {
 
 TEST_F(ConfirmationWindow, RowsAreRebuiltOnEachOpening) {
   std::vector<nx::phonebook::FaxRecord> records{
-      nx::phonebook::FaxRecord({{"RecodeType", std::string("1")}, {"Name", std::string("")}, {"Address", std::string("0042")}})};
+      nx::phonebook::FaxRecord({{"RecodeType", std::string("1")},
+                                {"Name", std::string("")},
+                                {"Address", std::string("0042")}})};
   window_->SetRecipientSource([&] { return records; });
   window_->ActivateWindow();  // no script: the run ends at once
   ASSERT_EQ(window_->GetRecipientRows().size(), 1u);
   EXPECT_EQ(window_->GetRecipientRows()[0], " <'0042'>");
-  records.push_back(nx::phonebook::FaxRecord(
-      {{"RecodeType", std::string("0")}, {"Name", std::string("B")}, {"Address", std::string("5")}}));
+  records.push_back(nx::phonebook::FaxRecord({{"RecodeType", std::string("0")},
+                                              {"Name", std::string("B")},
+                                              {"Address", std::string("5")}}));
   window_->ActivateWindow();
   auto* list = window_->GetPanelWindow()->FindElement(faxpde::kJCList);
   ASSERT_EQ(list->ItemCount(), 2);

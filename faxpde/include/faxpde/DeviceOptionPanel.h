@@ -18,10 +18,25 @@
 namespace faxpde {
 
 enum DeviceOptionTag {
-  kDOSettingTypeTitle = 301, kDOSettingType = 302, kDOISDNTitle = 303, kDOISDN = 304, kDOOutsideKitTitle = 305,
-  kDOOutsideKit = 306, kDOSpeedDialTitle = 307, kDOSpeedDial = 308, kDOExpansionTitle = 309, kDOExpansion = 310,
-  kDOOutlineTitle = 311, kDOOutline = 312, kDOInlineTitle = 313, kDOInline = 314, kDOPortOutsideTitle = 315,
-  kDOPortOutside = 316, kDOPortExtensionTitle = 317, kDOPortExtension = 318, kDOHelp = 319,
+  kDOSettingTypeTitle = 301,
+  kDOSettingType = 302,
+  kDOISDNTitle = 303,
+  kDOISDN = 304,
+  kDOOutsideKitTitle = 305,
+  kDOOutsideKit = 306,
+  kDOSpeedDialTitle = 307,
+  kDOSpeedDial = 308,
+  kDOExpansionTitle = 309,
+  kDOExpansion = 310,
+  kDOOutlineTitle = 311,
+  kDOOutline = 312,
+  kDOInlineTitle = 313,
+  kDOInline = 314,
+  kDOPortOutsideTitle = 315,
+  kDOPortOutside = 316,
+  kDOPortExtensionTitle = 317,
+  kDOPortExtension = 318,
+  kDOHelp = 319,
 };
 
 #define NX_DO_KEY(name) "com.norvalex.nb.qtz.printsettings.DeviceOption" name
@@ -29,11 +44,14 @@ inline constexpr const char* kFaxModuleTicketKey = NX_DO_KEY("FaxModuleTypePopup
 inline constexpr const char* kISDNG4TicketKey = NX_DO_KEY("ISDNG4TypePopupListTicket");
 inline constexpr const char* kOutsideKitTicketKey = NX_DO_KEY("OutsideExtensionKitPopupListTicket");
 inline constexpr const char* kSpeedDialTicketKey = NX_DO_KEY("SpeedDialPopupListTicket");
-inline constexpr const char* kExpansionTicketKey = NX_DO_KEY("PhonebookExpansionKitPopupListTicket");
+inline constexpr const char* kExpansionTicketKey =
+    NX_DO_KEY("PhonebookExpansionKitPopupListTicket");
 inline constexpr const char* kOutlineTicketKey = NX_DO_KEY("OutlineNumberEtxtTicket");
 inline constexpr const char* kInlineTicketKey = NX_DO_KEY("InlineNumberEtxtTicket");
-inline constexpr const char* kPortOutsideTicketKey = NX_DO_KEY("PortSettingOutsideLinePopupListTicket");
-inline constexpr const char* kPortExtensionTicketKey = NX_DO_KEY("PortSettingExtensionPopupListTicket");
+inline constexpr const char* kPortOutsideTicketKey =
+    NX_DO_KEY("PortSettingOutsideLinePopupListTicket");
+inline constexpr const char* kPortExtensionTicketKey =
+    NX_DO_KEY("PortSettingExtensionPopupListTicket");
 #undef NX_DO_KEY
 
 class DEVICEOPTIONPDEq21;
@@ -56,7 +74,8 @@ class PPDOPTListCtrl : public DFaxPPDPopupListCtrl {
 class OPTListCtrl : public DFaxPopupListCtrl {
  public:
   OPTListCtrl(nx::platform::ui::Element* element, const pdekit::PopupIniData* ini,
-              const pdekit::DataAccessInfo* access, const char* summaryKey, DEVICEOPTIONPDEq21& panel);
+              const pdekit::DataAccessInfo* access, const char* summaryKey,
+              DEVICEOPTIONPDEq21& panel);
   void RequestControlAction(nx::platform::ui::Element& sender) override;
   // Re-evaluates the enabling (and, for the kits, the forced value).
   void Update() override;
@@ -135,14 +154,17 @@ class OPTOUTLINEEXTENSIONListCtrl : public OPTListCtrl {
 class OPTTextEditCtrl : public pdekit::TextEditCtrl {
  public:
   OPTTextEditCtrl(nx::platform::ui::Element* element, const pdekit::DataAccessInfo* access,
-                  const pdekit::InputFilter* filter, const char* summaryKey, DEVICEOPTIONPDEq21& panel);
+                  const pdekit::InputFilter* filter, const char* summaryKey,
+                  DEVICEOPTIONPDEq21& panel);
   void RequestControlAction(nx::platform::ui::Element& sender) override;
   bool PreInvalidateData() override;
   bool InvalidateData() override;
   void GetSummaryText(pdekit::SummaryInfo& summary) override;
 
  private:
-  bool ToValidate() const { return ControlPtr && ControlPtr->IsEnabled() && !ControlPtr->IsHidden(); }
+  bool ToValidate() const {
+    return ControlPtr && ControlPtr->IsEnabled() && !ControlPtr->IsHidden();
+  }
   const char* summaryKey_;
   DEVICEOPTIONPDEq21& panel_;
 };

@@ -2,12 +2,12 @@
 // printer's PPD names the fax variant and the bundle has every resource the panels need.
 #pragma once
 
+#include <cups/ppd.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <cups/ppd.h>
 
 #include "pdekit/PDEHost.h"
 
@@ -28,10 +28,11 @@ FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd);
 class NXFaxSettingPDEPluginq21 : public pdekit::PDEPlugIn {
  public:
   // Keeps the first bundle it is given; always succeeds.
-  bool initWithBundle(const nx::platform::Bundle& bundle, nx::platform::Services& services) override;
+  bool initWithBundle(const nx::platform::Bundle& bundle,
+                      nx::platform::Services& services) override;
   // The Device Option panel then the Fax Setting panel, or nothing.
-  std::vector<std::unique_ptr<pdekit::PDEPanel>> PDEPanelsForType(std::string_view type,
-                                                                  pdekit::PDEHostCallback* host) override;
+  std::vector<std::unique_ptr<pdekit::PDEPanel>> PDEPanelsForType(
+      std::string_view type, pdekit::PDEHostCallback* host) override;
   const nx::platform::Bundle* GetPluginBundle() const { return pluginBundle; }
 
  private:

@@ -25,19 +25,28 @@ inline constexpr int kJobStatusSend = 2001;
 inline constexpr int kJobStatusCancelled = 2002;
 
 enum FaxSettingTag {
-  kFSResolutionTitle = 201, kFSResolution = 202, kFSReportTitle = 203, kFSReport = 204, kFSSendHeader = 205,
-  kFSDefault = 206, kFSHelp = 207,
+  kFSResolutionTitle = 201,
+  kFSResolution = 202,
+  kFSReportTitle = 203,
+  kFSReport = 204,
+  kFSSendHeader = 205,
+  kFSDefault = 206,
+  kFSHelp = 207,
 };
 
 // Ticket and preference keys of the panel's controls.
-inline constexpr const char* kFaxResolutionTicketKey = "com.norvalex.nb.qtz.printsettings.DFFaxResolutionPopupListTicket";
-inline constexpr const char* kFaxResolutionPrefKey = "com.norvalex.nb.qtz.printsettings.DFFaxResolutionPopupListReference";
+inline constexpr const char* kFaxResolutionTicketKey =
+    "com.norvalex.nb.qtz.printsettings.DFFaxResolutionPopupListTicket";
+inline constexpr const char* kFaxResolutionPrefKey =
+    "com.norvalex.nb.qtz.printsettings.DFFaxResolutionPopupListReference";
 inline constexpr const char* kTransmissionReportTicketKey =
     "com.norvalex.nb.qtz.printsettings.DFTransmissionReportPopupListTicket";
 inline constexpr const char* kTransmissionReportPrefKey =
     "com.norvalex.nb.qtz.printsettings.DFTransmissionReportPopupListReference";
-inline constexpr const char* kSendHeaderTicketKey = "com.norvalex.nb.qtz.printsettings.DFaxSendHeaderTicket";
-inline constexpr const char* kSendHeaderPrefKey = "com.norvalex.nb.qtz.printsettings.DFaxSendHeaderCboxReference";
+inline constexpr const char* kSendHeaderTicketKey =
+    "com.norvalex.nb.qtz.printsettings.DFaxSendHeaderTicket";
+inline constexpr const char* kSendHeaderPrefKey =
+    "com.norvalex.nb.qtz.printsettings.DFaxSendHeaderCboxReference";
 
 class NXDirectFaxPDEPluginq21 : public pdekit::BasePrintPanel, public pdekit::PDEPanel {
  public:
@@ -80,7 +89,9 @@ class NXDirectFaxPDEPluginq21 : public pdekit::BasePrintPanel, public pdekit::PD
   // Runs the recipient window and the job confirmation window until both end with OK (true) or
   // the recipient window is cancelled (false).
   bool OnClickPrintCommand();
-  FaxRecipientWindowsClass* getFaxRecipientWindowsClass() const { return faxRecipientWindowsClass.get(); }
+  FaxRecipientWindowsClass* getFaxRecipientWindowsClass() const {
+    return faxRecipientWindowsClass.get();
+  }
 
   const nx::platform::Bundle& GetBundle() const { return bundle_; }
   // The source of "now" for the delayed send date (the system clock by default).

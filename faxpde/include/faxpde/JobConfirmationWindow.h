@@ -24,13 +24,22 @@ class Window;
 
 namespace faxpde {
 
-inline constexpr const char* kDelaySendTicketKey = "com.norvalex.nb.qtz.printsettings.DFDelaySendKeyTicket";
-inline constexpr const char* kDelaySendDummyTicketKey = "com.norvalex.nb.qtz.printsettings.DFDelaySendDummyKeyTicket";
+inline constexpr const char* kDelaySendTicketKey =
+    "com.norvalex.nb.qtz.printsettings.DFDelaySendKeyTicket";
+inline constexpr const char* kDelaySendDummyTicketKey =
+    "com.norvalex.nb.qtz.printsettings.DFDelaySendDummyKeyTicket";
 
 // Element tags of the window's layout ("FaxJobConfirmation").
 enum JobConfirmationTag {
-  kJCListTitle = 10, kJCList = 11, kJCDelayedSend = 12, kJCTimeTitle = 13, kJCTime = 14, kJCTimeDummy = 15,
-  kJCOK = 16, kJCAbort = 17, kJCHelp = 18,
+  kJCListTitle = 10,
+  kJCList = 11,
+  kJCDelayedSend = 12,
+  kJCTimeTitle = 13,
+  kJCTime = 14,
+  kJCTimeDummy = 15,
+  kJCOK = 16,
+  kJCAbort = 17,
+  kJCHelp = 18,
 };
 
 using FaxClock = std::function<std::time_t()>;
@@ -80,8 +89,9 @@ class FaxPBJobConfirmationWindowsClass : public FaxPBPopupWinInPanel {
  public:
   using RecipientSource = std::function<std::vector<nx::phonebook::FaxRecord>()>;
 
-  FaxPBJobConfirmationWindowsClass(std::unique_ptr<nx::platform::ui::Window> window, std::string titleKey,
-                                   pdekit::PDEHostCallback* host, nx::platform::Services& services);
+  FaxPBJobConfirmationWindowsClass(std::unique_ptr<nx::platform::ui::Window> window,
+                                   std::string titleKey, pdekit::PDEHostCallback* host,
+                                   nx::platform::Services& services);
   ~FaxPBJobConfirmationWindowsClass() override;
 
   // Builds the list, the delayed send box, both time pickers and the buttons.
@@ -98,7 +108,9 @@ class FaxPBJobConfirmationWindowsClass : public FaxPBPopupWinInPanel {
 
   DFaxHourTimePicker* getFaxPBJobConfirmationWinTimeCtrlPtr() const { return timeCtrl_.get(); }
   DFaxHourTimePicker& getFaxPBJobConfirmationWinTimeCtrl() const { return *timeCtrl_; }
-  DFaxHourTimePickerDummy* getFaxPBJobConfirmationWinTimeDummyCtrlPtr() const { return dummyCtrl_.get(); }
+  DFaxHourTimePickerDummy* getFaxPBJobConfirmationWinTimeDummyCtrlPtr() const {
+    return dummyCtrl_.get();
+  }
   bool IsDelayedSendChecked() const;
 
  private:
