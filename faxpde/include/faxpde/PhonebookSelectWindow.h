@@ -1,0 +1,113 @@
+// The phonebook select window: shows the current phonebook, lets the user pick entries as
+// recipients (with the job's limits and the device's kits), and manages the book (new, open,
+// save as, delete, import). The book itself is the phonebook model; this window only decides
+// which model operation runs and which warning is shown.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "faxpde/FaxPBPopupWinInPanel.h"
+#include "nx/phonebook/fax_pb_recipient_model.h"
+#include "nx/phonebook/fax_phonebook_model.h"
+#include "nx/platform/bundle.h"
+
+namespace faxpde {
+
+// Element tags of the select window (layout "Phonebook_Default00").
+enum PhonebookSelectTag {
+  kPBSelNewPhonebook = 1, kPBSelOpenPhonebook = 2, kPBSelSaveAs = 3, kPBSelSearch = 4, kPBSelList = 5,
+  kPBSelAddTo = 6, kPBSelSelectedList = 7, kPBSelNew = 8, kPBSelDelete = 9, kPBSelProperties = 10,
+  kPBSelImport = 11, kPBSelDeleteFromList = 12, kPBSelHelp = 13, kPBSelCancel = 14, kPBSelOK = 15,
+  kPBSelCurrentFile = 16,
+};
+
+// What the select window takes from the recipient window that opens it.
+struct PhonebookSelectContext {
+  nx::phonebook::FaxPBRecipientModel* recipients = nullptr;  // the job's list (required)
+  int settingType = 2;            // fax module: line 1, 2, 4; IP fax 3, 4
+  bool oneRecipientOnly = false;  // the PPD's "NXResMulAd" On
+  std::string generation;         // "NXPlatformGeneration"
+  bool sandboxed = false;
+  bool speedDialExpansion = true;
+  std::function<void(const std::string& path)> showPhonebook;  // path of the current book
+  // The entry windows; unset: New and Properties do nothing.
+  std::function<void(int entryType, const nx::phonebook::FaxRecord* edited)> openEntryWindow;
+};
+
+// Search (empty text: everything): individuals whose "Name" and groups whose "GroupName"
+// contain the text, ignoring case; individuals first. Rows carry "FaxType" 0 or 1.
+std::vector<nx::phonebook::FaxRecord> SearchPhonebook(const nx::phonebook::FaxPhonebookModel& model,
+                                                      std::string_view text);
+// "name <address>" for an individual row, "[group]" for a group row.
+std::string PhonebookRowText(const nx::phonebook::FaxRecord& row);
+
+class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
+ public:
+  // `window` may be null (the operations still work; ActivateWindow then only loads the book).
+  // `bundle` (may be null) translates the alerts; it must outlive the window.
+  FaxPhonebookSelectWindowsClass(std::unique_ptr<nx::platform::ui::Window> window, std::string titleKey,
+                                 pdekit::PDEHostCallback* host, nx::platform::Services& services,
+                                 const nx::platform::Bundle* bundle);
+  ~FaxPhonebookSelectWindowsClass() override;
+
+  // Wires the buttons and lists of the layout. False without a window.
+  bool CreateDialog();
+  void SetContext(PhonebookSelectContext context);
+  // Loads the current book, fills the selected list from the recipients and runs the window.
+  int ActivateWindow() override;
+  // The opening's first half: read the configured book, else switch to "default.fap". True
+  // when the configured file was read.
+  bool LoadCurrentPhonebook();
+
+  // ---- The window's operations (rows are indexes into listedRecords / the selected list) ----
+  void searchRecord(std::string_view text);
+  const std::vector<nx::phonebook::FaxRecord>& listedRecords() const { return rows_; }
+  // Add To; answers the number of recipients added.
+  int AddTo(const std::vector<size_t>& rows);
+  void DeleteFromList(const std::vector<size_t>& rows);
+  // OK: the recipient list becomes the selection (when it holds any).
+  void OK();
+  void Cancel();
+  bool NewPhonebook();
+  bool OpenPhonebook();
+  bool SavePhonebookAs();
+  bool DeleteFromPhonebook(const std::vector<size_t>& rows);
+  void Properties(const std::vector<size_t>& rows);
+  void NewEntry(int entryType);
+  // Import To Phonebook for data type 1 (EWS CSV), 2 (GAP) or 3 (GAD); the window asks for it.
+  bool ImportToPhonebook(int dataType);
+
+  // ---- Accessors ----
+  nx::phonebook::FaxPhonebookModel* getFaxPBPhonebookDataPtr() { return model_.get(); }
+  nx::phonebook::FaxPBRecipientModel* getFaxPBRecipientModelPtr() { return selected_.get(); }
+  const std::string& getCurrentPhonebookPath() const { return currentPath_; }
+  const std::string& getTargetDevice() const { return context_.generation; }
+  const PhonebookSelectContext& context() const { return context_; }
+  // Shows a critical alert with keys of the bundle's default table; answers the button index.
+  int ShowAlert(std::string_view titleKey, std::string_view textKey, const std::vector<std::string>& arguments = {},
+                std::vector<std::string> buttons = {"OK Button Ctrl"});
+
+ private:
+  bool ReadBook(const std::string& path, nx::phonebook::AbifStatus* status);
+  void SetCurrentPath(const std::string& path);
+  void Changed();
+  void ReloadLists();
+  bool CurrentFileExists();
+  std::vector<size_t> SelectedRows(int tag) const;
+  // One individual into the selection; false when Add To must stop.
+  bool AddIndividual(const nx::phonebook::FaxRecord& entry, bool* added);
+
+  const nx::platform::Bundle* bundle_;
+  std::unique_ptr<nx::phonebook::FaxPhonebookModel> model_;
+  std::unique_ptr<nx::phonebook::FaxPBRecipientModel> selected_;
+  PhonebookSelectContext context_;
+  std::vector<nx::phonebook::FaxRecord> rows_;
+  std::string searchText_;
+  std::string currentPath_;
+};
+
+}  // namespace faxpde
