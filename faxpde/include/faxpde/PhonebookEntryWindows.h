@@ -20,11 +20,6 @@ namespace nx::phonebook {
 class FaxPhonebookModel;
 }
 
-namespace pdekit {
-class PopupControl;
-class TextEditCtrl;
-}  // namespace pdekit
-
 namespace faxpde {
 
 // Element tags of the layout "FaxPBIndividualEntry".
@@ -67,6 +62,7 @@ class FaxPBNewIndividualEntryWindowsClass : public FaxPBPopupWinInPanel {
 
   // Builds the controls; false when the window lacks one of its elements.
   bool CreateDialog();
+  int InitializeUserPane(const nx::platform::Bundle* bundle, ppd_file_t* ppd) override;
 
   // The book the window adds to and edits (not owned). Without one OK refuses nothing and
   // stores nothing.
@@ -109,10 +105,9 @@ class FaxPBNewIndividualEntryWindowsClass : public FaxPBPopupWinInPanel {
   int m_PanelFrom = kOpenFromPhonebookList;
   bool changed_ = false;
   bool created_ = false;
+  bool initialised_ = false;
   std::string addedId_;
-
-  std::shared_ptr<pdekit::TextEditCtrl> name_, company_, address_, tel_, email_, memo_;
-  std::shared_ptr<pdekit::PopupControl> category_;
+  nx::phonebook::FaxRecord original_;  // the entry as the list had it (edit states)
 };
 
 class FaxPBGroupPropertiesWindowsClass;
@@ -124,6 +119,7 @@ class FaxPBNewGroupEntryWindowsClass : public FaxPBPopupWinInPanel {
   ~FaxPBNewGroupEntryWindowsClass() override;
 
   bool CreateDialog();
+  int InitializeUserPane(const nx::platform::Bundle* bundle, ppd_file_t* ppd) override;
 
   void setPhonebookModel(nx::phonebook::FaxPhonebookModel* model) { model_ = model; }
   // The windows its Properties button opens (not owned; may be null).
@@ -172,8 +168,7 @@ class FaxPBNewGroupEntryWindowsClass : public FaxPBPopupWinInPanel {
   bool created_ = false;
   std::vector<std::string> members_;
   std::vector<Row> rows_;  // the individuals list as shown
-
-  std::shared_ptr<pdekit::TextEditCtrl> name_, search_;
+  bool initialised_ = false;
 };
 
 class FaxPBGroupPropertiesWindowsClass : public FaxPBPopupWinInPanel {
@@ -183,6 +178,7 @@ class FaxPBGroupPropertiesWindowsClass : public FaxPBPopupWinInPanel {
   ~FaxPBGroupPropertiesWindowsClass() override;
 
   bool CreateDialog();
+  int InitializeUserPane(const nx::platform::Bundle* bundle, ppd_file_t* ppd) override;
 
   // The book the members come from and the window a member's Properties opens (not owned).
   void setPhonebookModel(nx::phonebook::FaxPhonebookModel* model) { model_ = model; }
@@ -210,6 +206,7 @@ class FaxPBGroupPropertiesWindowsClass : public FaxPBPopupWinInPanel {
   int m_OpenState = kEntryStateReadOnly;
   bool changed_ = false;
   bool created_ = false;
+  bool initialised_ = false;
 };
 
 }  // namespace faxpde
