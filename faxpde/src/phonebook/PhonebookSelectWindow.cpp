@@ -422,12 +422,8 @@ bool FaxPhonebookSelectWindowsClass::ImportToPhonebook(int dataType) {
   if (dataType == 1) {
     imported = model_->importRecorder(*path, context_.sandboxed);
   } else if (dataType == 2) {
+    // The model reports a refused file itself (old header or not valid).
     imported = model_->importGAPToPhonebook(*path, context_.sandboxed);
-    const auto status = model_->lastReport().status;
-    if (!imported && status != pb::kAbifSuccess)
-      ShowAlert(kNotValidTitle, status == pb::kAbifOldPhonebookKind
-                                    ? "Warning_Specified_File_Have_Old_Header_Win_Content_ID"
-                                    : "Warning_Specified_File_Not_Valiable_Win_Content_ID");
   } else {
     imported = model_->importGADToPhonebook(*path, context_.sandboxed);
   }
