@@ -3,6 +3,8 @@
 // book limits, and the group properties window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "phonebook_entry_fixture.h"
 
 namespace {
@@ -266,6 +268,30 @@ TEST(GroupPropertiesWindow, ListsMembersAndOpensOneReadOnly) {
   EXPECT_TRUE(f.toolkit->Errors().empty()) << f.toolkit->Errors().front();
   ASSERT_EQ(f.toolkit->Alerts().size(), 1u);
   EXPECT_EQ(f.toolkit->Alerts()[0].alert.text_key, "Warning_Edit_Recipients_Win_Content_ID");
+}
+
+}  // namespace
+
+namespace {
+
+// A book that cannot be written: the entry is not reported as stored and the window stays open.
+TEST(EntryWindowsUnsavedBook, OkSaysNothingWasStored) {
+  EntryWindowFixture f;
+  const std::string a = f.AddIndividual("Alice", "0311");
+  f.model->usePhonebookFile(f.bookPath + "/cannot/book.fap");
+  f.toolkit->Push({Step::Enter(kIndName, "Bob"), Step::Enter(kIndAddress, "0322"), Step::Click(kIndOK),
+                   Step::AnswerAlert(0), Step::Click(kIndCancel)});
+  EXPECT_FALSE(f.individual->ActivateWindow(nullptr, kEntryStateNew, kOpenFromPhonebookList));
+  f.toolkit->Push({Step::Enter(kGrpName, "Team"), Step::SelectRows(kGrpIndividualList, {0}), Step::Click(kGrpAddTo),
+                   Step::Click(kGrpOK), Step::AnswerAlert(0), Step::Click(kGrpCancel)});
+  EXPECT_FALSE(f.group->ActivateWindow(nullptr, kEntryStateNew));
+  EXPECT_TRUE(f.toolkit->Errors().empty()) << f.toolkit->Errors().front();
+  std::vector<std::string> texts;
+  for (const auto& record : f.toolkit->Alerts()) texts.push_back(record.alert.text_key);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Warning_Phonebook_Entry_Not_Saved_ID"), 2) << texts.size();
+  EXPECT_EQ(f.model->getFaxCountByType(nx::phonebook::kFaxPBIndividuals), 1);
+  EXPECT_EQ(f.model->getFaxCountByType(nx::phonebook::kFaxPBGroups), 0);
+  EXPECT_NE(f.model->getMyFaxRecordByID(a), nullptr);
 }
 
 }  // namespace
