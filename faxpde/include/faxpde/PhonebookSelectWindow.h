@@ -17,6 +17,8 @@
 
 namespace faxpde {
 
+class FaxPBImportFaxRecipientDataWindowsClass;
+
 // Element tags of the select window (layout "Phonebook_Default00").
 enum PhonebookSelectTag {
   kPBSelNewPhonebook = 1, kPBSelOpenPhonebook = 2, kPBSelSaveAs = 3, kPBSelSearch = 4, kPBSelList = 5,
@@ -80,6 +82,8 @@ class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
   void NewEntry(int entryType);
   // Import To Phonebook for data type 1 (EWS CSV), 2 (GAP) or 3 (GAD); the window asks for it.
   bool ImportToPhonebook(int dataType);
+  // The window Import To Phonebook asks the data type in (not owned; unset: the button does nothing).
+  void setImportWindow(FaxPBImportFaxRecipientDataWindowsClass* window) { importWindow_ = window; }
 
   // ---- Accessors ----
   nx::phonebook::FaxPhonebookModel* getFaxPBPhonebookDataPtr() { return model_.get(); }
@@ -108,6 +112,7 @@ class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
   std::vector<nx::phonebook::FaxRecord> rows_;
   std::string searchText_;
   std::string currentPath_;
+  FaxPBImportFaxRecipientDataWindowsClass* importWindow_ = nullptr;
 };
 
 }  // namespace faxpde

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "faxpde/FaxRecipientWindow.h"
+#include "faxpde/PhonebookImportWindow.h"
 #include "pdekit/Localization.h"
 
 namespace faxpde {
@@ -452,6 +453,11 @@ bool FaxPhonebookSelectWindowsClass::CreateDialog() {
   on(kPBSelDelete, [this] { DeleteFromPhonebook(SelectedRows(kPBSelList)); });
   on(kPBSelProperties, [this] { Properties(SelectedRows(kPBSelList)); });
   on(kPBSelNew, [this] { NewEntry(0); });
+  on(kPBSelImport, [this] {
+    if (!importWindow_) return;
+    importWindow_->ActivateWindow();
+    if (importWindow_->getWinExitState()) ImportToPhonebook(importWindow_->getDataTypeListValue());
+  });
   on(kPBSelOK, [this] { OK(); });
   on(kPBSelCancel, [this] { Cancel(); });
   return true;
