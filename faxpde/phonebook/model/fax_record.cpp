@@ -43,7 +43,8 @@ struct KeyPlaces {
 
   static std::size_t Hash(std::string_view key) {
     if (key.empty()) return 0;
-    return (key.size() * 31 + static_cast<unsigned char>(key.front()) * 7 +
+    // Distinct for every key of an individual and of a group.
+    return (key.size() * 4 + static_cast<unsigned char>(key.front()) * 14 +
             static_cast<unsigned char>(key.back())) % kSlots;
   }
 
@@ -57,11 +58,12 @@ struct KeyPlaces {
       slot[h] = slot[h] == kNone ? static_cast<unsigned char>(i) : kNone - 1;
     }
   }
-  // The place `key` has in such a record, or N.
+  // The place `key` would have in such a record, or N. A slot's own key is not compared here:
+  // the caller compares what the record holds there anyway.
   std::size_t Of(std::string_view key) const {
     const unsigned char hit = slot[Hash(key)];
     if (hit == kNone) return N;
-    if (hit < N) return sorted[hit] == key ? hit : N;
+    if (hit < N) return hit;
     for (std::size_t i = 0; i < N; ++i) {
       if (sorted[i] == key) return i;
     }

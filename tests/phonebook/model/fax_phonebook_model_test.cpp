@@ -170,11 +170,27 @@ TEST(FaxRecordLookUp, FindsKeysWhateverTheRecordHolds) {
   FaxRecordSetText(person, "Name", "N");
   for (const char* key : kFaxIndividualKeys) EXPECT_TRUE(person.Has(key)) << key;
   EXPECT_EQ(FaxRecordText(person, "Name"), "N");
+  // Every key finds its own value, not a neighbour's.
+  for (const char* key : kFaxIndividualKeys) {
+    if (std::string_view(key) == "RlyDestList") continue;
+    FaxRecordSetText(person, key, std::string("v") + key);
+  }
+  ASSERT_EQ(person.size(), kFaxIndividualKeys.size());
+  for (const char* key : kFaxIndividualKeys) {
+    if (std::string_view(key) == "RlyDestList") continue;
+    EXPECT_EQ(FaxRecordText(person, key), std::string("v") + key) << key;
+  }
+  FaxRecordSetText(person, "Name", "N");
   EXPECT_TRUE(person.FindList("RlyDestList") != nullptr);
   EXPECT_TRUE(person.FindText("RlyDestList") == nullptr);
 
   FaxRecord group = initFaxGroup("202001010000");
   for (const char* key : kFaxGroupKeys) EXPECT_TRUE(group.Has(key)) << key;
+  FaxRecordSetText(group, "EntryNum", "7");
+  FaxRecordSetText(group, "GroupName", "G");
+  EXPECT_EQ(FaxRecordText(group, "EntryNum"), "7");
+  EXPECT_EQ(FaxRecordText(group, "GroupName"), "G");
+  EXPECT_EQ(group.size(), kFaxGroupKeys.size());
   EXPECT_FALSE(group.Has("Name"));
 
   const FaxRecord sorted({{"A", std::string("1")}, {"B", std::string("2")}});
