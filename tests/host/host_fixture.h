@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "../support/plugin_fixture.h"
 #include "nx/platform/services.h"
 #include "pdehost/DialogHost.h"
 #include "pdehost/Scenario.h"
@@ -56,22 +57,7 @@ struct HostFixture {
   }
 
   // Preferences that outlive one dialog, shared by several fixtures.
-  class ForwardingPreferences final : public nx::platform::Preferences {
-   public:
-    explicit ForwardingPreferences(std::shared_ptr<nx::platform::MemoryPreferences> to) : to_(std::move(to)) {}
-    std::optional<nx::platform::PropertyValue> CopyValue(std::string_view key,
-                                                         const nx::platform::PrefDomain& domain) override {
-      return to_->CopyValue(key, domain);
-    }
-    void SetValue(std::string_view key, std::optional<nx::platform::PropertyValue> value,
-                  const nx::platform::PrefDomain& domain) override {
-      to_->SetValue(key, std::move(value), domain);
-    }
-    bool Synchronize(const nx::platform::PrefDomain& domain) override { return to_->Synchronize(domain); }
-
-   private:
-    std::shared_ptr<nx::platform::MemoryPreferences> to_;
-  };
+  using ForwardingPreferences = nx::testing::ForwardingPreferences;
 
   ScenarioToolkit* toolkit = nullptr;
   std::unique_ptr<nx::platform::Services> services;
