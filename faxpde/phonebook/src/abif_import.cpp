@@ -133,7 +133,8 @@ void CopyLimited(std::span<char> field, std::string_view value, std::size_t maxB
   std::memset(field.data(), 0, field.size());
   std::size_t limit = maxBytes < field.size() - 1 ? maxBytes : field.size() - 1;
   const std::string_view text = utf8 ? detail::Utf8Prefix(value, limit) : value.substr(0, limit);
-  std::memcpy(field.data(), text.data(), text.size());
+  // An empty value may carry no storage at all (a null data pointer).
+  if (!text.empty()) std::memcpy(field.data(), text.data(), text.size());
 }
 
 void SetCode(std::span<char> field, const char* code) {
