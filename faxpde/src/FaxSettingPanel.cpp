@@ -3,6 +3,7 @@
 #include "faxpde/FaxControls.h"
 #include "faxpde/FaxRecipientWindow.h"
 #include "faxpde/JobConfirmationWindow.h"
+#include "faxpde/PhonebookSelectWindow.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
 #include "pdekit/ControlTables.h"
@@ -179,6 +180,8 @@ bool NXDirectFaxPDEPluginq21::loadRecipientSettingWins() {
         std::move(window), "Fax Recipient Window Title String", GetCurrentPDECallbackObj(),
         services_, *this);
     if (!w->CreateDialog()) return false;
+    // Look Up, Import and Add To Phonebook build the phonebook windows on first use.
+    ConnectPhonebookWindows(*this, *w);
     RunTimeAddNewWindow(w);
     faxRecipientWindowsClass = w;
     if (FaxPBJobConfirmationWindowsClass* jc = w->getJobConfirmationWindow()) {

@@ -230,6 +230,8 @@ class FaxRecipientWindowsClass : public FaxPBPopupWinInPanel {
   using WindowHook = std::function<void(FaxRecipientWindowsClass&)>;
   void SetPhonebookWindowHook(WindowHook hook) { phonebookHook_ = std::move(hook); }
   void SetImportWindowHook(WindowHook hook) { importHook_ = std::move(hook); }
+  // Add To Phonebook (disabled while unset, in a sandboxed host and with an empty list).
+  void SetAddToPhonebookHook(WindowHook hook) { addToPhonebookHook_ = std::move(hook); }
   // The current phonebook's path as chosen through Look Up (empty until then).
   void setCurrentPhonebookPath(std::string path);
   const std::string& getCurrentPhonebookPath() const { return currentPhonebookPath_; }
@@ -308,7 +310,7 @@ class FaxRecipientWindowsClass : public FaxPBPopupWinInPanel {
   DeviceOptionState deviceOptions_;
   std::string currentPhonebookPath_;
   std::vector<int> keyViewOrder_;
-  WindowHook phonebookHook_, importHook_;
+  WindowHook phonebookHook_, importHook_, addToPhonebookHook_;
 
   std::shared_ptr<DFFaxNameTextEditCtrl> name_;
   std::shared_ptr<DFFacNumberTextEdit> faxNumber_;

@@ -18,6 +18,8 @@ class FaxPBImportFaxRecipientDataWindowsClass : public FaxPBPopupWinInPanel {
 
   // Fills the data type popup and wires OK and Cancel. False without a window.
   bool CreateDialog();
+  // Shows the labels and the popup's items in the bundle's language.
+  int InitializeUserPane(const nx::platform::Bundle* bundle, ppd_file_t* ppd) override;
   // 1, 2 or 3 as chosen in the popup (1 when nothing is chosen).
   int getDataTypeListValue() const;
 };

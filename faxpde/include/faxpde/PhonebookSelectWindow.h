@@ -18,14 +18,23 @@
 namespace faxpde {
 
 class FaxPBImportFaxRecipientDataWindowsClass;
+class FaxPBNewEntryWindowsClass;
+class FaxPBNewIndividualEntryWindowsClass;
+class FaxPBNewGroupEntryWindowsClass;
+class FaxPBGroupPropertiesWindowsClass;
+class FaxRecipientWindowsClass;
+class NXDirectFaxPDEPluginq21;
 
 // Element tags of the select window (layout "Phonebook_Default00").
 enum PhonebookSelectTag {
   kPBSelNewPhonebook = 1, kPBSelOpenPhonebook = 2, kPBSelSaveAs = 3, kPBSelSearch = 4, kPBSelList = 5,
   kPBSelAddTo = 6, kPBSelSelectedList = 7, kPBSelNew = 8, kPBSelDelete = 9, kPBSelProperties = 10,
   kPBSelImport = 11, kPBSelDeleteFromList = 12, kPBSelHelp = 13, kPBSelCancel = 14, kPBSelOK = 15,
-  kPBSelCurrentFile = 16,
+  kPBSelCurrentFile = 16, kPBSelSearchLabel = 17, kPBSelListLabel = 18, kPBSelSelectedLabel = 19,
 };
+
+// Element tags of the new entry window (layout "FaxPBNewEntry").
+enum PhonebookNewEntryTag { kPBNewIndividual = 1, kPBNewGroup = 2, kPBNewOK = 3, kPBNewCancel = 4 };
 
 // What the select window takes from the recipient window that opens it.
 struct PhonebookSelectContext {
@@ -84,6 +93,10 @@ class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
   bool ImportToPhonebook(int dataType);
   // The window Import To Phonebook asks the data type in (not owned; unset: the button does nothing).
   void setImportWindow(FaxPBImportFaxRecipientDataWindowsClass* window) { importWindow_ = window; }
+  // The window New asks Individual or Group in (not owned; unset: New opens an individual).
+  void setNewEntryWindow(FaxPBNewEntryWindowsClass* window) { newEntryWindow_ = window; }
+  // New as the button does it: the current file must exist, then the entry type is asked.
+  void OnNew();
 
   // ---- Accessors ----
   nx::phonebook::FaxPhonebookModel* getFaxPBPhonebookDataPtr() { return model_.get(); }
@@ -96,6 +109,8 @@ class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
                 std::vector<std::string> buttons = {"OK Button Ctrl"});
 
  private:
+  nx::platform::ui::SavePanelRequest PhonebookSavePanel();
+  std::string Localized(std::string_view key) const;
   bool ReadBook(const std::string& path, nx::phonebook::AbifStatus* status);
   void SetCurrentPath(const std::string& path);
   void Changed();
@@ -113,6 +128,75 @@ class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
   std::string searchText_;
   std::string currentPath_;
   FaxPBImportFaxRecipientDataWindowsClass* importWindow_ = nullptr;
+  FaxPBNewEntryWindowsClass* newEntryWindow_ = nullptr;
 };
+
+// The new entry window: Individual (0) or Group (1). OK keeps the choice, Cancel leaves -1.
+class FaxPBNewEntryWindowsClass : public FaxPBPopupWinInPanel {
+ public:
+  using FaxPBPopupWinInPanel::FaxPBPopupWinInPanel;
+
+  // Wires the radio buttons, OK and Cancel. False without a window or one of its elements.
+  bool CreateDialog();
+  // Starts with Individual chosen and runs the window.
+  int ActivateWindow() override;
+  int getNewEntryType() const { return newEntryType_; }
+  void resetNewEntryType() { newEntryType_ = -1; }
+
+ private:
+  void Choose(int type);
+  int chosen_ = 0;
+  int newEntryType_ = -1;
+};
+
+// The phonebook windows of one recipient window: the select window with its new entry,
+// individual entry, group entry, group properties and import windows. Built from their layouts
+// on the first Look Up (or Add To Phonebook) and kept.
+class FaxPhonebookWindows {
+ public:
+  FaxPhonebookWindows(NXDirectFaxPDEPluginq21& panel, FaxRecipientWindowsClass& recipients);
+  ~FaxPhonebookWindows();
+  FaxPhonebookWindows(const FaxPhonebookWindows&) = delete;
+  FaxPhonebookWindows& operator=(const FaxPhonebookWindows&) = delete;
+
+  // Builds the select window and its entry windows (layout "Phonebook_" of the panel's variant).
+  // False when the select window's layout is missing.
+  bool loadPhonebookWins();
+  // Builds the import data type window (layout "Import_") and hands it to the select window.
+  bool loadImportWins();
+  // Look Up: the select window on the current phonebook, filled from the recipient list; its
+  // OK makes the selection the recipient list.
+  int LookUp();
+  // Add To Phonebook with the recipients chosen in the recipient window's list; answers the
+  // number of entries added or overwritten.
+  int AddToPhonebook();
+  // The same for the given recipients of the list (indexes).
+  int AddToPhonebook(const std::vector<size_t>& indexes);
+
+  FaxPhonebookSelectWindowsClass* getSelectWindow() const { return select_.get(); }
+  FaxPBImportFaxRecipientDataWindowsClass* getImportWindow() const { return import_.get(); }
+
+ private:
+  // The select window's context from the recipient window as it is now.
+  void PrepareContext();
+  void OpenEntryWindow(int entryType, const nx::phonebook::FaxRecord* edited);
+  // One recipient into the book; false when no more can be added.
+  bool AddOneToPhonebook(const nx::phonebook::FaxRecord& recipient, bool several, int* stored);
+  template <class W>
+  std::shared_ptr<W> Build(const std::string& layout, const char* titleKey);
+
+  NXDirectFaxPDEPluginq21& panel_;
+  FaxRecipientWindowsClass& recipients_;
+  std::shared_ptr<FaxPhonebookSelectWindowsClass> select_;
+  std::shared_ptr<FaxPBNewEntryWindowsClass> newEntry_;
+  std::shared_ptr<FaxPBNewIndividualEntryWindowsClass> individual_;
+  std::shared_ptr<FaxPBNewGroupEntryWindowsClass> group_;
+  std::shared_ptr<FaxPBGroupPropertiesWindowsClass> properties_;
+  std::shared_ptr<FaxPBImportFaxRecipientDataWindowsClass> import_;
+};
+
+// Sets the recipient window's Look Up, Import and Add To Phonebook hooks to phonebook windows
+// built on first use.
+void ConnectPhonebookWindows(NXDirectFaxPDEPluginq21& panel, FaxRecipientWindowsClass& recipients);
 
 }  // namespace faxpde

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 
 #include "faxpde/FaxRecipientWindow.h"
 #include "faxpde/PhonebookImportWindow.h"
 #include "pdekit/Localization.h"
+#include "pdekit/UtilityFunction.h"
 
 namespace faxpde {
 
@@ -133,7 +135,12 @@ bool FaxPhonebookSelectWindowsClass::ReadBook(const std::string& path, pb::AbifS
 
 void FaxPhonebookSelectWindowsClass::SetCurrentPath(const std::string& path) {
   currentPath_ = path;
-  if (!context_.sandboxed) model_->setMyFaxFileNameToPreferenceFile(path);
+  // Saves go where the preferences point; when they cannot be written, the book is saved to the
+  // file shown rather than to the one the preferences still name.
+  if (!context_.sandboxed && !model_->setMyFaxFileNameToPreferenceFile(path)) {
+    std::fprintf(stderr, "##Plugin debug## the current phonebook could not be stored in the preferences\n");
+    model_->usePhonebookFile(path);
+  }
   if (context_.showPhonebook) context_.showPhonebook(path);
   if (auto* w = GetPanelWindow())
     if (auto* field = w->FindElement(kPBSelCurrentFile)) field->SetStringValue(LastComponent(path));
@@ -163,7 +170,12 @@ int FaxPhonebookSelectWindowsClass::ActivateWindow() {
     for (const auto& r : context_.recipients->getRecipientArray()) selected_->addRecipient(r, false, false);
   searchText_.clear();
   ReloadLists();
-  if (!GetPanelWindow()) return nx::platform::ui::kModalResponseAbort;
+  auto* w = GetPanelWindow();
+  if (!w) return nx::platform::ui::kModalResponseAbort;
+  if (auto* search = w->FindElement(kPBSelSearch)) search->SetStringValue("");
+  // What a sandboxed host may not change.
+  for (int tag : {kPBSelNewPhonebook, kPBSelSaveAs, kPBSelNew, kPBSelDelete, kPBSelProperties})
+    if (auto* e = w->FindElement(tag)) e->SetEnabled(!context_.sandboxed);
   return FaxPBPopupWinInPanel::ActivateWindow();
 }
 
@@ -317,6 +329,20 @@ void FaxPhonebookSelectWindowsClass::Cancel() {
 
 // ---- Phonebook files ----
 
+nx::platform::ui::SavePanelRequest FaxPhonebookSelectWindowsClass::PhonebookSavePanel() {
+  nx::platform::ui::SavePanelRequest request;
+  request.title = Localized("New Phonebook Window Title String");
+  request.name_label = Localized("New Phonebook Window Field Label String");
+  request.message = Localized("New Phonebook Window Prompt String");
+  request.start_dir = model_->getMyFaxFileDirectory();
+  request.allowed_extensions = {"fap"};
+  return request;
+}
+
+std::string FaxPhonebookSelectWindowsClass::Localized(std::string_view key) const {
+  return bundle_ ? pdekit::LocalizedStringOrKey(*bundle_, key) : std::string(key);
+}
+
 bool FaxPhonebookSelectWindowsClass::CurrentFileExists() {
   if (FileExists(currentPath_)) return true;
   ShowAlert(kNotExistTitle, kNotExistText);
@@ -325,11 +351,7 @@ bool FaxPhonebookSelectWindowsClass::CurrentFileExists() {
 
 bool FaxPhonebookSelectWindowsClass::NewPhonebook() {
   if (context_.sandboxed) return false;
-  nx::platform::ui::SavePanelRequest request;
-  request.message = "New Phonebook Window Prompt String";
-  request.start_dir = model_->getMyFaxFileDirectory();
-  request.allowed_extensions = {"fap"};
-  auto path = GetServices().toolkit().RunSavePanel(request);
+  auto path = GetServices().toolkit().RunSavePanel(PhonebookSavePanel());
   if (!path) return false;
   // The empty book replaces an existing file atomically; nothing is deleted before it is written.
   if (!model_->createEmptyFaxPhoneBook(*path)) {
@@ -362,11 +384,7 @@ bool FaxPhonebookSelectWindowsClass::OpenPhonebook() {
 
 bool FaxPhonebookSelectWindowsClass::SavePhonebookAs() {
   if (context_.sandboxed || !CurrentFileExists()) return false;
-  nx::platform::ui::SavePanelRequest request;
-  request.message = "New Phonebook Window Prompt String";
-  request.start_dir = model_->getMyFaxFileDirectory();
-  request.allowed_extensions = {"fap"};
-  auto path = GetServices().toolkit().RunSavePanel(request);
+  auto path = GetServices().toolkit().RunSavePanel(PhonebookSavePanel());
   if (!path) return false;
   const std::string previous = currentPath_;
   SetCurrentPath(*path);
@@ -411,6 +429,17 @@ void FaxPhonebookSelectWindowsClass::NewEntry(int entryType) {
   ReloadLists();
 }
 
+void FaxPhonebookSelectWindowsClass::OnNew() {
+  if (context_.sandboxed || !CurrentFileExists()) return;
+  int type = 0;
+  if (newEntryWindow_) {
+    newEntryWindow_->resetNewEntryType();
+    newEntryWindow_->ActivateWindow();
+    type = newEntryWindow_->getNewEntryType();
+  }
+  if (type >= 0) NewEntry(type);
+}
+
 bool FaxPhonebookSelectWindowsClass::ImportToPhonebook(int dataType) {
   static const char* const kExtensions[] = {"csv", "gap", "fad"};
   if (dataType < 1 || dataType > 3) return false;
@@ -440,6 +469,26 @@ bool FaxPhonebookSelectWindowsClass::CreateDialog() {
   auto on = [w](int tag, std::function<void()> f) {
     if (auto* e = w->FindElement(tag)) e->SetAction([f = std::move(f)](nx::platform::ui::Element&) { f(); });
   };
+  static const std::pair<int, const char*> kTitles[] = {
+      {kPBSelNewPhonebook, "Fax Phonebook Select Window New Phonebook Button"},
+      {kPBSelOpenPhonebook, "Fax Phonebook Select Window Open Phonebook Button"},
+      {kPBSelSaveAs, "Fax Phonebook Select Window Save Phonebook As Button"},
+      {kPBSelSearchLabel, "Fax Phonebook Select Window Search Label"},
+      {kPBSelListLabel, "Fax Phonebook Select Window Phonebook List Label"},
+      {kPBSelSelectedLabel, "Fax Phonebook Select Window Selected Recipients Label"},
+      {kPBSelAddTo, "Fax Phonebook Select Window Add To Button"},
+      {kPBSelNew, "Fax Phonebook Select Window New Button"},
+      {kPBSelDelete, "Fax Phonebook Select Window Delete From Phonebook Button"},
+      {kPBSelProperties, "Fax Phonebook Select Window Properties Button"},
+      {kPBSelImport, "Fax Phonebook Select Window Import To Phonebook Button"},
+      {kPBSelDeleteFromList, "Fax Phonebook Select Window Delete From List Button"},
+      {kPBSelHelp, "Help Button Ctrl"},
+      {kPBSelCancel, "Cancel Button Ctrl"},
+      {kPBSelOK, "OK Button Ctrl"},
+  };
+  for (const auto& [tag, key] : kTitles)
+    if (auto* e = w->FindElement(tag)) e->SetTitle(Localized(key));
+
   on(kPBSelNewPhonebook, [this] { NewPhonebook(); });
   on(kPBSelOpenPhonebook, [this] { OpenPhonebook(); });
   on(kPBSelSaveAs, [this] { SavePhonebookAs(); });
@@ -452,7 +501,8 @@ bool FaxPhonebookSelectWindowsClass::CreateDialog() {
   on(kPBSelDeleteFromList, [this] { DeleteFromList(SelectedRows(kPBSelSelectedList)); });
   on(kPBSelDelete, [this] { DeleteFromPhonebook(SelectedRows(kPBSelList)); });
   on(kPBSelProperties, [this] { Properties(SelectedRows(kPBSelList)); });
-  on(kPBSelNew, [this] { NewEntry(0); });
+  on(kPBSelNew, [this] { OnNew(); });
+  on(kPBSelHelp, [this] { pdekit::GotoHelpPage(GetServices().help(), bundle_, "Phonebook.htm", nullptr); });
   on(kPBSelImport, [this] {
     if (!importWindow_) return;
     importWindow_->ActivateWindow();
@@ -461,6 +511,50 @@ bool FaxPhonebookSelectWindowsClass::CreateDialog() {
   on(kPBSelOK, [this] { OK(); });
   on(kPBSelCancel, [this] { Cancel(); });
   return true;
+}
+
+// ---- New entry window ----
+
+bool FaxPBNewEntryWindowsClass::CreateDialog() {
+  auto* w = GetPanelWindow();
+  if (!w) return false;
+  for (int tag : {kPBNewIndividual, kPBNewGroup, kPBNewOK, kPBNewCancel})
+    if (!w->FindElement(tag)) return false;
+  w->FindElement(kPBNewIndividual)->SetAction([this](nx::platform::ui::Element&) { Choose(0); });
+  w->FindElement(kPBNewGroup)->SetAction([this](nx::platform::ui::Element&) { Choose(1); });
+  w->FindElement(kPBNewOK)->SetAction([this](nx::platform::ui::Element&) {
+    newEntryType_ = chosen_;
+    setWinExitStateToOK();
+    DeactivateWindow(nx::platform::ui::kModalResponseOK);
+  });
+  w->FindElement(kPBNewCancel)->SetAction([this](nx::platform::ui::Element&) {
+    newEntryType_ = -1;
+    setWinExitStateToCancel();
+    DeactivateWindow(nx::platform::ui::kModalResponseCancel);
+  });
+  return true;
+}
+
+void FaxPBNewEntryWindowsClass::Choose(int type) {
+  chosen_ = type;
+  // The two radio buttons are one choice.
+  if (auto* w = GetPanelWindow()) {
+    w->FindElement(kPBNewIndividual)->SetIntValue(type == 0 ? 1 : 0);
+    w->FindElement(kPBNewGroup)->SetIntValue(type == 1 ? 1 : 0);
+  }
+}
+
+int FaxPBNewEntryWindowsClass::ActivateWindow() {
+  auto* w = GetPanelWindow();
+  if (!w) return nx::platform::ui::kModalResponseAbort;
+  if (pdeBundleRef) {
+    w->FindElement(kPBNewIndividual)->SetTitle(pdekit::LocalizedStringOrKey(*pdeBundleRef, "Fax Phonebook New Entry Window Individual"));
+    w->FindElement(kPBNewGroup)->SetTitle(pdekit::LocalizedStringOrKey(*pdeBundleRef, "Fax Phonebook New Entry Window Group"));
+    w->FindElement(kPBNewOK)->SetTitle(pdekit::LocalizedStringOrKey(*pdeBundleRef, "OK Button Ctrl"));
+    w->FindElement(kPBNewCancel)->SetTitle(pdekit::LocalizedStringOrKey(*pdeBundleRef, "Cancel Button Ctrl"));
+  }
+  Choose(0);
+  return FaxPBPopupWinInPanel::ActivateWindow();
 }
 
 }  // namespace faxpde

@@ -158,8 +158,11 @@ void FaxRecipientWindowsClass::BuildControls() {
                               [this](pdekit::BaseButton&) { OnCommunication(); }));
   RunTimeAddNewControl(Button(view, kRecDelete, "Fax Recipient Window Delete From List Button",
                               [this](pdekit::BaseButton&) { OnDelete(); }));
-  // Adding to the phonebook belongs to the phonebook windows; the button waits for them.
-  RunTimeAddNewControl(Button(view, kRecAddToPB, "Fax Recipient Window Add To Phonebook Button", nullptr));
+  // Adding to the phonebook belongs to the phonebook windows, connected through the hook.
+  RunTimeAddNewControl(Button(view, kRecAddToPB, "Fax Recipient Window Add To Phonebook Button",
+                              [this](pdekit::BaseButton&) {
+                                if (addToPhonebookHook_) addToPhonebookHook_(*this);
+                              }));
   RunTimeAddNewControl(Button(view, kRecOK, "OK Button Ctrl", [this](pdekit::BaseButton&) { OnOK(); }));
   RunTimeAddNewControl(Button(view, kRecCancel, "Cancel Button Ctrl", [this](pdekit::BaseButton&) { OnCancel(); }));
   RunTimeAddNewControl(Button(view, kRecHelp, "Help Button Ctrl", [this](pdekit::BaseButton&) {
@@ -378,8 +381,8 @@ void FaxRecipientWindowsClass::UpdateButtons() {
   enable(kRecDelete, faxPBRecipientData->recipientCount() > 0);
   enable(kRecInfo, one);
   enable(kRecCommunication, one && notSpeedDial && communicationWindow_ != nullptr);
-  // Adding to the phonebook needs the phonebook windows, which are not part of this window.
-  enable(kRecAddToPB, false);
+  // Adding to the phonebook needs the phonebook windows; a sandboxed host may not write the book.
+  enable(kRecAddToPB, addToPhonebookHook_ && !onSandboxApps && faxPBRecipientData->recipientCount() > 0);
   // Look Up leads to the phonebook windows; without them it would do nothing.
   if (restrictAddressType == 2 || !phonebookHook_) enable(kRecLookUp, false);
 }

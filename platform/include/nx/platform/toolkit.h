@@ -163,6 +163,8 @@ struct OpenPanelRequest {
 };
 
 struct SavePanelRequest {
+  std::string title;       // the panel's title (empty: the toolkit's own)
+  std::string name_label;  // the label of the file name field (empty: the toolkit's own)
   std::string message;
   std::string start_dir;
   std::string default_name;
