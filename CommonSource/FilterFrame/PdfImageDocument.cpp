@@ -40,23 +40,29 @@ struct CompressorFree {
   void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 
-// Collects what a qpdf pipeline writes into a buffer sized beforehand for the worst case.
+// Collects what a qpdf pipeline writes, up to a limit. Past the limit the output is of no use
+// (the caller falls back to the plain samples), so it is dropped rather than failing the page:
+// qpdf's run-length coder can grow its input by a third (a lone byte, then a pair, and so on).
 class PdfBufferSink final : public Pipeline {
  public:
-  PdfBufferSink(unsigned char* data, std::size_t capacity)
-      : Pipeline("buffer sink", nullptr), data_(data), capacity_(capacity) {}
+  PdfBufferSink(unsigned char* data, std::size_t limit) : Pipeline("buffer sink", nullptr), data_(data), limit_(limit) {}
   void write(unsigned char const* data, size_t len) override {
-    if (len > capacity_ - size_) throw std::length_error("run-length output larger than its bound");
+    if (overflowed_ || len > limit_ - size_) {
+      overflowed_ = true;
+      return;
+    }
     std::memcpy(data_ + size_, data, len);
     size_ += len;
   }
   void finish() override {}
   std::size_t size() const { return size_; }
+  bool overflowed() const { return overflowed_; }
 
  private:
   unsigned char* data_;
-  std::size_t capacity_;
+  std::size_t limit_;
   std::size_t size_ = 0;
+  bool overflowed_ = false;
 };
 
 // Hands qpdf the parked compressed images when it writes them.
@@ -201,19 +207,19 @@ bool PdfImageDocument::DrawGrayImage(const unsigned char* pixels, std::uint32_t 
   }
   try {
     const std::size_t size = static_cast<std::size_t>(width) * height;
-    // Run-length coding adds at most one byte per 128 and the end mark.
-    const std::size_t runs_bound = size + size / 128 + 16;
-    if (runs_bound > d.runs_capacity) {
-      d.runs.reset(new unsigned char[runs_bound]);
-      d.runs_capacity = runs_bound;
+    // Runs are kept only when they at least halve the samples: nothing longer is collected.
+    const std::size_t runs_limit = size / kRunLengthKeepDivisor;
+    if (runs_limit + 1 > d.runs_capacity) {
+      d.runs.reset(new unsigned char[runs_limit + 1]);
+      d.runs_capacity = runs_limit + 1;
     }
-    PdfBufferSink sink(d.runs.get(), d.runs_capacity);
+    PdfBufferSink sink(d.runs.get(), runs_limit);
     {
       Pl_RunLength encoder("run length", &sink, Pl_RunLength::a_encode);
       encoder.write(pixels, size);
       encoder.finish();
     }
-    const bool use_runs = sink.size() <= size / kRunLengthKeepDivisor;
+    const bool use_runs = !sink.overflowed();
     const std::size_t packed = use_runs ? d.Deflate(d.runs.get(), sink.size()) : d.Deflate(pixels, size);
     if (packed == 0) throw std::runtime_error("deflate failed");
     const PdfStoreProvider::Extent extent = d.Park(d.packed.get(), packed);

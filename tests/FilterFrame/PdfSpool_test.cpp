@@ -90,6 +90,26 @@ TEST(PdfDrawSpool, DamagedSpoolsDrawWhatTheyCan) {
             (std::vector<std::string>{"ERROR: raster_data is NULL", "ERROR: raster_data is NULL"}));
 }
 
+// The image coder picks run-length coding only when it pays; pages that run-length coding would
+// grow (a lone byte, then a pair, over and over) or barely shrink still get their image, unchanged.
+TEST(PdfDrawSpool, EveryPageKeepsItsImageWhateverItsRuns) {
+  std::string worst;
+  for (int i = 0; worst.size() < 300; ++i) worst += std::string{char(i), char(i + 100), char(i + 100)};
+  const std::string blank(300, '\0');
+  std::string spool = "DOCUMENT\n";
+  for (const std::string* samples : std::initializer_list<const std::string*>{&worst, &blank}) {
+    spool += "PAGE 0 0 30 10\nRASTER 30 10 1 3\n";
+    for (int y = 0; y < 10; ++y) spool += "LINE 30\n" + samples->substr(static_cast<std::size_t>(y) * 30, 30);
+    spool += "ENDPAGE\n";
+  }
+  std::string err;
+  const auto pages = Draw(spool, &err);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[0].samples, std::vector<std::uint8_t>(worst.begin(), worst.end()));
+  EXPECT_EQ(pages[1].samples, std::vector<std::uint8_t>(blank.begin(), blank.end()));
+  EXPECT_TRUE(LinesStartingWith(err, "ERROR:").empty());
+}
+
 TEST(PdfDrawSpool, NoDocumentLineMeansNoDocument) { EXPECT_TRUE(Draw("PAGE 0 0 5 5\nENDPAGE\n").empty()); }
 
 }  // namespace
