@@ -11,21 +11,12 @@
 #include <vector>
 
 #include "E2eFixture.h"
+#include "FaxDialog.h"
 
 namespace nx::e2e {
 namespace {
 
 #if defined(NX_PDEHOST_PATH) && defined(NX_FAXPDE_BUNDLES_DIR)
-
-std::string Fax(const std::string& body) {
-  return R"({"panel": "com.norvalex.nb.q21.pde.DirectFaxKind", )" + body + "}";
-}
-std::string Rec(const std::string& body) {
-  return R"({"window": "RecipientSetting_Default00", )" + body + "}";
-}
-std::string Job(const std::string& body) {
-  return R"({"window": "FaxJobConfirmation", )" + body + "}";
-}
 
 // The date the panels give a delayed send at hour:minute when the job is set up at `now`.
 std::string DatedTime(std::time_t now, int hour, int minute) {
@@ -41,15 +32,6 @@ std::string DatedTime(std::time_t now, int hour, int minute) {
   std::snprintf(text, sizeof text, "%04d:%02d:%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
                 tm.tm_mday, hour, minute);
   return text;
-}
-
-// The header's fax lines: from the fax card line to the closing line.
-std::string FaxLines(const std::string& header) {
-  const std::size_t from = header.find("@PJL SET JOBATTR=\"@FCRD");
-  const std::string closing = "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n";
-  const std::size_t to = header.find(closing);
-  if (from == std::string::npos || to == std::string::npos || to < from) return {};
-  return header.substr(from, to + closing.size() - from);
 }
 
 using E2eFaxPanels = E2eTest;
