@@ -5,14 +5,18 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "../phonebook/model/model_fixture.h"
 #include "faxpde/FaxRecipientWindow.h"
+#include "faxpde/PhonebookImportWindow.h"
 #include "faxpde/PhonebookSelectWindow.h"
 #include "nx/phonebook/fax_phonebook_model.h"
+#include "nx/platform/headless_toolkit.h"
 #include "nx/platform/property_list.h"
 #include "recipient_steps.h"
 
@@ -264,6 +268,114 @@ TEST_F(PhonebookHostTest, AnAddedRecipientIsInTheBookLookUpShows) {
   auto saved = Book(PhonebookDir() + "/default.fap");
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->getFaxCountByType(nx::phonebook::kFaxPBIndividuals), 1);
+}
+
+TEST_F(PhonebookHostTest, NewNeedsTheBookFileAndAnEntryType) {
+  Configure(PhonebookDir() + "/gone.fap");
+  const std::string book = dir_ + "/fresh.fap";
+  FaxHost h;
+  const auto report = h.Play(Scenario(
+      {{Print(), Click(kRecLookUp),
+        // The default book has no file yet: New refuses.
+        Click(faxpde::kPBSelNew, kSelectWindow), Answer(0, "Warning_Specified_File_Not_Exist_Win_Content_ID"),
+        Click(faxpde::kPBSelNewPhonebook, kSelectWindow), ChooseFile(book),
+        // Cancel in the new entry window opens no entry window: the next step is the select window's.
+        Click(faxpde::kPBSelNew, kSelectWindow), Click(faxpde::kPBNewCancel, kNewEntryWindow),
+        In(kSelectWindow, R"("action": "expect", "tag": 5, "itemCount": 0)"),
+        Click(faxpde::kPBSelCancel, kSelectWindow), ExpectText(kRecPhonebook, "fresh.fap", kRecipientWindow),
+        Click(kRecCancel)}}));
+  EXPECT_TRUE(report.failures.empty()) << Failures(report);
+  EXPECT_EQ(AlertTexts(report), Strings{"Warning_Specified_File_Not_Exist_Win_Content_ID"});
+  auto saved = Book(book);
+  ASSERT_TRUE(saved) << "New Phonebook writes an empty book";
+  EXPECT_EQ(saved->getFaxCountByType(nx::phonebook::kFaxPBIndividuals), 0);
+}
+
+TEST_F(PhonebookHostTest, PropertiesEditsTheChosenEntryInItsBook) {
+  const std::string book = PhonebookDir() + "/team.fap";
+  SaveTeam(book);
+  Configure(book);
+  FaxHost h;
+  const auto report = h.Play(Scenario(
+      {{Print(), Click(kRecLookUp), Rows(faxpde::kPBSelList, "[1]", kSelectWindow),
+        Click(faxpde::kPBSelProperties, kSelectWindow), ExpectText(21, "Bob", kIndividualWindow),
+        Enter(21, "Robert", kIndividualWindow), Click(10, kIndividualWindow),
+        // The group opens in its entry window with its members.
+        Rows(faxpde::kPBSelList, "[2]", kSelectWindow), Click(faxpde::kPBSelProperties, kSelectWindow),
+        ExpectText(21, "Team", kGroupWindow), In(kGroupWindow, R"("action": "expect", "tag": 26, "itemCount": 2)"),
+        Click(11, kGroupWindow),
+        // Several rows: the edit warning.
+        Rows(faxpde::kPBSelList, "[0, 1]", kSelectWindow), Click(faxpde::kPBSelProperties, kSelectWindow),
+        Answer(0, "Warning_Edit_Recipients_Win_Content_ID"), Click(faxpde::kPBSelCancel, kSelectWindow),
+        Click(kRecCancel)}}));
+  EXPECT_TRUE(report.failures.empty()) << Failures(report);
+  auto saved = Book(book);
+  ASSERT_TRUE(saved);
+  const auto& people = saved->getAddrsByType(nx::phonebook::kFaxPBIndividuals);
+  ASSERT_EQ(people.size(), 2u);
+  EXPECT_EQ(FaxRecordText(people[1], "Id"), "2");
+  EXPECT_EQ(FaxRecordText(people[1], "Name"), "Robert");
+  EXPECT_EQ(FaxRecordText(people[1], "Address"), "0322");
+}
+
+TEST_F(PhonebookHostTest, ImportToPhonebookAsksTheDataTypeThenTheFile) {
+  const std::string book = PhonebookDir() + "/team.fap";
+  SaveTeam(book);
+  Configure(book);
+  const std::string gad = dir_ + "/device.fad";
+  {
+    std::ofstream out(gad, std::ios::binary);
+    out << pbmodel::GadFile().Person(10, u"Cho", u"0355").Person(20, u"Dai", u"0366").Team(1, u"Pair", {10, 20}).bytes();
+  }
+  FaxHost h;
+  const auto report = h.Play(Scenario(
+      {{Print(), Click(kRecLookUp),
+        // Cancel in the data type window reads nothing.
+        Click(faxpde::kPBSelImport, kSelectWindow), Click(faxpde::kPBImpCancel, "Import_Default00"),
+        In(kSelectWindow, R"("action": "expect", "tag": 5, "itemCount": 3)"),
+        Click(faxpde::kPBSelImport, kSelectWindow), SelectItem(faxpde::kPBImpDataType, 2, "Import_Default00"),
+        Click(faxpde::kPBImpOK, "Import_Default00"), ChooseFile(gad),
+        In(kSelectWindow, R"("action": "expect", "tag": 5, "itemCount": 6)"),
+        Click(faxpde::kPBSelCancel, kSelectWindow), Click(kRecCancel)}}));
+  EXPECT_TRUE(report.failures.empty()) << Failures(report);
+  const auto& opened = h.toolkit->headless().OpenPanels();
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].allowed_extensions, Strings{"fad"});
+  auto saved = Book(book);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->getFaxCountByType(nx::phonebook::kFaxPBIndividuals), 4);
+  EXPECT_EQ(saved->getFaxCountByType(nx::phonebook::kFaxPBGroups), 2);
+}
+
+// The select window on its own, with a preference folder that cannot be created.
+TEST(PhonebookSelectFiles, ANewBookIsSavedWhereShownWhenThePreferencesCannotBeWritten) {
+  pbtest::TempDir dir;
+  auto toolkit = std::make_unique<nx::platform::ui::HeadlessToolkit>();
+  nx::platform::ui::HeadlessToolkit* tk = toolkit.get();
+  nx::platform::Services services(std::make_unique<nx::platform::MemoryPreferences>(),
+                                  std::make_unique<nx::platform::RootedFolders>(dir.path()), nullptr, nullptr, nullptr,
+                                  nullptr, std::move(toolkit));
+  pbtest::WriteFile(services.folders().PreferencesDir(), "not a folder");
+  nx::phonebook::FaxPBRecipientModel recipients(services.notifications(), *tk);
+  faxpde::FaxPhonebookSelectWindowsClass window(nullptr, "Fax Phonebook Select Window Title String", nullptr, services,
+                                                nullptr);
+  faxpde::PhonebookSelectContext context;
+  context.recipients = &recipients;
+  window.SetContext(context);
+  window.LoadCurrentPhonebook();
+
+  const std::string book = dir.File("new.fap");
+  tk->Push(nx::platform::ui::Step::ChooseFile(book));
+  ASSERT_TRUE(window.NewPhonebook());
+  EXPECT_EQ(window.getCurrentPhonebookPath(), book);
+  ASSERT_TRUE(window.getFaxPBPhonebookDataPtr()->addFaxRecordAndSave(pbmodel::Person("Ann", "0311"),
+                                                                     nx::phonebook::kFaxPBIndividuals, nullptr, false,
+                                                                     nullptr));
+  FaxPhonebookModel reread(services);
+  reread.usePhonebookFile(book);
+  ASSERT_TRUE(reread.readMyFaxFile(book));
+  EXPECT_EQ(reread.getFaxCountByType(nx::phonebook::kFaxPBIndividuals), 1);
+  EXPECT_FALSE(std::filesystem::exists(services.folders().PhonebookDir() + "/default.fap"));
 }
 
 }  // namespace

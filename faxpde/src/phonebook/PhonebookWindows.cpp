@@ -1,6 +1,7 @@
 // The phonebook windows of the recipient window: built on first use from the layouts of the
 // panel's variant, and the recipient window's Look Up, Import and Add To Phonebook.
 #include <cstdio>
+#include <optional>
 
 #include "faxpde/CommunicationSettingsWindow.h"
 #include "faxpde/FaxRecipientWindow.h"
@@ -128,10 +129,17 @@ void FaxPhonebookWindows::PrepareContext() {
 }
 
 void FaxPhonebookWindows::OpenEntryWindow(int entryType, const FaxRecord* edited) {
+  // A list row carries "FaxType"; the book's entries do not.
+  std::optional<FaxRecord> entry;
+  if (edited) {
+    entry = *edited;
+    entry->Erase("FaxType");
+  }
+  const FaxRecord* record = entry ? &*entry : nullptr;
   if (entryType == 0 && individual_) {
-    individual_->ActivateWindow(edited, edited ? kEntryStateEdit : kEntryStateNew, kOpenFromPhonebookList);
+    individual_->ActivateWindow(record, record ? kEntryStateEdit : kEntryStateNew, kOpenFromPhonebookList);
   } else if (entryType == 1 && group_) {
-    group_->ActivateWindow(edited, edited ? kEntryStateEdit : kEntryStateNew);
+    group_->ActivateWindow(record, record ? kEntryStateEdit : kEntryStateNew);
   }
 }
 
