@@ -347,6 +347,36 @@ TEST_F(PhonebookHostTest, ImportToPhonebookAsksTheDataTypeThenTheFile) {
   EXPECT_EQ(saved->getFaxCountByType(nx::phonebook::kFaxPBGroups), 2);
 }
 
+TEST_F(PhonebookHostTest, AFullBookStillOverwritesAnEqualEntryButTakesNoNewOne) {
+  const std::string book = PhonebookDir() + "/full.fap";
+  {
+    FaxHost h;
+    FaxPhonebookModel model(*h.services);
+    model.usePhonebookFile(book);
+    for (int i = 1; i <= nx::phonebook::kFaxPBMaxIndividuals; ++i)
+      ASSERT_TRUE(model.addFaxRecordsToPBByType(pbmodel::Person("P" + std::to_string(i), std::to_string(10000 + i)),
+                                                nx::phonebook::kFaxPBIndividuals));
+    ASSERT_TRUE(model.saveMyFaxData());
+  }
+  Configure(book);
+  FaxHost h;
+  const auto report = h.Play(Scenario({{Print()},
+                                       TypedRecipient("P1", "10001"),
+                                       TypedRecipient("New", "0399"),
+                                       {Rows(kRecList, "[0, 1]", kRecipientWindow), Click(kRecAddToPB),
+                                        Answer(0, "Warning_Duplicated_PB_Content_ID"),
+                                        Answer(0, "Warning_Add_Individual_Exceeding_Maximum_Num_Content_Title_ID"),
+                                        Click(kRecCancel)}}));
+  EXPECT_TRUE(report.failures.empty()) << Failures(report);
+  auto saved = Book(book);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->getFaxCountByType(nx::phonebook::kFaxPBIndividuals), nx::phonebook::kFaxPBMaxIndividuals);
+  // The equal entry was overwritten by the recipient (a new time stamp), keeping its place and Id.
+  const FaxRecord& first = saved->getAddrsByType(nx::phonebook::kFaxPBIndividuals)[0];
+  EXPECT_EQ(FaxRecordText(first, "Id"), "1");
+  EXPECT_NE(FaxRecordText(first, "TimeStamp"), pbmodel::kStamp);
+}
+
 // The select window on its own, with a preference folder that cannot be created.
 TEST(PhonebookSelectFiles, ANewBookIsSavedWhereShownWhenThePreferencesCannotBeWritten) {
   pbtest::TempDir dir;
