@@ -106,4 +106,26 @@ class InputReader {
   std::size_t pos_ = 0;
 };
 
+// A stream into memory (what a job writes to standard output or its log), freed with the object.
+class MemoryStream {
+ public:
+  MemoryStream() : file_(::open_memstream(&buffer_, &size_)) { FUZZ_CHECK(file_ != nullptr); }
+  ~MemoryStream() {
+    if (file_) std::fclose(file_);
+    std::free(buffer_);
+  }
+  MemoryStream(const MemoryStream&) = delete;
+  MemoryStream& operator=(const MemoryStream&) = delete;
+  std::FILE* get() const { return file_; }
+  std::string Contents() {
+    FUZZ_CHECK(std::fflush(file_) == 0);
+    return std::string(buffer_, size_);
+  }
+
+ private:
+  char* buffer_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
 }  // namespace nx::fuzz

@@ -43,27 +43,6 @@ namespace enc = nx::encrypt;
 constexpr char kSeparator = '\xFF';
 constexpr std::size_t kMaxRecords = 8;
 
-class MemoryStream {
- public:
-  MemoryStream() : file_(::open_memstream(&buffer_, &size_)) { FUZZ_CHECK(file_ != nullptr); }
-  ~MemoryStream() {
-    if (file_) std::fclose(file_);
-    std::free(buffer_);
-  }
-  MemoryStream(const MemoryStream&) = delete;
-  MemoryStream& operator=(const MemoryStream&) = delete;
-  std::FILE* get() const { return file_; }
-  std::string Contents() {
-    FUZZ_CHECK(std::fflush(file_) == 0);
-    return std::string(buffer_, size_);
-  }
-
- private:
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
-
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> parts;
   if (text.empty()) return parts;
@@ -213,8 +192,8 @@ void ReadBack(const std::vector<ft::TicketPair>& pairs, const std::vector<std::s
   const char* argv[] = {"jobfilter", "1", "user", "title", "1", options.c_str()};
   const nx::filter::JobArguments args{6, argv};
   auto job = std::make_unique<nx::filter::FilterJob>();
-  MemoryStream err;
-  MemoryStream out;
+  nx::fuzz::MemoryStream err;
+  nx::fuzz::MemoryStream out;
   FUZZ_CHECK(nx::filter::DFaxSettingGetTicketFromPDE(*job, args, 0, err.get()) == 1);
   FUZZ_CHECK(job->faxSetting.recipientListCount == static_cast<std::int32_t>(items.size()));
   FUZZ_CHECK(job->faxRecipientItems.size() == items.size());

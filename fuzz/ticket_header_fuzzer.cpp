@@ -36,28 +36,6 @@ constexpr std::string_view kTrailer = "\x1b%-12345X@PJL EOJ\n";
 std::string gPpd[4];  // [generation 2][re-encryption]
 bool gVerbose = false;  // NX_FUZZ_VERBOSE: print each job's messages and device stream
 
-// A memory stream that frees its buffer.
-class MemoryStream {
- public:
-  MemoryStream() : file_(::open_memstream(&buffer_, &size_)) { FUZZ_CHECK(file_ != nullptr); }
-  ~MemoryStream() {
-    if (file_) std::fclose(file_);
-    std::free(buffer_);
-  }
-  MemoryStream(const MemoryStream&) = delete;
-  MemoryStream& operator=(const MemoryStream&) = delete;
-  std::FILE* get() const { return file_; }
-  std::string Contents() {
-    FUZZ_CHECK(std::fflush(file_) == 0);
-    return std::string(buffer_, size_);
-  }
-
- private:
-  char* buffer_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
-
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 // One header line without its line end.
@@ -163,8 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   char program[] = "jobfilter";
   char* argv[] = {program, job_id, user.data(), title.data(), copies, options.data(), nullptr};
 
-  MemoryStream out;
-  MemoryStream err;
+  nx::fuzz::MemoryStream out;
+  nx::fuzz::MemoryStream err;
   const nx::platform::FixedNetwork network("faxhost", {"192.168.1.10", "fe80::1", "2001:db8::5"});
   const nx::platform::FixedKernelRelease release(std::string("6.1"));
   nx::filter::FilterMainServices services;
@@ -194,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckHeader(std::string_view(stream).substr(0, stream.size() - tail.size()));
   }
 
-  MemoryStream report;
+  nx::fuzz::MemoryStream report;
   nx::filter::DFaxReportDeviceOptions(*job, report.get());
   CheckReport(report.Contents());
   return 0;
