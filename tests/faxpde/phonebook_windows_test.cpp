@@ -126,12 +126,13 @@ class PhonebookHostTest : public ::testing::Test {
 
   std::string dir_;
 
- private:
   void Set(const char* name, const std::string& value) {
     const char* old = std::getenv(name);
     saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     ::setenv(name, value.c_str(), 1);
   }
+
+ private:
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
   std::unique_ptr<FaxHost> book_;
 };
@@ -375,6 +376,31 @@ TEST_F(PhonebookHostTest, AFullBookStillOverwritesAnEqualEntryButTakesNoNewOne) 
   const FaxRecord& first = saved->getAddrsByType(nx::phonebook::kFaxPBIndividuals)[0];
   EXPECT_EQ(FaxRecordText(first, "Id"), "1");
   EXPECT_NE(FaxRecordText(first, "TimeStamp"), pbmodel::kStamp);
+}
+
+TEST_F(PhonebookHostTest, SandboxedLookUpOpensTheChosenBookOnlyWhenItReads) {
+  const std::string book = PhonebookDir() + "/team.fap";
+  SaveTeam(book);
+  const std::string broken = dir_ + "/broken.fap";
+  { std::ofstream(broken) << "not a phonebook"; }
+  Set("NX_HOST_BUNDLE_IDENTIFIER", "com.apple.Preview");
+  User user;
+  user.kernelRelease = kNewSystem;
+  FaxHost h(user);
+  const std::string warning = "Warning_LookUp_PhoneBook_Title_ID";
+  const auto report = h.Play(Scenario(
+      {{Print(), Click(kRecLookUp), Answer(0, warning), ChooseFile(broken),
+        Answer(0, "Warning_Specified_File_Not_Valiable_Win_Content_ID"),
+        // Refused: the select window did not open, the recipient window is still in front.
+        ExpectEnabled(kRecLookUp, true, kRecipientWindow), Click(kRecLookUp), Answer(0, warning), ChooseFile(book),
+        ExpectText(faxpde::kPBSelCurrentFile, "team.fap", kSelectWindow),
+        In(kSelectWindow, R"("action": "expect", "tag": 5, "itemCount": 3)"),
+        ExpectEnabled(faxpde::kPBSelNew, false, kSelectWindow), ExpectEnabled(faxpde::kPBSelImport, true, kSelectWindow),
+        Rows(faxpde::kPBSelList, "[2]", kSelectWindow), Click(faxpde::kPBSelAddTo, kSelectWindow),
+        Click(faxpde::kPBSelOK, kSelectWindow), ExpectText(kRecPhonebook, "team.fap", kRecipientWindow),
+        In(kRecipientWindow, R"("action": "expect", "tag": 4, "itemCount": 2)"), Click(kRecCancel)}}));
+  EXPECT_TRUE(report.failures.empty()) << Failures(report);
+  EXPECT_FALSE(std::filesystem::exists(PreferenceFile())) << "a sandboxed host creates no preference file";
 }
 
 // The select window on its own, with a preference folder that cannot be created.

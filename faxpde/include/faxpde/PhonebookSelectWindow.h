@@ -73,6 +73,10 @@ class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
   // The opening's first half: read the configured book, else switch to "default.fap". True
   // when the configured file was read.
   bool LoadCurrentPhonebook();
+  // A sandboxed host's Look Up: the book the user chose in its open panel becomes current when it
+  // reads and passes the check (and is the book the window then opens on); otherwise the
+  // not-valid warning and the current book stays. "FaxPhonebookModelChanged" is posted either way.
+  bool OpenChosenPhonebook(const std::string& path);
 
   // ---- The window's operations (rows are indexes into listedRecords / the selected list) ----
   void searchRecord(std::string_view text);
@@ -127,6 +131,7 @@ class FaxPhonebookSelectWindowsClass : public FaxPBPopupWinInPanel {
   std::vector<nx::phonebook::FaxRecord> rows_;
   std::string searchText_;
   std::string currentPath_;
+  std::string sandboxChosen_;  // the book a sandboxed Look Up chose
   FaxPBImportFaxRecipientDataWindowsClass* importWindow_ = nullptr;
   FaxPBNewEntryWindowsClass* newEntryWindow_ = nullptr;
 };
@@ -167,6 +172,9 @@ class FaxPhonebookWindows {
   // Look Up: the select window on the current phonebook, filled from the recipient list; its
   // OK makes the selection the recipient list.
   int LookUp();
+  // The sandboxed host's first step of Look Up: a warning, then an open panel for one book.
+  // False when no readable book was chosen (the select window is not opened then).
+  bool ChooseSandboxedPhonebook();
   // Add To Phonebook with the recipients chosen in the recipient window's list; answers the
   // number of entries added or overwritten.
   int AddToPhonebook();

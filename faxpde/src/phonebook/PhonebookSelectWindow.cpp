@@ -147,8 +147,8 @@ void FaxPhonebookSelectWindowsClass::SetCurrentPath(const std::string& path) {
 }
 
 bool FaxPhonebookSelectWindowsClass::LoadCurrentPhonebook() {
-  const std::string configured =
-      context_.sandboxed ? model_->getMyFaxFileNameForSandbox() : model_->getMyFaxFileNameFromConfig();
+  std::string configured = context_.sandboxed ? model_->getMyFaxFileNameForSandbox() : model_->getMyFaxFileNameFromConfig();
+  if (context_.sandboxed && !sandboxChosen_.empty()) configured = sandboxChosen_;
   pb::AbifStatus status = pb::kAbifSuccess;
   const bool read = ReadBook(configured, &status);
   if (read) {
@@ -160,6 +160,22 @@ bool FaxPhonebookSelectWindowsClass::LoadCurrentPhonebook() {
     ReadBook(currentPath_, &status);
   }
   ReloadLists();
+  return read;
+}
+
+bool FaxPhonebookSelectWindowsClass::OpenChosenPhonebook(const std::string& path) {
+  pb::AbifStatus status = pb::kAbifSuccess;
+  const bool read = ReadBook(path, &status);
+  if (read) {
+    sandboxChosen_ = path;
+    // Named in the preferences only where the preference file already exists.
+    model_->setMyFaxFileNameToPreferenceFile(path);
+    SetCurrentPath(path);
+  } else {
+    ShowAlert(kNotValidTitle, "Warning_Specified_File_Not_Valiable_Win_Content_ID");
+    if (context_.showPhonebook) context_.showPhonebook(currentPath_);
+  }
+  Changed();
   return read;
 }
 

@@ -143,10 +143,20 @@ void FaxPhonebookWindows::OpenEntryWindow(int entryType, const FaxRecord* edited
   }
 }
 
+bool FaxPhonebookWindows::ChooseSandboxedPhonebook() {
+  select_->ShowAlert("Warning_String_Title_ID", "Warning_LookUp_PhoneBook_Title_ID");
+  nx::platform::ui::OpenPanelRequest request;
+  request.start_dir = select_->getFaxPBPhonebookDataPtr()->getMyFaxFileDirectory();
+  request.allowed_extensions = {"fap"};
+  auto path = panel_.GetServices().toolkit().RunOpenPanel(request);
+  return path && select_->OpenChosenPhonebook(*path);
+}
+
 int FaxPhonebookWindows::LookUp() {
   if (!loadPhonebookWins()) return nx::platform::ui::kModalResponseAbort;
   loadImportWins();
   PrepareContext();
+  if (recipients_.ifOnSandboxApps() && !ChooseSandboxedPhonebook()) return nx::platform::ui::kModalResponseCancel;
   const int response = select_->ActivateWindow();
   // The list may have been replaced by the selection; the window reloads on the notification.
   if (select_->getWinExitState()) recipients_.getRecipientData()->postFaxPBRecipientChanged();
