@@ -141,7 +141,7 @@ std::string gOutput;
 // memory for seconds. Refusing large allocations makes libcups fail the header read instead, a
 // path the step must handle anyway; the step's own allocations (operator new) still report.
 extern "C" const char* __asan_default_options() {
-  return "allocator_may_return_null=1:max_allocation_size_mb=256";
+  return "allocator_may_return_null=1:max_allocation_size_mb=32";
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -60,7 +60,7 @@ int DrawAndSend(const std::string& spool_path) {
     std::fprintf(stderr, "DEBUG: Unable to create the PDF file - %s\n", pdf_file.error().c_str());
     return 0;
   }
-  constexpr std::size_t kReadBuffer = 1 << 18;
+  constexpr std::size_t kReadBuffer = 1 << 16;
   const std::unique_ptr<char[]> spool_buffer(new char[kReadBuffer]);  // outlives the stream
   std::unique_ptr<std::FILE, FileClose> spool(std::fopen(spool_path.c_str(), "rbe"));
   if (!spool) {

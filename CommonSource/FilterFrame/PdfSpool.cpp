@@ -12,7 +12,7 @@ namespace {
 
 // Keyword lines are short; anything longer did not come from PdfSpoolWriter.
 constexpr std::size_t kMaxLine = 4096;
-constexpr std::size_t kWriteBuffer = 1 << 18;
+constexpr std::size_t kWriteBuffer = 1 << 16;
 
 std::string OneLine(const std::string& text) {
   std::string out = text;

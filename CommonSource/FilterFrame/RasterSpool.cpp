@@ -66,7 +66,7 @@ class RasterFdStream {
   int error() const { return error_ ? error_ : EIO; }
 
  private:
-  static constexpr std::size_t kSize = 1 << 18;
+  static constexpr std::size_t kSize = 1 << 16;
 
   ssize_t DoRead(unsigned char* out, size_t length) {
     if (pos_ == end_) {
