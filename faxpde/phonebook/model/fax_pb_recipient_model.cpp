@@ -4,10 +4,14 @@
 #include <algorithm>
 // GCC 12 reports uninitialized members inside libstdc++'s regex automaton when sanitizers are
 // on; the warning is about the library's code, not this file's.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #include <set>
 
 #include "model_support.h"
