@@ -203,7 +203,7 @@ TEST(HeadlessToolkit, FilePanelsAnswerFromTheScript) {
   EXPECT_EQ(tk.Errors().size(), 2u);
   EXPECT_EQ(tk.OpenPanels().size(), 4u);
 
-  SavePanelRequest save{"", dir.path(), "export", {"csv"}};
+  SavePanelRequest save{"", dir.path(), "export", {"csv"}, "", ""};
   tk.Push({Step::ChooseFile(dir / "export"), Step::ChooseFile(dir / "x.csv"), Step::ChooseFile(dir / "no/such/x.csv")});
   EXPECT_EQ(tk.RunSavePanel(save), dir / "export.csv");
   EXPECT_EQ(tk.RunSavePanel(save), dir / "x.csv");

@@ -163,12 +163,12 @@ struct OpenPanelRequest {
 };
 
 struct SavePanelRequest {
-  std::string title;       // the panel's title (empty: the toolkit's own)
-  std::string name_label;  // the label of the file name field (empty: the toolkit's own)
   std::string message;
   std::string start_dir;
   std::string default_name;
   std::vector<std::string> allowed_extensions;  // the first is added to a name that has none
+  std::string title;       // the panel's title (empty: the toolkit's own)
+  std::string name_label;  // the label of the file name field (empty: the toolkit's own)
 };
 
 // A view or window description read from a layout resource.
