@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
+#include <utility>
 
+#include "nx/phonebook/fax_phonebook_model.h"
 #include "nx/platform/services.h"
 #include "pdekit/Localization.h"
+#include "pdekit/SimpleControls.h"
 
 namespace faxpde::entries {
 
@@ -40,6 +44,25 @@ std::string IndividualRow(pdekit::BasePrintPanel&, const nx::phonebook::FaxRecor
 
 std::string GroupRow(pdekit::BasePrintPanel&, const nx::phonebook::FaxRecord& group) {
   return pdekit::FormatLocalized("[%@]", {FaxRecordText(group, "GroupName")});
+}
+
+void AddEntryButton(pdekit::BasePrintPanel& window, int tag, const char* titleKey, std::function<void()> handler) {
+  auto b = std::make_shared<pdekit::BaseButton>(FindTag(window, tag), titleKey);
+  b->SetHandler([handler = std::move(handler)](pdekit::BaseButton&) { handler(); });
+  window.RunTimeAddNewControl(b);
+}
+
+void CloseAfterSave(FaxPBPopupWinInPanel& window, nx::phonebook::FaxPhonebookModel& model, bool saved, bool sandbox,
+                    const std::string& titleKey, bool& changed) {
+  if (!saved) {
+    ShowEntryAlert(window, titleKey, "Warning_Phonebook_Entry_Not_Saved_ID");
+    return;
+  }
+  changed = true;
+  if (sandbox) model.postFaxPhonebookChangedForSandbox(nx::phonebook::kFaxPhonebookModelChanged);
+  else model.postFaxPhonebookChanged(nx::phonebook::kFaxPhonebookModelChanged);
+  window.setWinExitStateToOK();
+  window.DeactivateWindow(nx::platform::ui::kModalResponseOK);
 }
 
 bool ContainsIgnoringCase(const std::string& text, const std::string& needle) {

@@ -26,7 +26,6 @@ namespace {
 
 constexpr char kNewTitle[] = "Fax Phonebook New Group Entry Window Title String";
 constexpr char kEditTitle[] = "Fax Phonebook Edit Group Entry Window Title String";
-constexpr char kNotSavedText[] = "Warning_Phonebook_Entry_Not_Saved_ID";
 constexpr char kHelpPage[] = "GroupEntry.htm";
 
 bool AllSpaces(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
@@ -49,10 +48,8 @@ bool FaxPBNewGroupEntryWindowsClass::CreateDialog() {
     if (!view->FindElement(tag)) return false;
   if (auto* e = view->FindElement(kGrpNameLabel))
     RunTimeAddNewControl(std::make_shared<pdekit::TitledControl>(e, "Fax Phonebook New Group Entry Window Group Name"));
-  auto button = [&](int tag, const char* key, std::function<void()> handler) {
-    auto b = std::make_shared<pdekit::BaseButton>(view->FindElement(tag), key);
-    b->SetHandler([handler = std::move(handler)](pdekit::BaseButton&) { handler(); });
-    RunTimeAddNewControl(b);
+  auto button = [this](int tag, const char* key, std::function<void()> handler) {
+    entries::AddEntryButton(*this, tag, key, std::move(handler));
   };
   button(kGrpOK, "Fax Phonebook New Group Entry Window OK Button", [this] { OnOK(); });
   button(kGrpCancel, "Fax Phonebook New Group Entry Window Cancel Button", [this] {
@@ -253,15 +250,7 @@ void FaxPBNewGroupEntryWindowsClass::OnOK() {
         return refuse({kEditTitle, "Warning_New_Group_Entry_Window_Double_Group_Name_ID", {}});
     saved = model_->replaceFaxRecordsFromPBByID(group, kFaxPBGroups);
   }
-  if (!saved) {
-    ShowEntryAlert(*this, TitleKey(), kNotSavedText);
-    return;
-  }
-  changed_ = true;
-  if (isSandbox) model_->postFaxPhonebookChangedForSandbox(nx::phonebook::kFaxPhonebookModelChanged);
-  else model_->postFaxPhonebookChanged(nx::phonebook::kFaxPhonebookModelChanged);
-  setWinExitStateToOK();
-  DeactivateWindow(nx::platform::ui::kModalResponseOK);
+  entries::CloseAfterSave(*this, *model_, saved, isSandbox, TitleKey(), changed_);
 }
 
 }  // namespace faxpde

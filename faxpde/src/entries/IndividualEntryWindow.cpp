@@ -20,7 +20,6 @@ namespace {
 
 constexpr char kNewTitle[] = "Fax Phonebook New Individual Entry Window Title String";
 constexpr char kEditTitle[] = "Fax Phonebook Edit Individual Entry Window Title String";
-constexpr char kNotSavedText[] = "Warning_Phonebook_Entry_Not_Saved_ID";
 constexpr char kHelpPage[] = "IndividualEntry.htm";
 constexpr const char* kCategoryKeys[] = {"Fax Phonebook New Individual Entry Window Fax Category - Fax",
                                          "Fax Phonebook New Individual Entry Window Fax Category - IP-Fax"};
@@ -71,10 +70,8 @@ bool FaxPBNewIndividualEntryWindowsClass::CreateDialog() {
 
   for (const Label& l : kLabels)
     if (auto* e = view->FindElement(l.tag)) RunTimeAddNewControl(std::make_shared<pdekit::TitledControl>(e, l.key));
-  auto button = [&](int tag, const char* key, std::function<void()> handler) {
-    auto b = std::make_shared<pdekit::BaseButton>(view->FindElement(tag), key);
-    b->SetHandler([handler = std::move(handler)](pdekit::BaseButton&) { handler(); });
-    RunTimeAddNewControl(b);
+  auto button = [this](int tag, const char* key, std::function<void()> handler) {
+    entries::AddEntryButton(*this, tag, key, std::move(handler));
   };
   button(kIndOK, "Fax Phonebook New Individual Entry Window OK Button", [this] { OnOK(); });
   button(kIndCancel, "Fax Phonebook New Individual Entry Window Cancel Button", [this] {
@@ -187,16 +184,7 @@ void FaxPBNewIndividualEntryWindowsClass::OnOK() {
     }
     saveFailed = !model_->replaceFaxRecordsFromPBByID(entry, nx::phonebook::kFaxPBIndividuals);
   }
-  if (saveFailed) {
-    // Nothing was stored: say so and keep what the user typed.
-    ShowEntryAlert(*this, TitleKey(), kNotSavedText);
-    return;
-  }
-  changed_ = true;
-  if (isSandbox) model_->postFaxPhonebookChangedForSandbox(nx::phonebook::kFaxPhonebookModelChanged);
-  else model_->postFaxPhonebookChanged(nx::phonebook::kFaxPhonebookModelChanged);
-  setWinExitStateToOK();
-  DeactivateWindow(nx::platform::ui::kModalResponseOK);
+  entries::CloseAfterSave(*this, *model_, !saveFailed, isSandbox, TitleKey(), changed_);
 }
 
 }  // namespace faxpde
