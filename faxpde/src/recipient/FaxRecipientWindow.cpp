@@ -15,18 +15,18 @@
 #include "nx/platform/services.h"
 #include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
+#include "recipient/RecipientWindowSupport.h"
 
 namespace faxpde {
 
-using nx::phonebook::FaxRecord;
-using nx::phonebook::FaxRecordInteger;
-using nx::phonebook::FaxRecordSetText;
-using nx::phonebook::FaxRecordText;
+using recipient::Button;
+using recipient::kFaxNumberIni;
+using recipient::kNameIni;
+using recipient::kSpeedDialIni;
 
 namespace {
 
 constexpr const char* kRecipientChanged = "FaxPhonebookRecipientModelChanged";
-constexpr const char* kAddTitleKey = "Warning_Add_Recipient_to_List_Win_Title_ID";
 
 constexpr const char* kFaxModuleTicket = "com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListTicket";
 constexpr const char* kFaxModulePref = "com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListReference";
@@ -47,9 +47,6 @@ const char* const kOffOn[] = {"Off", "On"};
 const char* const kResAddressNames[] = {"Normal", "FaxAndPhonebook", "SpeedDial", "Phonebook"};
 const char* const kGenerationNames[] = {"1", "2"};
 
-const pdekit::TextEditIniData kNameIni{"", "", 0, 18};
-const pdekit::TextEditIniData kFaxNumberIni{"", "", 1, 100};
-const pdekit::TextEditIniData kSpeedDialIni{"", "", 1, 4};
 const pdekit::TextEditIniData kCurrentPBIni{"default.fap", "default.fap", 0, 255};
 
 // A device option value: decimal text to an integer; nothing for text that holds no digits.
@@ -61,13 +58,6 @@ std::optional<int> AsInteger(const std::optional<std::string>& text) {
 }
 
 std::string Cut5(const std::string& text) { return std::string(pdekit::CutUtf8(text, 5)); }
-
-std::shared_ptr<pdekit::BaseButton> Button(nx::platform::ui::View* view, int tag, const char* titleKey,
-                                           pdekit::BaseButton::Handler handler) {
-  auto b = std::make_shared<pdekit::BaseButton>(view->FindElement(tag), titleKey);
-  b->SetHandler(std::move(handler));
-  return b;
-}
 
 nx::faxticket::RecipientFields TicketFields(const FaxRecord& r) {
   nx::faxticket::RecipientFields f;
@@ -414,7 +404,7 @@ bool FaxRecipientWindowsClass::AddToRecipientList() {
   const long long existing = faxPBRecipientData->getRealRecipientCount(expansion);
   if (auto limit = CheckAddLimits(existing, adding, faxPBRecipientData->recipientCount(),
                                   faxPBRecipientData->getMaxRecipientNum(), restrictMultiAddInput == 1)) {
-    ShowAlert(kAddTitleKey, limit->textKey, limit->arguments);
+    ShowAlert(recipient::kAddRecipientTitle, limit->textKey, limit->arguments);
     return false;
   }
   if (needToConfirmAddress == 1) {

@@ -6,30 +6,20 @@
 #include "pdekit/Localization.h"
 #include "pdekit/SimpleControls.h"
 #include "pdekit/UtilityFunction.h"
+#include "recipient/RecipientWindowSupport.h"
 
 namespace faxpde {
 
-using nx::phonebook::FaxRecord;
-using nx::phonebook::FaxRecordInteger;
-using nx::phonebook::FaxRecordSetText;
-using nx::phonebook::FaxRecordText;
+using recipient::Button;
+using recipient::kNameIni;
+using recipient::kSpeedDialIni;
 
 namespace {
 
-const pdekit::TextEditIniData kNameIni{"", "", 0, 18};
-const pdekit::TextEditIniData kFaxIni{"", "", 1, 100};
-const pdekit::TextEditIniData kSpeedDialIni{"", "", 1, 4};
 const pdekit::TextEditIniData kCompanyIni{"", "", 0, 59};
 const pdekit::TextEditIniData kTelIni{"", "", 0, 46};
 const pdekit::TextEditIniData kEmailIni{"", "", 0, 256};
 const pdekit::TextEditIniData kMemoIni{"", "", 0, 254};
-
-std::shared_ptr<pdekit::BaseButton> Button(nx::platform::ui::View* view, int tag, const char* titleKey,
-                                           pdekit::BaseButton::Handler handler) {
-  auto b = std::make_shared<pdekit::BaseButton>(view->FindElement(tag), titleKey);
-  b->SetHandler(std::move(handler));
-  return b;
-}
 
 int CategoryOf(const FaxRecord& record) {
   if (FaxRecordInteger(record, "RecodeType") == nx::phonebook::kSpeedDial_Fax_Type) return kCategorySpeedDial;
@@ -69,7 +59,7 @@ bool RecipientInformationWindowsClass::CreateDialog() {
   company_ = std::make_shared<DFJISTextEditCtrl>(view->FindElement(kInfoCompany), &kCompanyIni);
   RunTimeAddNewControl(company_);
   label(kInfoFaxLabel, "Fax Recipient Window Fax Number Label");
-  fax_ = std::make_shared<DFFacNumberTextEdit>(view->FindElement(kInfoFax), &kFaxIni);
+  fax_ = std::make_shared<DFFacNumberTextEdit>(view->FindElement(kInfoFax), &recipient::kFaxNumberIni);
   RunTimeAddNewControl(fax_);
   label(kInfoSpeedDialLabel, "Fax Recipient Window Speed Dial Label");
   speedDial_ = std::make_shared<DFSpeedDialNumberTextEdit>(view->FindElement(kInfoSpeedDial), &kSpeedDialIni);
@@ -215,13 +205,13 @@ void RecipientInformationWindowsClass::OnOK() {
                                                                   FaxRecordText(r, "Address"));
   };
   if (recipientWindow_.getRestrictMultiAddInput() == 1 && share(edited) >= 2) {
-    recipientWindow_.ShowAlert("Warning_Add_Recipient_to_List_Win_Title_ID",
+    recipientWindow_.ShowAlert(recipient::kAddRecipientTitle,
                                "Waring_Restriction_Of_Faxing_Muti_Address_Transmission_SpeedDial_ID");
     return;
   }
   const long long after = model->getRealRecipientCount(state.speedDialExpansion) - share(before) + share(edited);
   if (after > kMaxRealRecipients) {
-    recipientWindow_.ShowAlert("Warning_Add_Recipient_to_List_Win_Title_ID",
+    recipientWindow_.ShowAlert(recipient::kAddRecipientTitle,
                                "Warning_Add_Recipient_Exceeding_Maximum_Num_Content_Title_ID",
                                {std::to_string(kMaxRealRecipients), std::to_string(after - kMaxRealRecipients)});
     return;
