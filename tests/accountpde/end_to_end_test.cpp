@@ -1,17 +1,9 @@
 // From the dialog to the device header: the job options the host produced from scenarios, given
 // to the built jobfilter as a fax job's options, give the accounting and print type lines, the
 // passwords in their protected forms.
-#include <cups/raster.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
+#include "../support/jobfilter_fixture.h"
 #include "account_fixture.h"
 #include "pdehost/JobOptions.h"
 #include "pdekit/UtilityFunction.h"
@@ -28,65 +20,18 @@ std::string Protected(const std::string& password) {
   return out ? out : "";
 }
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public nx::testing::JobfilterTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/accountpde-e2e-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    raster_ = dir_ + "/page.ras";
-    const int fd = ::open(raster_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ASSERT_GE(fd, 0);
-    cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE);
-    cups_page_header2_t header{};
-    header.cupsWidth = 32;
-    header.cupsHeight = 16;
-    header.HWResolution[0] = header.HWResolution[1] = 200;
-    header.cupsBitsPerColor = header.cupsBitsPerPixel = 8;
-    header.cupsBytesPerLine = 32;
-    header.cupsColorOrder = CUPS_ORDER_CHUNKED;
-    header.cupsColorSpace = CUPS_CSPACE_K;
-    header.cupsNumColors = 1;
-    ASSERT_TRUE(cupsRasterWriteHeader2(raster, &header));
-    std::vector<unsigned char> line(32, 0x80);
-    for (int y = 0; y < 16; ++y) ASSERT_EQ(cupsRasterWritePixels(raster, line.data(), 32), 32u);
-    cupsRasterClose(raster);
-    ::close(fd);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(MakeJobFolder("accountpde-e2e", false)); }
 
   // The header the filter sends for a one-recipient fax job with `report`'s options.
   std::string Header(const pdehost::DialogReport& report) {
     std::string options = pdehost::FormatOptionString(report.jobOptions);
     options += " " + Key("DFRecipientListCountTicket") + "=1 " + Key("DFRecipientPaperSizeTicket") + "=A4 " +
                Key("DFRecipientListItemKeyTicket") + "0=ITEM0";
-    const std::string out = dir_ + "/out", err = dir_ + "/err";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      ::dup2(o, 1);
-      ::dup2(e, 2);
-      const std::string tmp = "TMPDIR=" + dir_, sys = "NX_SYSTEM_DIR=" + dir_, priv = "NX_PRIVATE_TMP=" + dir_;
-      const char* envp[] = {"CUPS_FILETYPE=document", tmp.c_str(), sys.c_str(), priv.c_str(), nullptr};
-      const char* argv[] = {NX_JOBFILTER, "7", "alice", "Quarterly", "1", options.c_str(), raster_.c_str(), nullptr};
-      ::execve(NX_JOBFILTER, const_cast<char* const*>(argv), const_cast<char* const*>(envp));
-      ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::ifstream in(out, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::ifstream errIn(err);
-    std::stringstream es;
-    es << errIn.rdbuf();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << es.str();
-    const std::string stream = ss.str();
+    const std::string stream = RunJobfilter("7", "Quarterly", options);
     return stream.substr(0, stream.find("@PJL ENTER LANGUAGE=PDF"));
   }
-
-  std::string dir_, raster_;
 };
 
 std::string P(const std::string& body) { return R"({"panel": "com.norvalex.nb.qm08.pde.AccountKind", )" + body + "}"; }

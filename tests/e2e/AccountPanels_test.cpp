@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "DialogJob.h"
 #include "E2eFixture.h"
 #include "pdekit/UtilityFunction.h"
 
@@ -146,7 +147,7 @@ std::string LoginName() {
   return name;
 }
 
-class E2eAccountPanels : public E2eTest, public ::testing::WithParamInterface<Run> {};
+class E2eAccountPanels : public DialogJobTest, public ::testing::WithParamInterface<Run> {};
 
 TEST_P(E2eAccountPanels, DialogChoicesGiveTheDeviceExactlyTheirLines) {
   const AccountCase& c = GetParam().c;
@@ -155,28 +156,16 @@ TEST_P(E2eAccountPanels, DialogChoicesGiveTheDeviceExactlyTheirLines) {
   ASSERT_NO_FATAL_FAILURE(AddFaxQueue("fax", {{"NXEncryptionSetting", encryption}}));
   ASSERT_TRUE(WriteFile(server_->root() + "/nx-system/nxjobcopy", ""));
 
-  std::string scenario = R"({"bundles": ["accountpde.plugin"], "steps": [)";
-  for (std::size_t i = 0; i < c.steps.size(); ++i) scenario += (i ? ",\n" : "") + c.steps[i];
-  scenario += "]}";
-  const std::string scenarioPath = work_.path() + "/scenario.json";
-  ASSERT_TRUE(WriteFile(scenarioPath, scenario));
-  std::filesystem::create_directories(work_.path() + "/prefs/user");
-  std::filesystem::create_directories(work_.path() + "/prefs/any");
-
   // A fax job needs a recipient; the fax panels are not loaded, so the job options carry it.
-  const CommandResult dialog = RunCommand(
-      {NX_PDEHOST_PATH, "--queue", "fax", "--submit", Document(1), "--title", "Report", "-o",
-       TicketKey("DFRecipientListCountTicket") + "=1", "-o",
-       TicketKey("DFRecipientListItemKeyTicket0") + "=FAEN=0312345678", "--scenario", scenarioPath,
-       NX_ACCOUNTPDE_BUNDLES_DIR},
-      {server_->client_env(), "NX_USER_PREFS_DIR=" + work_.path() + "/prefs/user",
-       "NX_ANY_USER_PREFS_DIR=" + work_.path() + "/prefs/any", "NX_KERNEL_RELEASE=14.5.0"});
-  ASSERT_EQ(dialog.status, 0) << dialog.output;
-  std::smatch id;
-  ASSERT_TRUE(std::regex_search(dialog.output, id, std::regex("request id is fax-([0-9]+)"))) << dialog.output;
-  const JobOutcome job = server_->WaitForJob("fax", std::stoi(id.str(1)));
-  ASSERT_TRUE(job.ended);
-  EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
+  const DialogRun run{"Report",
+                      {"-o", TicketKey("DFRecipientListCountTicket") + "=1", "-o",
+                       TicketKey("DFRecipientListItemKeyTicket0") + "=FAEN=0312345678"},
+                      NX_ACCOUNTPDE_BUNDLES_DIR,
+                      "14.5.0",
+                      {}};
+  CommandResult dialog;
+  ASSERT_NO_FATAL_FAILURE(RunDialog(DialogScenario("accountpde.plugin", c.steps), run, &dialog));
+  ASSERT_NO_FATAL_FAILURE(WaitForDialogJob(dialog));
 
   const std::string device = server_->DeviceOutput("fax");
   const DeviceStream stream = SplitDeviceStream(device);

@@ -6,10 +6,11 @@
 
 #include <ctime>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
+#include "../support/fax_job_lines.h"
+#include "DialogJob.h"
 #include "E2eFixture.h"
 #include "FaxDialog.h"
 
@@ -34,18 +35,14 @@ std::string DatedTime(std::time_t now, int hour, int minute) {
   return text;
 }
 
-using E2eFaxPanels = E2eTest;
+using E2eFaxPanels = DialogJobTest;
 
 TEST_F(E2eFaxPanels, DialogChoicesGiveTheDeviceExactlyTheirFaxLinesAndThePDF) {
   ASSERT_NO_FATAL_FAILURE(StartServer());
   ASSERT_NO_FATAL_FAILURE(AddFaxQueue("fax", {}));
 
   const std::time_t before = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&before, &local);
-  const int hour = (local.tm_hour + 2) % 24, minute = local.tm_min;
-  char hhmm[16];
-  std::snprintf(hhmm, sizeof hhmm, "%02d:%02d", hour, minute);
+  const nx::testing::DelayedSend send = nx::testing::TwoHoursAfter(before);
 
   const std::vector<std::string> steps{
       Fax(R"("action": "select", "tag": 202, "index": 1)"),
@@ -61,50 +58,18 @@ TEST_F(E2eFaxPanels, DialogChoicesGiveTheDeviceExactlyTheirFaxLinesAndThePDF) {
       Rec(R"("action": "click", "tag": 5)"),
       Rec(R"("action": "click", "tag": 19)"),
       Job(R"("action": "setState", "tag": 12, "state": 1)"),
-      Job(R"("action": "setDate", "tag": 14, "time": ")" + std::string(hhmm) + "\""),
+      Job(R"("action": "setDate", "tag": 14, "time": ")" + send.hhmm + "\""),
       Job(R"("action": "click", "tag": 16)")};
-  std::string scenario = R"({"bundles": ["faxpde.plugin"], "steps": [)";
-  for (std::size_t i = 0; i < steps.size(); ++i) scenario += (i ? ",\n" : "") + steps[i];
-  scenario += "]}";
-  const std::string scenarioPath = work_.path() + "/scenario.json";
-  ASSERT_TRUE(WriteFile(scenarioPath, scenario));
-  std::filesystem::create_directories(work_.path() + "/prefs/user");
-  std::filesystem::create_directories(work_.path() + "/prefs/any");
-
-  const CommandResult dialog = RunCommand(
-      {NX_PDEHOST_PATH, "--queue", "fax", "--submit", Document(1), "--title", "Invoice",
-       "--scenario", scenarioPath, NX_FAXPDE_BUNDLES_DIR},
-      {server_->client_env(), "NX_USER_PREFS_DIR=" + work_.path() + "/prefs/user",
-       "NX_ANY_USER_PREFS_DIR=" + work_.path() + "/prefs/any", "NX_KERNEL_RELEASE=9.8.0"});
+  CommandResult dialog;
+  ASSERT_NO_FATAL_FAILURE(
+      RunDialog(FaxScenario(steps), {"Invoice", {}, NX_FAXPDE_BUNDLES_DIR, "9.8.0", {}}, &dialog));
   const std::time_t after = std::time(nullptr);
-  ASSERT_EQ(dialog.status, 0) << dialog.output;
-  std::smatch id;
-  ASSERT_TRUE(std::regex_search(dialog.output, id, std::regex("request id is fax-([0-9]+)")))
-      << dialog.output;
-  const JobOutcome job = server_->WaitForJob("fax", std::stoi(id.str(1)));
-  ASSERT_TRUE(job.ended);
-  EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
+  ASSERT_NO_FATAL_FAILURE(WaitForDialogJob(dialog));
 
   const DeviceStream stream = SplitDeviceStream(server_->DeviceOutput("fax"));
   ASSERT_TRUE(stream.ok) << stream.problem;
   auto expected = [&](std::time_t now) {
-    return "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
-           "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
-           "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
-           "@PJL SET RESOLUTION=200\r\n@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
-           "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
-           "@PJL SET JOBATTR=\"@DESE=" +
-           std::string(hhmm) +
-           "\"\r\n"
-           "@PJL SET JOBATTR=\"@FATM=" +
-           DatedTime(now, hour, minute) +
-           "\"\r\n"
-           "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
-           "@PJL SET PAPER=A4\r\n"
-           "@PJL SET JOBATTR=\"@FAEN=0312345678{20}{30}{7QWJj}{}comment\"\r\n"
-           "@PJL SET JOBATTR=\"@FAEN=0398765432{20}{30}{7RGVm}{}comment\"\r\n"
-           "@PJL SET JOBATTR=\"@FAEN='0012'{}comment\"\r\n"
-           "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n";
+    return nx::testing::DelayedFaxJobLines(send.hhmm, DatedTime(now, send.hour, send.minute));
   };
   const std::string lines = FaxLines(stream.header);
   if (lines != expected(after)) {

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
+#include "DialogJob.h"
 #include "E2eFixture.h"
 #include "FaxDialog.h"
 
@@ -25,7 +25,7 @@ std::string NewEntry(const std::string& body) { return In("FaxPBNewEntry", body)
 std::string Individual(const std::string& body) { return In("FaxPBIndividualEntry", body); }
 std::string Group(const std::string& body) { return In("FaxPBGroupEntry", body); }
 
-using E2eFaxPhonebook = E2eTest;
+using E2eFaxPhonebook = DialogJobTest;
 
 TEST_F(E2eFaxPhonebook, AGroupBuiltInThePhonebookGivesOneRecipientLinePerMember) {
   ASSERT_NO_FATAL_FAILURE(StartServer());
@@ -55,23 +55,11 @@ TEST_F(E2eFaxPhonebook, AGroupBuiltInThePhonebookGivesOneRecipientLinePerMember)
         Select(R"("action": "click", "tag": 15)"), Rec(R"("action": "expect", "tag": 4, "itemCount": 2)"),
         Rec(R"("action": "click", "tag": 19)"), Job(R"("action": "click", "tag": 16)")})
     steps.push_back(step);
-  const std::string scenarioPath = work_.path() + "/scenario.json";
-  ASSERT_TRUE(WriteFile(scenarioPath, FaxScenario(steps)));
-  std::filesystem::create_directories(work_.path() + "/prefs/user");
-  std::filesystem::create_directories(work_.path() + "/prefs/any");
-
-  const CommandResult dialog = RunCommand(
-      {NX_PDEHOST_PATH, "--queue", "fax", "--submit", Document(1), "--title", "Invoice", "--scenario", scenarioPath,
-       NX_FAXPDE_BUNDLES_DIR},
-      {server_->client_env(), "NX_USER_PREFS_DIR=" + work_.path() + "/prefs/user",
-       "NX_ANY_USER_PREFS_DIR=" + work_.path() + "/prefs/any", "XDG_DATA_HOME=" + work_.path() + "/data",
-       "NX_KERNEL_RELEASE=9.8.0"});
-  ASSERT_EQ(dialog.status, 0) << dialog.output;
-  std::smatch id;
-  ASSERT_TRUE(std::regex_search(dialog.output, id, std::regex("request id is fax-([0-9]+)"))) << dialog.output;
-  const JobOutcome job = server_->WaitForJob("fax", std::stoi(id.str(1)));
-  ASSERT_TRUE(job.ended);
-  EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED) << job.job_message;
+  CommandResult dialog;
+  ASSERT_NO_FATAL_FAILURE(RunDialog(FaxScenario(steps),
+                                    {"Invoice", {}, NX_FAXPDE_BUNDLES_DIR, "9.8.0", {"XDG_DATA_HOME=" + work_.path() + "/data"}},
+                                    &dialog));
+  ASSERT_NO_FATAL_FAILURE(WaitForDialogJob(dialog));
 
   const DeviceStream stream = SplitDeviceStream(server_->DeviceOutput("fax"));
   ASSERT_TRUE(stream.ok) << stream.problem;
