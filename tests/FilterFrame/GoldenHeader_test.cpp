@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "../support/fax_job_lines.h"
 #include "TableTestSupport.h"
 #include "TpjlTables.h"
 
@@ -90,18 +91,8 @@ TEST(GoldenHeader, DirectFaxToTwoRecipients) {
       "@PJL SET JOBATTR=\"@CNAM=mac1\"\n"
       "@PJL SET JOBATTR=\"@LUNA=alice\"\n"
       "@PJL SET JOBATTR=\"@HOAD=IC0A8010A\"\n"
-      "@PJL SET JOBATTR=\"@NLPP=1\"\n"
-      "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
-      "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
-      "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
-      "@PJL SET RESOLUTION=200\r\n"
-      "@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
-      "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
-      "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
-      "@PJL SET PAPER=A4\r\n"
-      "@PJL SET JOBATTR=\"@FAEN=90312345678{20}{30}{7QWJj}{}comment\"\r\n"
-      "@PJL SET JOBATTR=\"@FAEN='0012'{}comment\"\r\n"
-      "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n"
+      "@PJL SET JOBATTR=\"@NLPP=1\"\n" +
+      nx::testing::ExampleFaxLines() +
       "@PJL ENTER LANGUAGE=PDF\n"
       "%PDF-1.7\n...\n%%EOF\n"
       "\x1b%-12345X@PJL EOJ\n";

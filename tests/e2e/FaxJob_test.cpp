@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "../support/fax_job_lines.h"
 #include "E2eFixture.h"
 
 namespace nx::e2e {
@@ -28,19 +29,7 @@ OptionList ExampleFaxTicket() {
 }
 
 // The fax module's lines for ExampleFaxTicket, recipients and closing line included.
-std::string ExampleFaxLines() {
-  return "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
-         "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
-         "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
-         "@PJL SET RESOLUTION=200\r\n"
-         "@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
-         "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
-         "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
-         "@PJL SET PAPER=A4\r\n"
-         "@PJL SET JOBATTR=\"@FAEN=90312345678{20}{30}{7QWJj}{}comment\"\r\n"
-         "@PJL SET JOBATTR=\"@FAEN='0012'{}comment\"\r\n"
-         "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n";
-}
+using nx::testing::ExampleFaxLines;
 
 using E2eFaxJob = E2eTest;
 

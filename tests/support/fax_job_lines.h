@@ -50,4 +50,21 @@ inline std::string DelayedFaxJobLines(const std::string& hhmm, const std::string
          "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n";
 }
 
+// The fax lines of the header, from the fax card line to the closing line, for the direct fax
+// example: fax kit, fine resolution, report on error, send header on, A4, a typed-in number and
+// a speed dial.
+inline std::string ExampleFaxLines() {
+  return "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
+         "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
+         "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
+         "@PJL SET RESOLUTION=200\r\n"
+         "@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
+         "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
+         "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
+         "@PJL SET PAPER=A4\r\n"
+         "@PJL SET JOBATTR=\"@FAEN=90312345678{20}{30}{7QWJj}{}comment\"\r\n"
+         "@PJL SET JOBATTR=\"@FAEN='0012'{}comment\"\r\n"
+         "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n";
+}
+
 }  // namespace nx::testing
