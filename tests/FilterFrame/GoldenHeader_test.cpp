@@ -86,16 +86,9 @@ TEST(GoldenHeader, DirectFaxToTwoRecipients) {
   std::fwrite(pdf.data(), 1, pdf.size(), out.get());
   OutputTPJLTrailer(*job, out.get());
 
-  const std::string expected =
-      "\x1b%-12345X@PJL JOB MODE=DIRECTFAX\r\n"
-      "@PJL SET JOBATTR=\"@CNAM=mac1\"\n"
-      "@PJL SET JOBATTR=\"@LUNA=alice\"\n"
-      "@PJL SET JOBATTR=\"@HOAD=IC0A8010A\"\n"
-      "@PJL SET JOBATTR=\"@NLPP=1\"\n" +
-      nx::testing::ExampleFaxLines() +
-      "@PJL ENTER LANGUAGE=PDF\n"
-      "%PDF-1.7\n...\n%%EOF\n"
-      "\x1b%-12345X@PJL EOJ\n";
+  const std::string expected = nx::testing::ExampleFaxHeaderFromMac1() +
+                               "%PDF-1.7\n...\n%%EOF\n"
+                               "\x1b%-12345X@PJL EOJ\n";
   EXPECT_EQ(Visible(out.Contents()), Visible(expected));
   EXPECT_EQ(out.Contents(), expected);
 }

@@ -52,13 +52,7 @@ TEST(GoldenJobFlow, DirectFaxToTwoRecipients) {
   const FlowRun run = RunFlow(args, Mac1());
   EXPECT_EQ(run.status, 0) << run.err;
   const std::string expected =
-      "\x1b%-12345X@PJL JOB MODE=DIRECTFAX\r\n"
-      "@PJL SET JOBATTR=\"@CNAM=mac1\"\n"
-      "@PJL SET JOBATTR=\"@LUNA=alice\"\n"
-      "@PJL SET JOBATTR=\"@HOAD=IC0A8010A\"\n"
-      "@PJL SET JOBATTR=\"@NLPP=1\"\n" +
-      nx::testing::ExampleFaxLines() + "@PJL ENTER LANGUAGE=PDF\n" +
-      test::kFakeDocument + "\x1b%-12345X@PJL EOJ\n";
+      nx::testing::ExampleFaxHeaderFromMac1() + test::kFakeDocument + "\x1b%-12345X@PJL EOJ\n";
   EXPECT_EQ(Visible(run.out), Visible(expected));
   EXPECT_EQ(run.out, expected);
 }

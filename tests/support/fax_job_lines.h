@@ -67,4 +67,15 @@ inline std::string ExampleFaxLines() {
          "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n";
 }
 
+// The whole header of the direct fax example, language switch included, for a job of alice from
+// host mac1 at 192.168.1.10 with one page per sheet.
+inline std::string ExampleFaxHeaderFromMac1() {
+  return "\x1b%-12345X@PJL JOB MODE=DIRECTFAX\r\n"
+         "@PJL SET JOBATTR=\"@CNAM=mac1\"\n"
+         "@PJL SET JOBATTR=\"@LUNA=alice\"\n"
+         "@PJL SET JOBATTR=\"@HOAD=IC0A8010A\"\n"
+         "@PJL SET JOBATTR=\"@NLPP=1\"\n" +
+         ExampleFaxLines() + "@PJL ENTER LANGUAGE=PDF\n";
+}
+
 }  // namespace nx::testing
