@@ -190,8 +190,10 @@ class FaxPhonebookWindows {
   void OpenEntryWindow(int entryType, const nx::phonebook::FaxRecord* edited);
   // One recipient into the book; false when no more can be added.
   bool AddOneToPhonebook(const nx::phonebook::FaxRecord& recipient, bool several, int* stored);
-  template <class W>
-  std::shared_ptr<W> Build(const std::string& layout, const char* titleKey);
+  // A window of `layout` with its controls wired; null without the layout. `extra` follows the
+  // common constructor arguments.
+  template <class W, class... Extra>
+  std::shared_ptr<W> Build(const std::string& layout, const char* titleKey, Extra... extra);
 
   NXDirectFaxPDEPluginq21& panel_;
   FaxRecipientWindowsClass& recipients_;

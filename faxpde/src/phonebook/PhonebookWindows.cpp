@@ -31,27 +31,23 @@ FaxPhonebookWindows::FaxPhonebookWindows(NXDirectFaxPDEPluginq21& panel, FaxReci
 
 FaxPhonebookWindows::~FaxPhonebookWindows() = default;
 
-template <class W>
-std::shared_ptr<W> FaxPhonebookWindows::Build(const std::string& layout, const char* titleKey) {
+template <class W, class... Extra>
+std::shared_ptr<W> FaxPhonebookWindows::Build(const std::string& layout, const char* titleKey, Extra... extra) {
   if (layout.empty()) return nullptr;
   auto window = panel_.GetServices().toolkit().LoadWindow(panel_.GetBundle(), layout);
   if (!window) return nullptr;
-  auto w = std::make_shared<W>(std::move(window), titleKey, panel_.GetCurrentPDECallbackObj(), panel_.GetServices());
+  auto w = std::make_shared<W>(std::move(window), titleKey, panel_.GetCurrentPDECallbackObj(), panel_.GetServices(),
+                               extra...);
   if (!w->CreateDialog()) return nullptr;
   return w;
 }
 
 bool FaxPhonebookWindows::loadPhonebookWins() {
   if (select_) return true;
-  const std::string layout = panel_.getPDENibFileName("Phonebook_");
-  auto window = layout.empty() ? nullptr : panel_.GetServices().toolkit().LoadWindow(panel_.GetBundle(), layout);
-  if (!window) return false;
-  auto select = std::make_shared<FaxPhonebookSelectWindowsClass>(
-      std::move(window), "Fax Phonebook Select Window Title String", panel_.GetCurrentPDECallbackObj(),
-      panel_.GetServices(), &panel_.GetBundle());
-  if (!select->CreateDialog()) return false;
-  select_ = select;
   const nx::platform::Bundle* bundle = &panel_.GetBundle();
+  select_ = Build<FaxPhonebookSelectWindowsClass>(panel_.getPDENibFileName("Phonebook_"),
+                                                  "Fax Phonebook Select Window Title String", bundle);
+  if (!select_) return false;
   ppd_file_t* ppd = panel_.GetCurrentPPD();
   select_->InitializeUserPane(bundle, ppd);
 
