@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/fax_job_lines.h"
 #include "E2eFixture.h"
 #include "EncryptLib.h"
 #include "nx/faxticket/recipient_ticket.h"
@@ -68,12 +69,7 @@ TEST_F(E2eStandardOptions, PhoneFromLpGivesTheRecipientWindowsLine) {
   const std::string header = Header("fax");
   // Fax kit (the PPD's setting type), the queue's fax defaults and the job's fine resolution,
   // the paper of the job, then exactly the recipient window's line for 0312345678.
-  const std::string faxLines = "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
-                               "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
-                               "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
-                               "@PJL SET RESOLUTION=200\r\n"
-                               "@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
-                               "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
+  const std::string faxLines = nx::testing::FineFaxHeadLines() +
                                "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
                                "@PJL SET PAPER=A4\r\n" +
                                RecipientLine(WindowItem("0312345678")) +

@@ -26,17 +26,23 @@ inline DelayedSend TwoHoursAfter(std::time_t now) {
   return send;
 }
 
+// The fax lines every example job of the fax kit queue starts with: the fax card, the outside
+// line and IP fax kits, fine resolution and the report on error.
+inline std::string FineFaxHeadLines() {
+  return "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
+         "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
+         "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
+         "@PJL SET RESOLUTION=200\r\n"
+         "@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
+         "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n";
+}
+
 // The fax lines of the header, from the fax card line to the closing line, for the job that the
 // dialog-to-device tests set up in the panels: two typed recipients, a speed dial, fine
 // resolution, report on error, a send delayed to `hhmm`; `dated` is that time as the panels date
 // it ("YYYY:MM:DD:HH:MM").
 inline std::string DelayedFaxJobLines(const std::string& hhmm, const std::string& dated) {
-  return "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
-         "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
-         "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
-         "@PJL SET RESOLUTION=200\r\n@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
-         "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
-         "@PJL SET JOBATTR=\"@DESE=" +
+  return FineFaxHeadLines() + "@PJL SET JOBATTR=\"@DESE=" +
          hhmm +
          "\"\r\n"
          "@PJL SET JOBATTR=\"@FATM=" +
@@ -54,12 +60,7 @@ inline std::string DelayedFaxJobLines(const std::string& hhmm, const std::string
 // example: fax kit, fine resolution, report on error, send header on, A4, a typed-in number and
 // a speed dial.
 inline std::string ExampleFaxLines() {
-  return "@PJL SET JOBATTR=\"@FCRD=3\"\r\n"
-         "@PJL SET JOBATTR=\"@OLEK=1\"\r\n"
-         "@PJL SET JOBATTR=\"@IPFK=1\"\r\n"
-         "@PJL SET RESOLUTION=200\r\n"
-         "@PJL SET JOBATTR=\"@FARE=FINE\"\r\n"
-         "@PJL SET JOBATTR=\"@TRRE=ONERROR\"\r\n"
+  return FineFaxHeadLines() +
          "@PJL SET JOBATTR=\"@TXHE=ON\"\r\n"
          "@PJL SET PAPER=A4\r\n"
          "@PJL SET JOBATTR=\"@FAEN=90312345678{20}{30}{7QWJj}{}comment\"\r\n"
