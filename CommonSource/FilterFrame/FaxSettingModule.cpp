@@ -1,7 +1,6 @@
 // The fax module's reading and header lines; see FaxSettingModule.h.
 #include "FaxSettingModule.h"
 
-#include <cups/ppd.h>
 #include <strings.h>
 
 #include <array>
@@ -16,6 +15,7 @@
 
 #include "DeviceEncoding.h"
 #include "KTOutput.h"
+#include "QueuePpd.h"
 #include "TpjlTables.h"
 #include "nx/platform/system_version.h"
 
@@ -84,10 +84,6 @@ void ReleaseRecipientItems(FilterJob& job) {
   std::vector<std::array<char, kRecipientItemSize>>().swap(job.faxRecipientItems);
 }
 
-struct PpdCloser {
-  void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
-};
-
 }  // namespace
 
 void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err) {
@@ -102,14 +98,7 @@ void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err) {
   }
 }
 
-bool IsGeneration2Device() {
-  const char* path = std::getenv("PPD");
-  if (path == nullptr || *path == 0) return false;
-  const std::unique_ptr<ppd_file_t, PpdCloser> ppd(ppdOpenFile(path));
-  if (!ppd) return false;
-  const ppd_option_t* option = ppdFindOption(ppd.get(), "NXPlatformGeneration");
-  return option != nullptr && std::strcmp(option->defchoice, "2") == 0;
-}
+bool IsGeneration2Device() { return QueuePpdDefaultChoice("NXPlatformGeneration") == "2"; }
 
 bool IsItemUnavailableOnGeneration2(const char* item) {
   if (item == nullptr) return false;

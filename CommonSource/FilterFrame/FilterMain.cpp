@@ -14,6 +14,7 @@
 #include "FaxSettingModule.h"
 #include "KTOutput.h"
 #include "OutputPDFStream.h"
+#include "QueuePpd.h"
 #include "StandardJobOptions.h"
 #include "TpjlEngine.h"
 #include "nx/platform/network.h"
@@ -285,6 +286,7 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
   }
   CancelJobForPipe = 0;
   const JobArguments args{argc, argv};
+  const QueuePpdJobScope queuePpd;  // the readers ask the PPD's defaults many times per job
 
   SetJobUserName(job, argv[2]);                         // 1
   InstallSignalHandlers();                              // 2

@@ -2,7 +2,6 @@
 #include "TicketReader.h"
 
 #include <cups/cups.h>
-#include <cups/ppd.h>
 #include <openssl/crypto.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include "DeviceEncoding.h"
 #include "EncryptLib.h"
 #include "FaxSettingModule.h"
+#include "QueuePpd.h"
 #include "nx/platform/paths.h"
 
 namespace nx::filter {
@@ -125,19 +125,8 @@ void ConvertTicketText(const char* value, std::size_t limit, char* destination, 
   StripHeaderUnsafeBytes(destination);
 }
 
-struct PpdCloser {
-  void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
-};
-
 // True when the queue's PPD asks for passwords re-encrypted under the device key.
-bool DeviceWantsReEncryption() {
-  const char* path = std::getenv("PPD");
-  if (path == nullptr || *path == 0) return false;
-  std::unique_ptr<ppd_file_t, PpdCloser> ppd(ppdOpenFile(path));
-  if (!ppd) return false;
-  const ppd_option_t* option = ppdFindOption(ppd.get(), "NXEncryptionSetting");
-  return option != nullptr && std::strcmp(option->defchoice, "New") == 0;
-}
+bool DeviceWantsReEncryption() { return QueuePpdDefaultChoice("NXEncryptionSetting") == "New"; }
 
 // Zeroes a buffer that held a plain password when it goes out of scope.
 template <std::size_t N>

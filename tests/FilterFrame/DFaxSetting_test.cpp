@@ -2,12 +2,15 @@
 // the device-option report to the print system, and the fax lines of the header.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <map>
 #include <string>
 
 #include "DeviceEncoding.h"
 #include "FaxSettingModule.h"
+#include "QueuePpd.h"
 #include "TableTestSupport.h"
 #include "TpjlTables.h"
 #include "nx/platform/system_version.h"
@@ -254,6 +257,31 @@ TEST(DFaxSetting, Generation2ItemTestWalksCharacters) {
   EXPECT_FALSE(IsItemUnavailableOnGeneration2("{"));
   EXPECT_FALSE(IsItemUnavailableOnGeneration2("\x81"));  // a lone lead byte at the end
   EXPECT_FALSE(IsItemUnavailableOnGeneration2(nullptr));
+}
+
+// A job parses the queue's PPD once for its defaults; the next job sees the file as it is then.
+TEST(DFaxSetting, EachJobReadsTheQueuePpdAsItIsThen) {
+  TempFolder dir;
+  const std::string path = WritePpd(dir, "2");
+  ScopedEnv ppdEnv("PPD", path);
+  {
+    const QueuePpdJobScope job;
+    EXPECT_TRUE(IsGeneration2Device());
+    WritePpd(dir, "1");  // the same path, the same size
+    EXPECT_TRUE(IsGeneration2Device()) << "read once per job";
+    TempFolder otherDir;
+    ScopedEnv otherEnv("PPD", WritePpd(otherDir, "1"));
+    EXPECT_FALSE(IsGeneration2Device()) << "another queue's PPD is read";
+  }
+  EXPECT_FALSE(IsGeneration2Device()) << "the next job sees the rewritten file";
+  {
+    const QueuePpdJobScope job;
+    WritePpd(dir, "2");
+    EXPECT_TRUE(IsGeneration2Device());
+    ::unlink(path.c_str());
+    EXPECT_TRUE(IsGeneration2Device());
+  }
+  EXPECT_FALSE(IsGeneration2Device()) << "no file, no generation 2";
 }
 
 // --- Device-option report --------------------------------------------------------------------
