@@ -39,6 +39,11 @@ constexpr std::size_t kRunLengthKeepDivisor = 2;
 struct CompressorFree {
   void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
+using CompressorPtr = std::unique_ptr<libdeflate_compressor, CompressorFree>;
+
+// The compressor's tables take a few hundred kilobytes to set up: a thread that writes several
+// documents (the dialog host, the tests) hands one from each document to the next.
+thread_local CompressorPtr tSpareCompressor;
 
 // Collects what a qpdf pipeline writes, up to a limit. Past the limit the output is of no use
 // (the caller falls back to the plain samples), so it is dropped rather than failing the page:
@@ -122,7 +127,7 @@ struct PdfImageDocument::Impl {
   std::shared_ptr<PdfStoreProvider> provider = std::make_shared<PdfStoreProvider>();
   std::unique_ptr<PdfTempFile> store;
   off_t store_size = 0;
-  std::unique_ptr<libdeflate_compressor, CompressorFree> compressor;
+  CompressorPtr compressor;
   std::unique_ptr<unsigned char[]> runs;
   std::size_t runs_capacity = 0;
   std::unique_ptr<unsigned char[]> packed;
@@ -146,10 +151,17 @@ struct PdfImageDocument::Impl {
     pdf.emptyPDF();
   }
 
+  ~Impl() {
+    if (compressor) tSpareCompressor = std::move(compressor);
+  }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
+
   // Deflates `size` bytes into `packed`; returns the compressed size, 0 on failure.
   std::size_t Deflate(const unsigned char* data, std::size_t size) {
     if (!compressor) {
-      compressor.reset(libdeflate_alloc_compressor(kDeflateLevel));
+      compressor = std::move(tSpareCompressor);
+      if (!compressor) compressor.reset(libdeflate_alloc_compressor(kDeflateLevel));
       if (!compressor) throw std::bad_alloc();
     }
     const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
