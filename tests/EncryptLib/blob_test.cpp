@@ -200,6 +200,23 @@ TEST(DeviceKeyBlob, DeploymentKeysOf2048And3072Bits) {
   }
 }
 
+// Going back and forth between two keys, each blob is wrapped under the key it was given.
+TEST(DeviceKeyBlob, EachBlobUnderTheKeyItWasGiven) {
+  test::Pkey first = test::GenerateRsaKey(2048);
+  test::Pkey second = test::GenerateRsaKey(2048);
+  ASSERT_TRUE(first && second);
+  for (EVP_PKEY* key : {first.get(), second.get(), first.get(), first.get(), second.get()}) {
+    const std::string text = test::PublicKeyText(key, false);
+    Bytes blob(2000);
+    int n = 2000;
+    ASSERT_EQ(Encode_RandomWithKey("1234", 4, text.data(), static_cast<int>(text.size()), blob.data(), &n),
+              kEncSuccess);
+    blob.resize(static_cast<std::size_t>(n));
+    EXPECT_EQ(Bytes(blob.begin() + 16, blob.begin() + 48), test::Sha256(test::PublicKeyDer(key)));
+    EXPECT_EQ(test::OpenBlob(blob, key), "1234");
+  }
+}
+
 TEST(DeviceKeyBlob, KeysOfOtherSizesAndKindsAreRefused) {
   test::Pkey small = test::GenerateRsaKey(1024);
   ASSERT_TRUE(small);
