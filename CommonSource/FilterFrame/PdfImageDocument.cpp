@@ -42,7 +42,7 @@ struct CompressorFree {
 using CompressorPtr = std::unique_ptr<libdeflate_compressor, CompressorFree>;
 
 // The compressor's tables take a few hundred kilobytes to set up: a thread that writes several
-// documents (the dialog host, the tests) hands one from each document to the next.
+// documents (the test programs, the fuzzing runs) hands one from each document to the next.
 thread_local CompressorPtr tSpareCompressor;
 
 // Collects what a qpdf pipeline writes, up to a limit. Past the limit the output is of no use
