@@ -5,23 +5,19 @@
 
 #include <cstdlib>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <string>
 
+#include "FilterInit.h"
+
 namespace nx::filter {
 namespace {
-
-struct PpdCloser {
-  void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
-};
-using PpdPtr = std::unique_ptr<ppd_file_t, PpdCloser>;
 
 struct JobCache {
   int scopes = 0;
   bool loaded = false;
   std::string path;
-  PpdPtr ppd;  // null: the file did not parse
+  PpdHandle ppd;  // null: the file did not parse
 };
 
 std::mutex gMutex;
@@ -40,7 +36,7 @@ std::string QueuePpdDefaultChoice(const char* keyword) {
   if (path == nullptr || *path == 0 || keyword == nullptr) return {};
   try {
     const std::lock_guard<std::mutex> lock(gMutex);
-    if (gJob.scopes == 0) return DefaultChoice(PpdPtr(ppdOpenFile(path)).get(), keyword);
+    if (gJob.scopes == 0) return DefaultChoice(PpdHandle(ppdOpenFile(path)).get(), keyword);
     if (!gJob.loaded || gJob.path != path) {
       gJob.ppd.reset(ppdOpenFile(path));
       gJob.path = path;
