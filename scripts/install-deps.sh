@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git ccache
   libcups2-dev libqpdf-dev libdeflate-dev zlib1g-dev libssl-dev libplist-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-client cups-filters cups-bsd qpdf poppler-utils ghostscript openssl
