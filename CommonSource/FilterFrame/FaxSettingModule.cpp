@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -124,7 +125,8 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int sy
 
   // Only the item keys the options hold are looked at, so neither the count nor an index can
   // make the list larger than kMaxRecipientItems.
-  const TicketOptions options(args.OptionString());
+  std::optional<TicketOptions> parsed;
+  const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
   const std::int32_t limit = count < kMaxRecipientItems ? count : kMaxRecipientItems;
   std::vector<std::pair<std::int32_t, const char*>> present;
   std::int32_t listSize = 0;

@@ -33,6 +33,8 @@ inline constexpr int kDeviceOptionReportVersion = 0x1070;
 // a generation-2 device and an item holds an apostrophe or "{1"; the items are then released.
 // Otherwise 1, also when the count is below 1 (the main flow refuses that job) and when the list
 // cannot be allocated (the header then has no recipient line).
+//
+// The options are args.options when set, else argument 5 parsed afresh.
 int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int systemVersion,
                                 std::FILE* err);
 // The same for the running system, reporting to standard error.
