@@ -342,7 +342,7 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
     return kFilterExitRefused;
   }
   if (ShouldCancelJobAndShowError(job)) {  // 12
-    std::fputs("ERROR:<Please enter a fax number.>\n", err);
+    std::fprintf(err, "ERROR:<%s>\n", RecipientRefusalText(job).c_str());
     return kFilterExitRefused;
   }
 
