@@ -430,7 +430,7 @@ TEST_P(StandardOptionsBeforeBrokenText, KeepTheirEntries) {
 
 INSTANTIATE_TEST_SUITE_P(OptionTexts, StandardOptionsBeforeBrokenText,
                          ::testing::Values("title='Q3 report", "title=\"Q3 report", "note=Q3\\",
-                                           "note={a=b", "\\", "title='a' note=\"b\\"));
+                                           "note={a=b", "title='a' note=\"b\\"));
 
 TEST(StandardJobFlow, AccountAndPinReachTheHeader) {
   FlowEnvironment env;
