@@ -313,27 +313,6 @@ TEST(StandardTicketEntries, AppendedEntriesReadBackUnchanged) {
   EXPECT_STREQ(options.Find(Key("DFRecipientListCountTicket").c_str()), "12");
 }
 
-// The filter adds its entries to the parsed options: what the option text ends in cannot reach
-// them.
-TEST(StandardTicketEntries, AddedEntriesReadBackWhateverTheOptionTextEndsIn) {
-  const std::vector<TicketEntry> entries = {
-      {Key("DFRecipientListItemKeyTicket0"), "FAEN=9,,0311{20}{30}{}comment"},
-      {Key("PrintTypePasswordTicketKey"), "/+Ab=="},
-      {Key("DFRecipientListCountTicket"), "1"},
-  };
-  for (const char* text : {"note='open", "note=\"open", "note=open\\", "note={a=b", "\\", ""}) {
-    TicketOptions options(text);
-    ASSERT_TRUE(AddTicketEntries(&options, entries)) << text;
-    for (const TicketEntry& e : entries) {
-      const char* raw = options.Find(e.key.c_str());
-      ASSERT_NE(raw, nullptr) << text << " " << e.key;
-      std::string decoded(raw);
-      decoded.resize(numstrtochar(decoded.data()));
-      EXPECT_EQ(decoded, e.value) << text;
-    }
-  }
-}
-
 // ---- The whole filter ------------------------------------------------------------------------
 
 // The header of a run without the document and trailer.
