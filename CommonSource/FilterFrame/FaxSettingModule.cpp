@@ -4,16 +4,19 @@
 #include <strings.h>
 
 #include <array>
+#include <bitset>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "DeviceEncoding.h"
+#include "FilterLog.h"
 #include "KTOutput.h"
 #include "QueuePpd.h"
 #include "TpjlTables.h"
@@ -84,6 +87,35 @@ void ReleaseRecipientItems(FilterJob& job) {
   std::vector<std::array<char, kRecipientItemSize>>().swap(job.faxRecipientItems);
 }
 
+// The count says how many recipients the panels put into the list and every index below it must
+// hold one: the device would take a list with gaps or empty items in part, losing recipients.
+// Items at or beyond the count are left over from earlier jobs' settings and do not count.
+void FindRecipientListFault(FilterJob& job,
+                            const std::vector<std::pair<std::int32_t, const char*>>& present) {
+  const std::int32_t count = job.faxSetting.recipientListCount;
+  if (count > kMaxRecipientItems) {
+    job.faxRecipientFault = RecipientListFault::kTooMany;
+    job.faxRecipientFaultIndex = kMaxRecipientItems;
+    return;
+  }
+  std::bitset<kMaxRecipientItems> seen;
+  for (const auto& entry : present) seen.set(static_cast<std::size_t>(entry.first));
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (!seen.test(static_cast<std::size_t>(i))) {
+      job.faxRecipientFault = RecipientListFault::kMissing;
+      job.faxRecipientFaultIndex = i;
+      return;
+    }
+  }
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (job.faxRecipientItems[static_cast<std::size_t>(i)][0] == 0) {
+      job.faxRecipientFault = RecipientListFault::kEmpty;
+      job.faxRecipientFaultIndex = i;
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err) {
@@ -119,12 +151,15 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int sy
   if (systemVersion >= kDeviceOptionReportVersion) DFaxReportDeviceOptions(job, err);
 
   ReleaseRecipientItems(job);
+  job.faxRecipientFault = RecipientListFault::kNone;
+  job.faxRecipientFaultIndex = 0;
   const std::int32_t count = job.faxSetting.recipientListCount;
   if (count < 1) return 1;
 
   // Only the item keys the options hold are looked at, so neither the count nor an index can
   // make the list larger than kMaxRecipientItems.
-  const TicketOptions options(args.OptionString());
+  std::optional<TicketOptions> parsed;
+  const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
   const std::int32_t limit = count < kMaxRecipientItems ? count : kMaxRecipientItems;
   std::vector<std::pair<std::int32_t, const char*>> present;
   std::int32_t listSize = 0;
@@ -150,15 +185,13 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int sy
     std::fprintf(err, "##filter debug## recipient items from index %d on are not sent\n",
                  static_cast<int>(kMaxRecipientItems));
   }
-  if (present.empty()) return 1;
-
   for (const auto& [index, key] : present) {
     std::array<char, kRecipientItemSize>& slot =
         job.faxRecipientItems[static_cast<std::size_t>(index)];
     GetTicketStringConvertedToPrtLang(key, options, slot.data(), slot.size());
   }
 
-  if (IsGeneration2Device()) {
+  if (!present.empty() && IsGeneration2Device()) {
     for (const auto& slot : job.faxRecipientItems) {
       if (IsItemUnavailableOnGeneration2(slot.data())) {
         ReleaseRecipientItems(job);
@@ -166,6 +199,7 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int sy
       }
     }
   }
+  FindRecipientListFault(job, present);
   return 1;
 }
 
@@ -174,7 +208,27 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
 }
 
 bool ShouldCancelJobAndShowError(const FilterJob& job) {
-  return job.faxSetting.recipientListCount < 1;
+  return job.faxSetting.recipientListCount < 1 ||
+         job.faxRecipientFault != RecipientListFault::kNone;
+}
+
+std::string RecipientRefusalText(const FilterJob& job) {
+  const int count = static_cast<int>(job.faxSetting.recipientListCount);
+  const int recipient = static_cast<int>(job.faxRecipientFaultIndex) + 1;
+  if (count < 1) return "Please enter a fax number.";
+  switch (job.faxRecipientFault) {
+    case RecipientListFault::kTooMany:
+      return FilterLocalizedMessage("The fax job has %d recipients; a job takes at most %d.", count,
+                                    static_cast<int>(kMaxRecipientItems));
+    case RecipientListFault::kMissing:
+      return FilterLocalizedMessage("Fax recipient %d of %d is missing from the job.", recipient,
+                                    count);
+    case RecipientListFault::kEmpty:
+      return FilterLocalizedMessage("Fax recipient %d of %d is empty.", recipient, count);
+    case RecipientListFault::kNone:
+      break;
+  }
+  return {};
 }
 
 void InjectTPIFCommandFaxSetting(FilterJob& job, const JobArguments& args, std::FILE* out) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "FilterState.h"
 #include "TicketReader.h"
@@ -31,8 +32,15 @@ inline constexpr int kDeviceOptionReportVersion = 0x1070;
 // recipient count and kMaxRecipientItems; the list runs up to the highest index present, an
 // index without a key giving an empty item. Result 0 (refuse the job) when the queue's PPD is for
 // a generation-2 device and an item holds an apostrophe or "{1"; the items are then released.
-// Otherwise 1, also when the count is below 1 (the main flow refuses that job) and when the list
-// cannot be allocated (the header then has no recipient line).
+// Otherwise 1, also when the count is below 1 and when the list cannot be allocated (the header
+// then has no recipient line).
+//
+// With a count of 1 or more, every index below the count must hold a non-empty item and the
+// count must not exceed kMaxRecipientItems; otherwise job.faxRecipientFault says which rule the
+// list breaks (first at job.faxRecipientFaultIndex), and ShouldCancelJobAndShowError refuses it.
+// Items at or above the count are not part of the list.
+//
+// The options are args.options when set, else argument 5 parsed afresh.
 int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int systemVersion,
                                 std::FILE* err);
 // The same for the running system, reporting to standard error.
@@ -52,8 +60,15 @@ bool IsGeneration2Device();
 // the characters "{1". The second byte of a double-byte character never counts as one of them.
 bool IsItemUnavailableOnGeneration2(const char* item);
 
-// True when the job has no recipient (count below 1).
+// True when the job has no recipient (count below 1) or a recipient list the device would take
+// only in part (job.faxRecipientFault).
 bool ShouldCancelJobAndShowError(const FilterJob& job);
+
+// The reason for the main flow's "ERROR:<...>" line of a job ShouldCancelJobAndShowError refuses:
+// "Please enter a fax number." without a recipient, else the localized text of the list's fault
+// with the recipient's number and the count. Never an item's text: items carry mailbox and
+// F-code passwords.
+std::string RecipientRefusalText(const FilterJob& job);
 
 // Writes the fax lines of the header to `out`: the fax command table, one
 // "@PJL SET JOBATTR=\"@<item>\"" line (CR LF) per recipient item in index order, then

@@ -142,25 +142,44 @@ std::optional<StringTable> ReadTable(const std::string& path) {
   return table;
 }
 
+// The table of the first of `languages` that has one; empty without.
+StringTable LoadTable(const std::vector<std::string>& languages) {
+  const std::string root = nx::platform::DataDir() + "/jobfilter/";
+  for (const std::string& language : languages) {
+    for (const std::string& name : TableNamesFor(language)) {
+      if (auto table = ReadTable(root + name + ".lproj/Localizable.strings")) return std::move(*table);
+    }
+  }
+  return {};
+}
+
 const StringTable& CurrentTable() {
   LocalizationState& state = State();
   if (!state.loaded) {
     state.loaded = true;
-    state.table.clear();
-    const std::string root = nx::platform::DataDir() + "/jobfilter/";
-    for (const std::string& language : state.languages) {
-      bool found = false;
-      for (const std::string& name : TableNamesFor(language)) {
-        if (auto table = ReadTable(root + name + ".lproj/Localizable.strings")) {
-          state.table = std::move(*table);
-          found = true;
-          break;
-        }
-      }
-      if (found) break;
-    }
+    state.table = LoadTable(state.languages);
   }
   return state.table;
+}
+
+// The language SetLocale takes from the environment, as a list of at most one.
+std::vector<std::string> EnvironmentLanguages() {
+  for (const char* name : {"APPLE_LANGUAGE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != 0) return {value};
+  }
+  return {};
+}
+
+// Formats `localized` (whose conversions are those of its key) with `ap`; "" when too long.
+std::string FormatMessage(const std::string& localized, va_list ap) {
+  char text[kMaxMessageBytes + 1];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  const int n = std::vsnprintf(text, sizeof text, localized.c_str(), ap);
+#pragma GCC diagnostic pop
+  if (n < 0 || n > kMaxMessageBytes) return {};
+  return std::string(text, static_cast<std::size_t>(n));
 }
 
 }  // namespace
@@ -177,6 +196,21 @@ std::string FilterLocalizedFormat(const char* key) {
   const StringTable& table = CurrentTable();
   if (auto it = table.find(key); it != table.end()) return it->second;
   return key;
+}
+
+std::string FilterLocalizedMessage(const char* format, ...) {
+  std::string localized = format;
+  if (State().languages.empty()) {
+    const StringTable table = LoadTable(EnvironmentLanguages());
+    if (auto it = table.find(format); it != table.end()) localized = it->second;
+  } else {
+    localized = FilterLocalizedFormat(format);
+  }
+  va_list ap;
+  va_start(ap, format);
+  std::string text = FormatMessage(localized, ap);
+  va_end(ap);
+  return text;
 }
 
 void LogMessage(const char* level, const char* format, ...) {

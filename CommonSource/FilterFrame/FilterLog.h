@@ -26,4 +26,9 @@ std::vector<std::string> FilterLanguages();
 // faulty table can never make LogMessage read arguments of the wrong type.
 std::string FilterLocalizedFormat(const char* key);
 
+// The localized text of `format` filled printf-style, as LogMessage writes it ("" when it is
+// longer). The main flow's refusals come before the document step's SetLocale: until a language
+// is set, the one SetLocale would set (APPLE_LANGUAGE, else LANG) is used, and nothing is stored.
+std::string FilterLocalizedMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 }  // namespace nx::filter

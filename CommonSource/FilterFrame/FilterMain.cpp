@@ -328,22 +328,21 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
 
   // A job from an application without the plug-ins: its standard fax, accounting and secure
   // print options become the ticket entries the panels would have written.
-  std::string ticketOptions, refusal;
+  // They go into the parsed options, never into the option text, which could swallow them.
+  TicketOptions ticketOptions(args.OptionString());
+  std::string refusal;
   if (ApplyStandardJobOptions(args, &ticketOptions, &refusal) == 0) {
     std::fprintf(err, "ERROR: %s\n", refusal.c_str());
     return kFilterExitRefused;
   }
-  std::vector<char*> ticketArgv(argv, argv + argc);
-  ticketArgv[5] = ticketOptions.data();
-  ticketArgv.push_back(nullptr);
-  const JobArguments ticketArgs{argc, ticketArgv.data()};
+  const JobArguments ticketArgs{argc, argv, &ticketOptions};
 
   if (GetTicketFromPDE(job, ticketArgs) == 0) {  // 11
     std::fputs("ERROR:<A specified feature is unavailable for the current device.>\n", err);
     return kFilterExitRefused;
   }
   if (ShouldCancelJobAndShowError(job)) {  // 12
-    std::fputs("ERROR:<Please enter a fax number.>\n", err);
+    std::fprintf(err, "ERROR:<%s>\n", RecipientRefusalText(job).c_str());
     return kFilterExitRefused;
   }
 

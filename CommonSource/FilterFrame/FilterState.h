@@ -103,6 +103,16 @@ struct DFaxSettingOption {
   char recipientPaperSize[10]{};
 };
 
+// Why the fax module's reader found the recipient list unfit to send, though the count is 1 or
+// more. The job is refused: a list the device would take only in part loses recipients without
+// anyone noticing.
+enum class RecipientListFault : std::int8_t {
+  kNone,
+  kTooMany,  // the count is above the most recipients one job takes
+  kMissing,  // an index below the count has no item key
+  kEmpty,    // an item reads as empty (written empty, or nothing of it survives the conversion)
+};
+
 // One job. Value-initialise (FilterJob job{} or std::make_unique<FilterJob>()) for the
 // zero-filled start the readers and tables expect. About 20 KB: keep it off small stacks.
 struct FilterJob {
@@ -121,6 +131,9 @@ struct FilterJob {
   DFaxSettingOption faxSetting;
   // Recipient items of the fax module, in index order; filled by its ticket reader.
   std::vector<std::array<char, kRecipientItemSize>> faxRecipientItems;
+  // Set by the same reader; faxRecipientFaultIndex is the item index the fault was found at.
+  RecipientListFault faxRecipientFault = RecipientListFault::kNone;
+  std::int32_t faxRecipientFaultIndex = 0;
 };
 
 }  // namespace nx::filter

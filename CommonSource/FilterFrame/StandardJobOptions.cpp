@@ -229,6 +229,21 @@ bool QueueWantsDeviceKey(ppd_file_t* ppd) {
 
 // ---- Entries ------------------------------------------------------------------------------
 
+// An entry's value as it goes into the options: integers plain, anything else as a byte list
+// (every byte as "/" and its value), which the text readers decode. A base64 PIN may start with
+// "/" itself, so no text value goes as it is.
+void AppendTicketValue(const std::string& value, std::string* out) {
+  if (IsAllDigits(value)) {
+    *out += value;
+    return;
+  }
+  out->reserve(out->size() + 4 * value.size());  // no reallocation leaves copies behind
+  for (char c : value) {
+    *out += '/';
+    *out += std::to_string(static_cast<unsigned char>(c));
+  }
+}
+
 class EntryList {
  public:
   EntryList(const TicketOptions& options, std::vector<TicketEntry>* entries)
@@ -544,30 +559,42 @@ std::string AppendTicketEntries(std::string_view optionString, const std::vector
     if (!out.empty()) out += ' ';
     out += entry.key;
     out += '=';
-    if (IsAllDigits(entry.value)) {
-      out += entry.value;
-    } else {
-      // Every byte as "/" and its value: nothing in it is option syntax.
-      for (char c : entry.value) {
-        out += '/';
-        out += std::to_string(static_cast<unsigned char>(c));
-      }
-    }
+    AppendTicketValue(entry.value, &out);
   }
   return out;
 }
 
-int ApplyStandardJobOptions(const JobArguments& args, std::string* options, std::string* refusal) {
+bool AddTicketEntries(TicketOptions* options, const std::vector<TicketEntry>& entries) {
+  bool ok = true;
+  std::string value;
+  for (const TicketEntry& entry : entries) {
+    value.clear();
+    AppendTicketValue(entry.value, &value);
+    ok = options->Add(entry.key.c_str(), value.c_str()) && ok;
+    OPENSSL_cleanse(value.data(), value.size());  // the PIN's protected form among them
+  }
+  return ok;
+}
+
+int ApplyStandardJobOptions(const JobArguments& args, TicketOptions* options, std::string* refusal) {
   StandardJobContext context;
+  std::vector<TicketEntry> entries;
+  struct Cleanse {
+    std::vector<TicketEntry>& entries;
+    ~Cleanse() {
+      for (TicketEntry& entry : entries) OPENSSL_cleanse(entry.value.data(), entry.value.size());
+    }
+  } cleanse{entries};
   try {
     const char* user = args.argc > 2 && args.argv ? args.argv[2] : nullptr;
     context.userName = user ? user : "";
     const char* ppd = std::getenv("PPD");
     context.ppdPath = ppd ? ppd : "";
-    std::vector<TicketEntry> entries;
     if (!BuildStandardTicketEntries(args.OptionString(), context, &entries, refusal)) return 0;
-    *options = AppendTicketEntries(args.OptionString(), entries);
-    for (TicketEntry& entry : entries) OPENSSL_cleanse(entry.value.data(), entry.value.size());
+    if (!AddTicketEntries(options, entries)) {
+      *refusal = "Out of memory while reading the job options.";
+      return 0;
+    }
     return 1;
   } catch (const std::bad_alloc&) {
     *refusal = "Out of memory while reading the job options.";

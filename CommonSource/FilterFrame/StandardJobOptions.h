@@ -75,11 +75,17 @@ bool BuildStandardTicketEntries(std::string_view optionString, const StandardJob
 
 // `optionString` followed by the entries in the option-string syntax. Text values go in the
 // byte-list form, so no character of a value can be taken for option syntax; the readers
-// decode it. Integer keys get plain decimal.
+// decode it. Integer keys get plain decimal. Whatever the option string ends in (an open quote,
+// a backslash) can still swallow what follows it: the filter itself uses AddTicketEntries.
 std::string AppendTicketEntries(std::string_view optionString, const std::vector<TicketEntry>& entries);
 
-// For the main flow: the job options with the standard entries added, in `options`. Result 1 go
-// on, 0 refuse the job (`refusal` says why, fit for an "ERROR:" line).
-int ApplyStandardJobOptions(const JobArguments& args, std::string* options, std::string* refusal);
+// Adds the entries to the parsed options, each value in the form AppendTicketEntries gives it.
+// False when one could not be added.
+bool AddTicketEntries(TicketOptions* options, const std::vector<TicketEntry>& entries);
+
+// For the main flow: adds the standard entries to `options`, the job options (argument 5 of
+// `args`) as parsed. Result 1 go on, 0 refuse the job (`refusal` says why, fit for an "ERROR:"
+// line).
+int ApplyStandardJobOptions(const JobArguments& args, TicketOptions* options, std::string* refusal);
 
 }  // namespace nx::filter

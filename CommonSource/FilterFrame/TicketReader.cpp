@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "DeviceEncoding.h"
@@ -214,6 +215,12 @@ const char* TicketOptions::Find(const char* key) const {
   return cupsGetOption(key, count_, options_);
 }
 
+bool TicketOptions::Add(const char* key, const char* value) {
+  if (key == nullptr || *key == 0 || value == nullptr) return false;
+  count_ = cupsAddOption(key, value, count_, &options_);
+  return Find(key) != nullptr && std::strcmp(Find(key), value) == 0;
+}
+
 const char* TicketOptions::name(int index) const {
   return index >= 0 && index < count_ ? options_[index].name : nullptr;
 }
@@ -223,7 +230,8 @@ const char* TicketOptions::value(int index) const {
 }
 
 int GetTicketFromArray(const JobArguments& args, std::span<const TicketReadRow> table) {
-  const TicketOptions options(args.OptionString());
+  std::optional<TicketOptions> parsed;
+  const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
   for (const TicketReadRow& row : table) {
     if (row.reader != nullptr) row.reader(row.key, options, row.destination, row.size);
   }
@@ -433,7 +441,8 @@ int SpecialPageGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
 }
 
 int PrintTypeGetProductTypeTicket(FilterJob& job, const JobArguments& args) {
-  const TicketOptions options(args.OptionString());
+  std::optional<TicketOptions> parsed;
+  const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
   return GetTicketInteger(NX_TICKET_KEY("PrintTypeProductTypeTicketKey"), options,
                           &job.printType.productType, sizeof job.printType.productType);
 }

@@ -22,10 +22,15 @@ namespace nx::filter {
 // are the print system's own).
 inline constexpr char kTicketKeyPrefix[] = "com.norvalex.nb.qtz.printsettings.";
 
+class TicketOptions;
+
 // The filter's command line: job, user, title, copies, options [, file].
 struct JobArguments {
   int argc = 0;
   const char* const* argv = nullptr;
+  // The job options already parsed, with the entries the filter adds itself; when set, the
+  // readers take these instead of parsing argument 5.
+  const TicketOptions* options = nullptr;
 
   // Argument 5, the job options; "" when it is missing.
   const char* OptionString() const;
@@ -41,6 +46,11 @@ class TicketOptions {
 
   // The value of `key`, or nullptr when the options do not hold it.
   const char* Find(const char* key) const;
+
+  // Sets `key` to `value` in the parsed array. The value never passes through the option-string
+  // syntax, so nothing in the option text (an open quote, a trailing backslash) can hide it or
+  // change it. False when the entry could not be added.
+  bool Add(const char* key, const char* value);
 
   // The options in parse order, for readers that look for a family of keys (recipient items).
   int size() const { return count_; }
@@ -65,7 +75,8 @@ struct TicketReadRow {
   TicketReader reader;
 };
 
-// Parses the option string of argument 5 afresh and runs each row's reader in order. Returns 1.
+// Runs each row's reader in order over args.options, else over argument 5 parsed afresh.
+// Returns 1.
 int GetTicketFromArray(const JobArguments& args, std::span<const TicketReadRow> table);
 
 // Integer (destination: std::int32_t): decimal with leading blanks and a sign, reading stops at

@@ -159,6 +159,92 @@ INSTANTIATE_TEST_SUITE_P(
         RecipientCase{"CountAbsent", {{ItemKey("0"), kItemA}}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// --- Lists the device would take only in part ------------------------------------------------
+
+struct FaultCase {
+  const char* name;
+  Entries ticket;
+  RecipientListFault fault;
+  std::int32_t index;    // the recipient index the fault names
+  const char* refusal;   // the refusal text; nullptr: the job goes on
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
+class RecipientListFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+Entries CountAndItems(std::int32_t count, std::int32_t from, std::int32_t to) {
+  Entries ticket = {{"DFRecipientListCountTicket", std::to_string(count)}};
+  for (std::int32_t i = from; i < to; ++i) ticket.push_back({ItemKey(std::to_string(i)), kItemA});
+  return ticket;
+}
+
+TEST_P(RecipientListFaultTest, EveryRecipientBelowTheCountOrTheJobIsRefused) {
+  const FaultCase& c = GetParam();
+  ScopedEnv noPpd("PPD", std::nullopt);
+  ScopedEnv noLang("LANG", std::nullopt);
+  ScopedEnv noAppleLanguage("APPLE_LANGUAGE", std::nullopt);
+  auto job = test::FreshJob();
+  const TestArgs args(test::OptionString(c.ticket));
+  ASSERT_EQ(test::ReadTicket(*job, args.get()), 1);
+  EXPECT_EQ(job->faxRecipientFault, c.fault);
+  EXPECT_EQ(job->faxRecipientFaultIndex, c.index);
+  EXPECT_EQ(ShouldCancelJobAndShowError(*job), c.refusal != nullptr);
+  if (c.refusal != nullptr) {
+    EXPECT_EQ(RecipientRefusalText(*job), c.refusal);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, RecipientListFaultTest,
+    ::testing::Values(
+        FaultCase{"EmptyItem",
+                  {{"DFRecipientListCountTicket", "1"}, {ItemKey("0"), ""}},
+                  RecipientListFault::kEmpty, 0, "Fax recipient 1 of 1 is empty."},
+        FaultCase{"ItemOfLineBreaksAndQuotesOnly",
+                  {{"DFRecipientListCountTicket", "1"}, {ItemKey("0"), ByteList("\r\n\"\x7f")}},
+                  RecipientListFault::kEmpty, 0, "Fax recipient 1 of 1 is empty."},
+        FaultCase{"ItemNotUtf8",
+                  {{"DFRecipientListCountTicket", "1"}, {ItemKey("0"), ByteList("\xff\xfe")}},
+                  RecipientListFault::kEmpty, 0, "Fax recipient 1 of 1 is empty."},
+        FaultCase{"CountWithoutItems", {{"DFRecipientListCountTicket", "2"}},
+                  RecipientListFault::kMissing, 0, "Fax recipient 1 of 2 is missing from the job."},
+        FaultCase{"CountAboveTheItemsPresent", CountAndItems(5, 0, 2), RecipientListFault::kMissing,
+                  2, "Fax recipient 3 of 5 is missing from the job."},
+        FaultCase{"Gap",
+                  {{"DFRecipientListCountTicket", "3"}, {ItemKey("0"), kItemA}, {ItemKey("2"), kItemB}},
+                  RecipientListFault::kMissing, 1, "Fax recipient 2 of 3 is missing from the job."},
+        FaultCase{"ItemsOnlyAtOrBeyondTheCount", CountAndItems(2, 2, 4), RecipientListFault::kMissing,
+                  0, "Fax recipient 1 of 2 is missing from the job."},
+        FaultCase{"ItemsOnlyBeyondTheLimit", CountAndItems(1000, 600, 602),
+                  RecipientListFault::kTooMany, 600,
+                  "The fax job has 1000 recipients; a job takes at most 600."},
+        FaultCase{"FifteenHundredItems", CountAndItems(1500, 0, 1500), RecipientListFault::kTooMany,
+                  600, "The fax job has 1500 recipients; a job takes at most 600."},
+        FaultCase{"OneAboveTheLimit", CountAndItems(601, 0, 601), RecipientListFault::kTooMany, 600,
+                  "The fax job has 601 recipients; a job takes at most 600."},
+        // Lists the device takes whole.
+        FaultCase{"AtTheLimit", CountAndItems(600, 0, 600), RecipientListFault::kNone, 0, nullptr},
+        FaultCase{"LeftOverItemsBeyondTheCount", CountAndItems(1, 0, 3), RecipientListFault::kNone,
+                  0, nullptr},
+        FaultCase{"ItemOfOneSpace", {{"DFRecipientListCountTicket", "1"}, {ItemKey("0"), "' '"}},
+                  RecipientListFault::kNone, 0, nullptr},
+        FaultCase{"NoCount", {{ItemKey("0"), ""}}, RecipientListFault::kNone, 0,
+                  "Please enter a fax number."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A job read twice (tests reuse jobs) carries no verdict of the first reading into the second.
+TEST(DFaxSetting, EachReadingGivesItsOwnVerdict) {
+  auto job = test::FreshJob();
+  const TestArgs broken(test::OptionString({{"DFRecipientListCountTicket", "2"}, {ItemKey("0"), kItemA}}));
+  ASSERT_EQ(test::ReadTicket(*job, broken.get()), 1);
+  ASSERT_EQ(job->faxRecipientFault, RecipientListFault::kMissing);
+  const TestArgs whole(test::OptionString({{"DFRecipientListCountTicket", "1"}, {ItemKey("0"), kItemA}}));
+  ASSERT_EQ(test::ReadTicket(*job, whole.get()), 1);
+  EXPECT_EQ(job->faxRecipientFault, RecipientListFault::kNone);
+  EXPECT_FALSE(ShouldCancelJobAndShowError(*job));
+}
+
 TEST(DFaxSetting, NoRecipientCancelsTheJob) {
   for (const char* count : {"", "0", "-3", "1"}) {
     auto job = test::FreshJob();

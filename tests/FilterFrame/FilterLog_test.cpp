@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "FilterLog.h"
@@ -76,6 +77,46 @@ TEST_F(FilterLogTest, WritesOneLevelLineAndDropsOverlongMessages) {
   const std::string fits(2047 - 4, 'x');
   EXPECT_EQ(test::CaptureStderr([&] { LogMessage("INFO", "abc %s", fits.c_str()); }), "INFO: abc " + fits + "\n");
   EXPECT_EQ(test::CaptureStderr([&] { LogMessage("INFO", "abcd %s", fits.c_str()); }), "");
+}
+
+// The main flow refuses jobs before SetLocale runs: the environment's language serves meanwhile,
+// without becoming the process's language; a language already set wins.
+TEST_F(FilterLogTest, MessagesBeforeSetLocaleTakeTheEnvironmentsLanguage) {
+  const char* key = "Fax recipient %d of %d is empty.";
+  struct Case {
+    std::vector<std::string> set;
+    const char* appleLanguage;
+    const char* lang;
+    const char* expected;
+  } cases[] = {
+      {{}, "ja", "en_US.UTF-8", "ファクス宛先 2 (全 3 件中) が空です"},
+      {{}, "", "ja_JP.UTF-8", "ファクス宛先 2 (全 3 件中) が空です"},
+      {{}, nullptr, nullptr, "Fax recipient 2 of 3 is empty."},
+      {{"en"}, nullptr, "ja_JP.UTF-8", "Fax recipient 2 of 3 is empty."},
+  };
+  std::optional<std::string> saved[2];
+  const char* names[2] = {"APPLE_LANGUAGE", "LANG"};
+  for (int i = 0; i < 2; ++i) {
+    if (const char* v = std::getenv(names[i])) saved[i] = v;
+  }
+  for (const Case& c : cases) {
+    FilterSetLanguages(c.set);
+    if (c.appleLanguage) setenv("APPLE_LANGUAGE", c.appleLanguage, 1); else unsetenv("APPLE_LANGUAGE");
+    if (c.lang) setenv("LANG", c.lang, 1); else unsetenv("LANG");
+    EXPECT_EQ(FilterLocalizedMessage(key, 2, 3), c.expected) << (c.lang ? c.lang : "-");
+    EXPECT_EQ(FilterLanguages(), c.set) << "nothing stored";
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (saved[i]) setenv(names[i], saved[i]->c_str(), 1); else unsetenv(names[i]);
+  }
+  // Both tables carry every refusal text.
+  for (const char* text : {"Fax recipient %d of %d is missing from the job.",
+                           "The fax job has %d recipients; a job takes at most %d."}) {
+    FilterSetLanguages({"ja"});
+    EXPECT_NE(FilterLocalizedFormat(text), text);
+    FilterSetLanguages({"en"});
+    EXPECT_EQ(FilterLocalizedFormat(text), text);
+  }
 }
 
 }  // namespace

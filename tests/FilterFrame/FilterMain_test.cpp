@@ -186,8 +186,40 @@ INSTANTIATE_TEST_SUITE_P(
                      "ERROR:<Please enter a fax number.>\n"},
         EarlyEndCase{"GarbageOptions", "document", "=== 'unterminated \"x a=b=c \\", 255,
                      "the file type being printed is:document\n"
-                     "ERROR:<Please enter a fax number.>\n"}),
+                     "ERROR:<Please enter a fax number.>\n"},
+        // Recipient lists the device would take only in part.
+        EarlyEndCase{"EmptyRecipient", "document",
+                     RecipientOptions(2) + " " + Key("DFRecipientListItemKeyTicket1") + "=", 255,
+                     "the file type being printed is:document\n"
+                     "ERROR:<Fax recipient 2 of 2 is empty.>\n"},
+        EarlyEndCase{"CountAboveTheItems", "document",
+                     RecipientOptions(2) + " " + Key("DFRecipientListCountTicket") + "=3", 255,
+                     "the file type being printed is:document\n"
+                     "ERROR:<Fax recipient 3 of 3 is missing from the job.>\n"},
+        EarlyEndCase{"ItemsOnlyBeyondTheLimit", "document",
+                     Key("DFRecipientListCountTicket") + "=700 " +
+                         Key("DFRecipientListItemKeyTicket600") + "=ITEM",
+                     255,
+                     "the file type being printed is:document\n"
+                     "ERROR:<The fax job has 700 recipients; a job takes at most 600.>\n"},
+        EarlyEndCase{"FifteenHundredRecipients", "document", RecipientOptions(1500), 255,
+                     "the file type being printed is:document\n"
+                     "ERROR:<The fax job has 1500 recipients; a job takes at most 600.>\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The refusal speaks the job's language, which the print system passes in the environment.
+TEST(FilterMainFlow, RecipientRefusalIsInTheJobsLanguage) {
+  FlowEnvironment env;
+  ScopedEnv data("NX_DATA_DIR", NX_SOURCE_DIR "/CommonSource/FilterFrame/Resources");
+  ScopedEnv lang("LANG", "ja_JP.UTF-8");
+  FilterArgs args("alice", "title", RecipientOptions(1) + " " + Key("DFRecipientListCountTicket") + "=2");
+  const FlowRun run = RunFlow(args);
+  EXPECT_EQ(run.status, 255);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "the file type being printed is:document\n"
+            "ERROR:<ファクス宛先 2 (全 2 件中) がジョブにありません>\n");
+}
 
 TEST(FilterMainFlow, RefusesARecipientFormTheDeviceCannotTake) {
   FlowEnvironment env;

@@ -378,6 +378,39 @@ TEST(StandardJobFlow, BadNumberRefusesTheJobAndSendsNothing) {
             "*, #, + and the pause , are allowed).\n");
 }
 
+// Whatever the option text ends in, the standard options before it keep their entries: the
+// secure print PIN, the account and the fax number all reach the header.
+class StandardOptionsBeforeBrokenText : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(StandardOptionsBeforeBrokenText, KeepTheirEntries) {
+  FlowEnvironment env;
+  TempFolder folder;
+  std::string ppdText = ReadFile(kFaxPpd);
+  ppdText.replace(ppdText.find("*DefaultNXEncryptionSetting: New"), 32, "*DefaultNXEncryptionSetting: Old");
+  WriteFile(folder.File("old.ppd"), ppdText);
+  ScopedEnv ppd("PPD", folder.File("old.ppd"));
+  const std::string standard = "phone=0312345678 faxPrefix=9 job-account-id=ACC42 job-password=1234";
+  FilterArgs clean("alice", "t", standard);
+  FilterArgs broken("alice", "t", standard + " " + GetParam());
+  const FlowRun expected = RunFlow(clean);
+  const FlowRun run = RunFlow(broken);
+  ASSERT_EQ(run.status, 0) << run.err;
+  char pin[256] = "1234";
+  ASSERT_NE(encrypt::XSPEncodeSecret(pin, 4, sizeof pin), nullptr);
+  const std::string header = Header(run);
+  for (const std::string& line : {"@PJL SET HOLDENCRYPTKEY=\"" + std::string(pin) + "\"\r\n",
+                                 std::string("@PJL SET JOBATTR=\"@DAID=ACC42\"\r\n"),
+                                 std::string("@PJL SET JOBATTR=\"@FAEN=90312345678{20}{30}{}comment\"\r\n")}) {
+    EXPECT_NE(header.find(line), std::string::npos) << line << "\n" << header;
+  }
+  EXPECT_EQ(run.out, expected.out);
+  EXPECT_EQ(run.err.find("1234"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(OptionTexts, StandardOptionsBeforeBrokenText,
+                         ::testing::Values("title='Q3 report", "title=\"Q3 report", "note=Q3\\",
+                                           "note={a=b", "title='a' note=\"b\\"));
+
 TEST(StandardJobFlow, AccountAndPinReachTheHeader) {
   FlowEnvironment env;
   TempFolder folder;

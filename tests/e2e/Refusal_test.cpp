@@ -66,6 +66,7 @@ TEST_P(E2eRefusal, RefusedJobsSendNothingAndSayWhy) {
 
 const char kNoNumber[] = "Please enter a fax number.";
 const char kUnavailable[] = "A specified feature is unavailable for the current device.";
+const char kSecondMissing[] = "Fax recipient 2 of 2 is missing from the job.";
 const char kRelayItem[] = "FAEN=0312345678{100121000500#3}{20}{30}{}comment";
 const char kSpeedDialItem[] = "FAEN='0012'{}comment";
 const char kPlainItem[] = "FAEN=0312345678{20}{30}{}comment";
@@ -74,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, E2eRefusal,
     ::testing::Values(RefusalCase{"NoRecipientCount", "1", nullptr, kPlainItem, kNoNumber},
                       RefusalCase{"RecipientCountZero", "1", "0", kPlainItem, kNoNumber},
+                      RefusalCase{"CountAboveTheItems", "1", "2", kPlainItem, kSecondMissing},
                       RefusalCase{"RelayOnGeneration2", "2", "1", kRelayItem, kUnavailable},
                       RefusalCase{"SpeedDialOnGeneration2", "2", "1", kSpeedDialItem, kUnavailable},
                       RefusalCase{"RelayOnGeneration1", "1", "1", kRelayItem, ""},
