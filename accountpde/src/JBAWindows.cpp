@@ -408,6 +408,10 @@ bool JBADetailsWindow::SummariseField(int tag) const {
   return std::find(leftOut.begin(), leftOut.end(), tag) == leftOut.end();
 }
 
+int JBADetailsWindow::GetSummaryText(pdekit::SummaryInfo& summary) {
+  return BelongsToCurrentMode() ? PopupWinInPanel::GetSummaryText(summary) : 0;
+}
+
 void JBADetailsWindow::InitializePaneConstrains() {
   if (admin_ && panel_.getAccountMode() == 0 && !pdekit::IsUserAdmin(services_.identity()))
     for (int tag : kAdminLocked) SetElementEnabled(*this, tag, false);

@@ -114,9 +114,10 @@ void PTListCtrl::SetControlValueToUI() {
   if (!ControlPtr) return;
   const int index = ControlPtr->SelectedIndex();
   if (index > 0 && (!ControlPtr->IsEnabled() || !ControlPtr->IsItemEnabled(index))) {
-    const int32_t first = 1;
-    SetControlValueToUIBlk(&first, sizeof first);
-    SetValueFromUIToControl();
+    // Item 1 takes the place of the stored one. The UI block keeps what the replay compares
+    // against, so that item 1's constraints apply as if the user had picked it.
+    ControlPtr->SelectItem(0);
+    WriteInt(GetControlBlkPtr(), 1);
   }
 }
 

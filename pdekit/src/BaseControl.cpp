@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 
 #include "EncryptLib.h"
 #include "PluginLog.h"
@@ -50,6 +51,45 @@ constexpr std::array<DeviceOptionPair, 8> kDeviceOptionPairs = {{
 // The largest text a 255-byte preference buffer holds with its terminator.
 constexpr size_t kPreferenceTextMax = kPreferenceStringSize - 1;
 constexpr size_t kTicketTextMax = kTicketDataSize - 1;
+
+// The stored form of a value kept under a protected key: base64 of the storage encryption of
+// its whole text (its byte length, which is also its width for the ASCII these fields accept).
+// Nothing when it cannot be made (logged; the value never is).
+std::optional<std::string> ProtectStoredText(std::string_view text) {
+  unsigned char cipher[nx::encrypt::StorageCipherLen(static_cast<int>(kPreferenceTextMax))];
+  int cipherLen = sizeof cipher;
+  const int rc = nx::encrypt::Encode_Storage(text.data(), static_cast<int>(text.size()), nx::encrypt::seed1,
+                                             nx::encrypt::seed1Len, nx::encrypt::seed2, nx::encrypt::seed2Len,
+                                             nx::encrypt::seed3, nx::encrypt::seed3Len, cipher, &cipherLen);
+  if (rc != nx::encrypt::kEncSuccess) {
+    PluginLog("##Plugin debug##  SetValueToPreference encode fail: %d \n", rc);
+    return std::nullopt;
+  }
+  char b64[256] = {};
+  int b64Len = 0;
+  if (nx::encrypt::XSPBinToB64(cipher, cipherLen, b64, &b64Len, 255) != nx::encrypt::kXspSuccess) return std::nullopt;
+  return std::string(b64, static_cast<size_t>(b64Len));
+}
+
+// The value held in a protected stored text: kEncSuccess with the value in `out`, -1 when the
+// text is not base64 of a cipher, else the decryption's result.
+int UnprotectStoredText(std::string_view stored, std::string* out) {
+  unsigned char cipher[255];
+  int cipherLen = 0;
+  if (nx::encrypt::XSPB64ToBin(stored.data(), static_cast<int>(stored.size()), cipher, &cipherLen, sizeof cipher) !=
+      nx::encrypt::kXspSuccess)
+    return -1;
+  char plain[255];
+  int plainLen = sizeof plain;
+  const int rc = nx::encrypt::Decode_Storage(cipher, cipherLen, nx::encrypt::seed1, nx::encrypt::seed1Len,
+                                             nx::encrypt::seed2, nx::encrypt::seed2Len, nx::encrypt::seed3,
+                                             nx::encrypt::seed3Len, plain, &plainLen);
+  if (rc == nx::encrypt::kEncSuccess) out->assign(plain, static_cast<size_t>(plainLen));
+  std::fill(std::begin(plain), std::end(plain), '\0');
+  return rc;
+}
+
+void Wipe(std::string& text) { std::fill(text.begin(), text.end(), '\0'); }
 
 }  // namespace
 
@@ -258,16 +298,57 @@ bool BaseControl::StoreOldStylePreference(const std::string& text) {
   return prefs.Synchronize(domain);
 }
 
-bool BaseControl::SetValueToPreference() {
-  if (!ctrlDataAccessInfoPtr || !ctrlDataAccessInfoPtr->preferenceKey) return true;
-  if (!GetControlBlkPtr()) return false;
+bool BaseControl::MayStorePreference() const {
   nx::platform::Services* services = Services();
-  if (!services) return false;
   // A setting shared by all users is changed by administrators only.
-  if (userNameinPreference != nx::platform::PrefUser::kCurrent && !IsUserAdmin(services->identity())) return true;
+  return services &&
+         (userNameinPreference == nx::platform::PrefUser::kCurrent || IsUserAdmin(services->identity()));
+}
+
+bool BaseControl::PreferenceText(std::string* out) {
   std::string text;
   if (!ConvertToPreferenceString(text)) return false;
   text = std::string(CutUtf8(text, kPreferenceTextMax));
+  if (!IsProtectedPreferenceKey(ctrlDataAccessInfoPtr->preferenceKey)) {
+    *out = std::move(text);
+    return true;
+  }
+  auto stored = ProtectStoredText(text);
+  Wipe(text);
+  if (!stored) return false;
+  *out = std::move(*stored);
+  return true;
+}
+
+bool BaseControl::TakeProtectedValue(const std::string& stored, const std::function<void(const std::string&)>& rewrite) {
+  std::string plain;
+  const int rc = UnprotectStoredText(stored, &plain);
+  if (rc == nx::encrypt::kEncSuccess) {
+    const bool ok = ConvertFromPreferenceString(plain);
+    Wipe(plain);
+    return ok;
+  }
+  // Earlier versions kept the value in clear: it is taken once and stored in protected form in
+  // its place. Only a text the field itself could hold counts, so that a damaged protected
+  // value is not shown as the password.
+  if (!IsClearStoredValue(stored)) {
+    if (rc != -1) PluginLog("##Plugin debug## GetValueFromPreference encode fail: %d \n", rc);
+    return false;
+  }
+  if (!ConvertFromPreferenceString(stored)) return false;
+  if (MayStorePreference())
+    if (auto protectedText = ProtectStoredText(stored)) rewrite(*protectedText);
+  return true;
+}
+
+bool BaseControl::SetValueToPreference() {
+  if (!ctrlDataAccessInfoPtr || !ctrlDataAccessInfoPtr->preferenceKey) return true;
+  if (!GetControlBlkPtr()) return false;
+  if (!Services()) return false;
+  if (!MayStorePreference()) return true;
+  // Passwords are kept protected in this store as in the print settings.
+  std::string text;
+  if (!PreferenceText(&text)) return false;
   return StoreOldStylePreference(text);
 }
 
@@ -301,42 +382,25 @@ bool BaseControl::GetValueFromPreference() {
   if (!Services()) return false;
   auto text = ReadOldStylePreference();
   if (!text) return false;
-  return ConvertFromPreferenceString(*text);
+  if (!IsProtectedPreferenceKey(ctrlDataAccessInfoPtr->preferenceKey)) return ConvertFromPreferenceString(*text);
+  const bool ok = TakeProtectedValue(*text, [this](const std::string& stored) {
+    if (!StoreOldStylePreference(stored)) PluginLog("##Plugin debug## a clear stored value could not be replaced\n");
+  });
+  Wipe(*text);
+  return ok;
 }
 
 bool BaseControl::SetValueToPreferenceWithPrinterSettings() {
   if (!ctrlDataAccessInfoPtr || !ctrlDataAccessInfoPtr->preferenceKey) return true;
   if (!GetControlBlkPtr()) return false;
-  nx::platform::Services* services = Services();
-  if (!services) return false;
-  if (userNameinPreference != nx::platform::PrefUser::kCurrent && !IsUserAdmin(services->identity())) return true;
-  std::string text;
-  if (!ConvertToPreferenceString(text)) return false;
-  text = std::string(CutUtf8(text, kPreferenceTextMax));
-  const char* key = ctrlDataAccessInfoPtr->preferenceKey;
+  if (!Services()) return false;
+  if (!MayStorePreference()) return true;
   std::string stored;
-  if (IsProtectedPreferenceKey(key)) {
-    // The whole text is protected: its byte length, which is also its width for ASCII text.
-    unsigned char cipher[nx::encrypt::StorageCipherLen(static_cast<int>(kPreferenceTextMax))];
-    int cipherLen = sizeof cipher;
-    const int rc = nx::encrypt::Encode_Storage(text.data(), static_cast<int>(text.size()), nx::encrypt::seed1,
-                                               nx::encrypt::seed1Len, nx::encrypt::seed2, nx::encrypt::seed2Len,
-                                               nx::encrypt::seed3, nx::encrypt::seed3Len, cipher, &cipherLen);
-    std::fill(text.begin(), text.end(), '\0');
-    if (rc != nx::encrypt::kEncSuccess) {
-      PluginLog("##Plugin debug##  SetValueToPreference encode fail: %d \n", rc);
-      return false;
-    }
-    char b64[256] = {};
-    int b64Len = 0;
-    if (nx::encrypt::XSPBinToB64(cipher, cipherLen, b64, &b64Len, 255) != nx::encrypt::kXspSuccess) return false;
-    stored.assign(b64, static_cast<size_t>(b64Len));
-  } else {
-    stored = std::move(text);
-  }
+  if (!PreferenceText(&stored)) return false;
   PrintSettings* settings = ctrlParentPanelPtr ? ctrlParentPanelPtr->GetCurrentPMPrintSettings() : nullptr;
   if (!settings) return true;
-  return settings->SetValue(key, stored, false) == noErr;
+  // The key alone, without a printer identifier.
+  return settings->SetValue(ctrlDataAccessInfoPtr->preferenceKey, stored, false) == noErr;
 }
 
 bool BaseControl::GetValueFromPreferenceWithPrinterSettings() {
@@ -349,25 +413,11 @@ bool BaseControl::GetValueFromPreferenceWithPrinterSettings() {
   if (settings->GetValue(key, value) != noErr) return false;
   value = std::string(CutUtf8(value, kPreferenceStringSize));
   if (!IsProtectedPreferenceKey(key)) return ConvertFromPreferenceString(value);
-
-  unsigned char cipher[255];
-  int cipherLen = 0;
-  if (nx::encrypt::XSPB64ToBin(value.data(), static_cast<int>(value.size()), cipher, &cipherLen, sizeof cipher) !=
-      nx::encrypt::kXspSuccess)
-    return false;
-  char plain[255];
-  int plainLen = sizeof plain;
-  const int rc = nx::encrypt::Decode_Storage(cipher, cipherLen, nx::encrypt::seed1, nx::encrypt::seed1Len,
-                                             nx::encrypt::seed2, nx::encrypt::seed2Len, nx::encrypt::seed3,
-                                             nx::encrypt::seed3Len, plain, &plainLen);
-  if (rc != nx::encrypt::kEncSuccess) {
-    PluginLog("##Plugin debug## GetValueFromPreference encode fail: %d \n", rc);
-    return false;
-  }
-  std::string text(plain, static_cast<size_t>(plainLen));
-  std::fill(std::begin(plain), std::end(plain), '\0');
-  const bool ok = ConvertFromPreferenceString(text);
-  std::fill(text.begin(), text.end(), '\0');
+  const bool ok = TakeProtectedValue(value, [settings, key](const std::string& stored) {
+    if (settings->SetValue(key, stored, false) != noErr)
+      PluginLog("##Plugin debug## a clear stored value could not be replaced\n");
+  });
+  Wipe(value);
   return ok;
 }
 

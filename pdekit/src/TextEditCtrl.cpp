@@ -123,6 +123,18 @@ bool TextEditCtrl::ConvertFromPreferenceString(std::string_view text) {
   return true;
 }
 
+bool TextEditCtrl::IsClearStoredValue(std::string_view text) const {
+  // The shortest protected text: base64 of one 16-byte cipher block. A field that could hold
+  // that much, or any character, cannot tell a damaged protected value from a clear one.
+  constexpr uint32_t kShortestProtectedText = 24;
+  if (!ini_ || !filter_ || ini_->maxWidth >= kShortestProtectedText) return false;
+  if (!nx::platform::IsValidUtf8(text) || text.find('\0') != std::string_view::npos) return false;
+  const int width = GetStringLength(text);
+  if (width == 0) return true;
+  if (static_cast<uint32_t>(width) < ini_->minWidth || static_cast<uint32_t>(width) > ini_->maxWidth) return false;
+  return validateInput(text, *filter_);
+}
+
 std::string TextEditCtrl::GetUIText() const { return BlockText(GetValueFromUIDataBlk(), ctrlUIDataBlkPtr.size()); }
 
 std::string TextEditCtrl::GetControlText() const { return BlockText(GetControlBlkPtr(), ctrlDataBlkPtr.size()); }

@@ -239,6 +239,43 @@ TEST(PerJob, SwitchingTheMemoryOffForgetsTheRememberedEntries) {
 
 // ---- Administrator mode ----
 
+// Both details windows summarise under the same titles; only the window of the current account
+// mode has lines, whichever window was set up last.
+TEST(AdminMode, SummaryLinesComeFromTheCurrentModesWindowOnly) {
+  auto summaryOf = [](const std::vector<std::string>& steps) {
+    AccountHost h(User{"root", true, kOldSystem});
+    auto all = steps;
+    all.push_back(Plain(R"("action": "print")"));
+    const auto report = h.Play(Scenario(all, R"("destination": "file", )"));
+    EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+    return report.panels.at(0).summary;
+  };
+  // The account mode's own line aside.
+  auto withoutMode = [](pdekit::SummaryInfo s) {
+    if (!s.displayOrder.empty()) {
+      s.values.erase(s.displayOrder.front());
+      s.displayOrder.erase(s.displayOrder.begin());
+    }
+    return s;
+  };
+  const std::string adminMode = Step("P", R"("action": "select", "tag": 2, "index": 0)");
+  const std::string userMode = Step("P", R"("action": "select", "tag": 2, "index": 1)");
+  const std::string adminPerJob = Step("A", R"("action": "click", "tag": 30)");
+  const std::string adminOK = Step("A", R"("action": "click", "tag": 10)");
+
+  const auto userDefault = summaryOf({});
+  const auto userPerJob = summaryOf({kOpenDetails, kPerJob, kDetailsOK});
+  const auto adminWithPerJob = summaryOf({adminMode, kOpenDetails, adminPerJob, adminOK});
+  const auto backToUser = summaryOf({adminMode, kOpenDetails, adminPerJob, adminOK, userMode});
+
+  ASSERT_FALSE(userPerJob.displayOrder.empty());
+  EXPECT_NE(userPerJob.values, userDefault.values);
+  EXPECT_EQ(withoutMode(adminWithPerJob).values, withoutMode(userPerJob).values);
+  EXPECT_EQ(withoutMode(adminWithPerJob).displayOrder, withoutMode(userPerJob).displayOrder);
+  EXPECT_EQ(backToUser.values, userDefault.values);
+  EXPECT_EQ(backToUser.displayOrder, userDefault.displayOrder);
+}
+
 TEST(AdminMode, NonAdministratorSeesTheStoredAdministratorDetailsDisabled) {
   auto prefs = std::make_shared<nx::platform::MemoryPreferences>();
   {

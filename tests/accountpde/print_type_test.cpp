@@ -193,6 +193,52 @@ TEST(PrintType, StoredSecureTypeFallsBackToNormalWithoutAHardDisk) {
   EXPECT_EQ(Option(report, Key("PrintTypeTicketKey")), "1");
 }
 
+// A stored secure print shown without a hard disk becomes a normal print in every respect: the
+// dialog looks, summarises and writes exactly as one that opens on a normal print.
+TEST(PrintType, FallBackToNormalTakesNormalsConstraints) {
+  PPDVariant ppd(Lines{{"*DefaultNXHardDisk:", "*DefaultNXHardDisk: False"}});
+  std::vector<std::string> expectations;
+  for (int tag : {103, 104, 105, 106, 107, 113, 114, 115, 116, 117})
+    expectations.push_back(PT(R"("action": "expect", "enabled": false, "tag": )" + std::to_string(tag)));
+  expectations.push_back(PT(R"("action": "expect", "tag": 102, "value": 0)"));
+  expectations.push_back(Plain(R"("action": "print")"));
+
+  AccountHost fresh;
+  const auto normal = fresh.Play(Scenario(expectations), fresh.Setup(ppd.Path()));
+  ASSERT_EQ(normal.outcome, DialogOutcome::kPrinted) << Failures(normal);
+
+  for (const char* kernel : {kOldSystem, kNewSystem}) {
+    SCOPED_TRACE(kernel);
+    auto prefs = std::make_shared<nx::platform::MemoryPreferences>();
+    pdehost::JobOptionList stored;
+    {
+      AccountHost h(User{"alice", false, kernel}, prefs);
+      const auto report = h.Play(Scenario({kSecure, PT(R"("action": "enter", "tag": 103, "text": "alice")"),
+                                           PT(R"("action": "enter", "tag": 104, "text": "4321")"),
+                                           PT(R"("action": "select", "tag": 105, "index": 1)"),
+                                           PT(R"("action": "enter", "tag": 106, "text": "Q3")"),
+                                           Plain(R"("action": "print")")}));
+      ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+      ASSERT_EQ(Option(report, Key("PrintTypeTicketKey")), "2");
+      // From 0x1070 on the stored values travel in the print settings.
+      for (const auto& [key, value] : report.jobOptions)
+        if (key.size() > 9 && key.compare(key.size() - 9, 9, "Reference") == 0) stored.emplace_back(key, value);
+    }
+    AccountHost h(User{"alice", false, kernel}, prefs);
+    auto setup = h.Setup(ppd.Path());
+    setup.options = stored;
+    const auto report = h.Play(Scenario(expectations), setup);
+    ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+    EXPECT_EQ(Option(report, Key("PrintTypeTicketKey")), "1");
+    const auto* got = Panel(report);
+    const auto* want = Panel(normal);
+    ASSERT_NE(got, nullptr);
+    ASSERT_NE(want, nullptr);
+    EXPECT_EQ(got->summary.values, want->summary.values);
+    EXPECT_EQ(got->summary.displayOrder, want->summary.displayOrder);
+  }
+}
+
 TEST(PrintType, RestoreDefaultsAndHelp) {
   AccountHost h;
   const auto report = h.Play(Scenario({kSecure, PT(R"("action": "enter", "tag": 103, "text": "alice")"),

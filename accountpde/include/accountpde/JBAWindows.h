@@ -108,6 +108,9 @@ class JBADetailsWindow : public pdekit::PopupWinInPanel {
                    JBAPDEnxbiqm08& panel, std::vector<int>* encryptArray);
   ~JBADetailsWindow() override;
   int ActivateWindow() override;
+  // Only the window of the current account mode has summary lines (both windows summarise
+  // under the same titles).
+  int GetSummaryText(pdekit::SummaryInfo& summary) override;
   void InitializePaneConstrains();
   // Disables what the information-setting mode leaves out, when this window belongs to the
   // current account mode.

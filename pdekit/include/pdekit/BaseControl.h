@@ -14,6 +14,7 @@
 #include <cups/ppd.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -128,6 +129,9 @@ class BaseControl {
   // Preference text (kept to 254 bytes by the writers).
   virtual bool ConvertToPreferenceString(std::string& out) { return true; }
   virtual bool ConvertFromPreferenceString(std::string_view text) { return true; }
+  // Whether `text`, found under a protected key but not in protected form, is a value this
+  // control could hold in clear (what earlier versions stored); base: never.
+  virtual bool IsClearStoredValue(std::string_view text) const { return false; }
 
   // ---- Persistence ----
 
@@ -252,6 +256,13 @@ class BaseControl {
   void ApplyToList(ControlIDList list, void (BaseControl::*operation)());
   bool StoreOldStylePreference(const std::string& text);
   std::optional<std::string> ReadOldStylePreference();
+  // False for a setting shared by all users while the user is not an administrator.
+  bool MayStorePreference() const;
+  // The text either store keeps: protected under a protected key, else the plain text.
+  bool PreferenceText(std::string* out);
+  // Takes the value of a text stored under a protected key; a clear value of an earlier
+  // version is taken as well and handed to `rewrite` in protected form.
+  bool TakeProtectedValue(const std::string& stored, const std::function<void(const std::string&)>& rewrite);
 };
 
 }  // namespace pdekit

@@ -125,7 +125,8 @@ class BasePrintPanel {
   int SetValueToPreferenceWithPrinterSettings();
   int SetValueToTicket(PrintSettings* settings, bool locked);
   int SetValueToTicket(PrintSettings* settings, bool locked, const std::vector<int>* encryptTags);
-  int GetSummaryText(SummaryInfo& summary);
+  // The lines of the controls, then of the children; a child window may leave its out.
+  virtual int GetSummaryText(SummaryInfo& summary);
   int Open();
   int Close();
   int pdeTerminate();

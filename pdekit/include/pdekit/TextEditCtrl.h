@@ -40,6 +40,9 @@ class TextEditCtrl : public BaseControl {
   bool ConvertToPreferenceString(std::string& out) override;
   // Text that is not UTF-8 is refused.
   bool ConvertFromPreferenceString(std::string_view text) override;
+  // UTF-8 text within the field's width limits and filter (empty text too), for fields with a
+  // filter and a maximum width below the length of any protected text.
+  bool IsClearStoredValue(std::string_view text) const override;
   // Valid without an ini record, for width 0, or with the width within the limits and every
   // character in the filter; otherwise the filter's message is shown and the field becomes
   // the first responder.
