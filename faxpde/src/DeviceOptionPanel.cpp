@@ -1,5 +1,6 @@
 #include "faxpde/DeviceOptionPanel.h"
 
+#include "nx/faxticket/recipient_ticket.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
 #include "pdekit/ControlTables.h"
@@ -194,7 +195,15 @@ void OPTTextEditCtrl::RequestControlAction(nx::platform::ui::Element& sender) {
 
 bool OPTTextEditCtrl::PreInvalidateData() { return true; }
 
-bool OPTTextEditCtrl::InvalidateData() { return !ToValidate() || TextEditCtrl::InvalidateData(); }
+bool OPTTextEditCtrl::InvalidateData() {
+  if (!ToValidate()) return true;
+  if (!TextEditCtrl::InvalidateData()) return false;
+  // The number is dialled in front of fax numbers inside each recipient item, which cannot carry
+  // a double quote or braces: every fax job would lose its recipients.
+  if (nx::faxticket::IsRecipientAddressText(GetUIText())) return true;
+  ShowValidationAlert(filter_ ? filter_->messageKey : nullptr);
+  return false;
+}
 
 void OPTTextEditCtrl::GetSummaryText(pdekit::SummaryInfo& summary) {
   if (!summaryKey_ || !GetControlBlkPtr() || !ToGetSummaryText()) return;

@@ -166,8 +166,12 @@ bool NXDirectFaxPDEPluginq21::shouldPrint() {
   if (GetPanelControlPtr()) SetValueFromUIToControl();
   SetCurrentPhonebookFileNameToPreference();
   WriteOwnControls(settings);
-  if (faxRecipientWindowsClass && settings)
-    faxRecipientWindowsClass->SetValueToTicket(settings, false);
+  // A list that could not be written must not print: the filter would refuse the job, or send
+  // it to fewer recipients than the user confirmed.
+  if (faxRecipientWindowsClass && settings && !faxRecipientWindowsClass->WriteRecipientList(settings, false)) {
+    JobStatus = kJobStatusCancelled;
+    return false;
+  }
   return JobStatus == kJobStatusSend;
 }
 

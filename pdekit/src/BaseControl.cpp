@@ -116,6 +116,34 @@ std::string ToTicketByteList(std::string_view text) {
   return out;
 }
 
+std::string FromTicketByteList(std::string_view text) {
+  if (text.empty() || text.front() != '/') return std::string(text);
+  std::string out;
+  size_t i = 0;
+  while (i < text.size() && text[i] == '/') {
+    ++i;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    unsigned residue = 0;  // value mod 256
+    bool large = false;    // value >= 256
+    unsigned small = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      const unsigned digit = static_cast<unsigned>(text[i] - '0');
+      residue = (residue * 10 + digit) % 256;
+      if (!large) {
+        small = small * 10 + digit;
+        large = small >= 256;
+      }
+    }
+    while (i < text.size() && text[i] != '/') ++i;  // the rest of the field is ignored
+    const unsigned byte = negative ? (256 - residue) % 256 : (large ? 0 : small);
+    if (byte == 0) break;
+    out.push_back(static_cast<char>(byte));
+  }
+  return out;
+}
+
 std::string_view CutUtf8(std::string_view text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   size_t end = maxBytes;

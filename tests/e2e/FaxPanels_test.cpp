@@ -80,6 +80,34 @@ TEST_F(E2eFaxPanels, DialogChoicesGiveTheDeviceExactlyTheirFaxLinesAndThePDF) {
   EXPECT_EQ(pdf.pages, 1);
 }
 
+// A number with an apostrophe travels in the escaped form through the print server and reaches
+// the device as typed; one with a double quote is refused in the window and never reaches the job.
+TEST_F(E2eFaxPanels, ApostropheInANumberReachesTheDeviceAQuoteIsRefusedWhenTyped) {
+  ASSERT_NO_FATAL_FAILURE(StartServer());
+  ASSERT_NO_FATAL_FAILURE(AddFaxQueue("fax", {}));
+  const std::vector<std::string> steps{
+      R"({"action": "print"})",
+      Rec(R"("action": "enter", "tag": 2, "text": "Abc")"),
+      Rec(R"("action": "enter", "tag": 7, "text": "03\"11")"),
+      Rec(R"("action": "click", "tag": 5)"),
+      R"({"action": "answerAlert", "button": 0, "textKey": "Warning_Invalid_Input_Number_ID"})",
+      Rec(R"("action": "enter", "tag": 7, "text": "03'11")"),
+      Rec(R"("action": "click", "tag": 5)"),
+      Rec(R"("action": "click", "tag": 19)"),
+      Job(R"("action": "click", "tag": 16)")};
+  CommandResult dialog;
+  ASSERT_NO_FATAL_FAILURE(
+      RunDialog(FaxScenario(steps), {"Memo", {}, NX_FAXPDE_BUNDLES_DIR, "9.8.0", {}}, &dialog));
+  ASSERT_NO_FATAL_FAILURE(WaitForDialogJob(dialog));
+  const DeviceStream stream = SplitDeviceStream(server_->DeviceOutput("fax"));
+  ASSERT_TRUE(stream.ok) << stream.problem;
+  std::vector<std::string> recipients;
+  for (const std::string& line : HeaderLines(stream.header))
+    if (line.rfind("@PJL SET JOBATTR=\"@FAEN=", 0) == 0) recipients.push_back(line);
+  EXPECT_EQ(recipients, std::vector<std::string>{"@PJL SET JOBATTR=\"@FAEN=03'11{20}{30}{7QWJj}{}comment\"\r\n"})
+      << Visible(stream.header);
+}
+
 #endif
 
 }  // namespace

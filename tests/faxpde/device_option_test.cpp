@@ -87,7 +87,12 @@ TEST(DeviceOption, LineNumbersAreCheckedOnSave) {
                                                                           {"123456", false},
                                                                           {"9[", false},
                                                                           {"9]", false},
-                                                                          {"9\\", true}}) {
+                                                                          {"9\\", true},
+                                                                          {"9,", true},
+                                                                          {"9'", true},
+                                                                          // Dialled inside every recipient item, which cannot carry them.
+                                                                          {"9\"", false},
+                                                                          {"{9}", false}}) {
     FaxHost h(User{"root", true});
     const auto report = h.Play(
         Scenario({{DO(R"("action": "paste", "tag": 312, "text": )" + Json(text)),

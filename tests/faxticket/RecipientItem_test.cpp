@@ -191,6 +191,11 @@ TEST(ItemRefusal, VerbatimTextThatWouldChangeTheItemIsRefused) {
   EXPECT_FALSE(BuildRecipientItem(TypedFax("0312345678"), Lines("9\"", "5"), &item));
   // Characters the escaping takes care of are fine.
   EXPECT_EQ(Item(TypedFax("03,12\\4")), "FAEN=903,12\\4{20}{30}{}comment");
+  // So is an apostrophe outside a speed dial item: the stored form escapes it.
+  EXPECT_EQ(Item(TypedFax("03'11")), "FAEN=903'11{20}{30}{}comment");
+  EXPECT_TRUE(BuildRecipientItem(TypedFax("0311"), Lines("9'", "5"), &item));
+  EXPECT_EQ(item, "FAEN=9'0311{20}{30}{}comment");
+  EXPECT_FALSE(BuildRecipientItem(TypedFax("0311"), Lines("{9}", "5"), &item));
 }
 
 TEST(ItemRefusal, ItemLongerThanATicketValueIsRefusedNotCut) {

@@ -51,6 +51,19 @@ TEST_P(TicketTextTest, ByteListOnlyWhereTheOptionSyntaxNeedsIt) {
   Put(*note, GetParam().text);
   ASSERT_TRUE(note->SetValueToTicket(&f.settings, false));
   EXPECT_EQ(f.Setting(kNoteTicket), GetParam().stored);
+  // Read back, the stored form gives the text again.
+  EXPECT_EQ(FromTicketByteList(f.Setting(kNoteTicket)), GetParam().text);
+}
+
+TEST(TicketReader, ByteListsDecodeAsTheFilterDecodesThem) {
+  // The signed form of the recipient items, a zero byte ending the text, values of 256 and more
+  // (a zero byte), and a plain text that merely contains "/".
+  EXPECT_EQ(FromTicketByteList("/-61/-87/44"), "\xC3\xA9,");
+  EXPECT_EQ(FromTicketByteList("/57/0/44"), "9");
+  EXPECT_EQ(FromTicketByteList("/57/300/44"), "9");
+  EXPECT_EQ(FromTicketByteList("/ 57x/44"), "9,");
+  EXPECT_EQ(FromTicketByteList("9/44"), "9/44");
+  EXPECT_EQ(FromTicketByteList(""), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

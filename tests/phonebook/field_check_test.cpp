@@ -124,6 +124,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Fax number.
         RowCase{"FaxEmpty", With(kFaxRow, {{"MFFAX", ""}}), kBad},
         RowCase{"FaxBrackets", With(kFaxRow, {{"MFFAX", "[03]"}}), kBad},
+        // A fax job's recipient item carries an apostrophe, but no double quote or brace.
+        RowCase{"FaxApostrophe", With(kFaxRow, {{"MFFAX", "03'11"}}), kOk},
+        RowCase{"FaxQuote", With(kFaxRow, {{"MFFAX", "03\"11"}}), kBad},
+        RowCase{"FaxBraces", With(kFaxRow, {{"MFFAX", "03{5}11"}}), kBad},
+        RowCase{"IpFaxApostrophe", With(kIpFaxRow, {{"MFIPFAX", "sip:o'brien@example.com"}}), kOk},
+        RowCase{"IpFaxBrace", With(kIpFaxRow, {{"MFIPFAX", "sip:{x}@example.com"}}), kBad},
         RowCase{"Fax100", With(kFaxRow, {{"MFFAX", std::string(100, '9')}}), kOk},
         RowCase{"Fax101", With(kFaxRow, {{"MFFAX", std::string(101, '9')}}), kBad},
         // Protected columns are checked opened.
@@ -261,6 +267,10 @@ TEST(Filters, RangesOfTheEntryFields) {
       {&MFFAX_FltrData, "\xef\xbc\x90", false},                  // full-width digit
       {&MFIPFAX_FltreData, "sip:user@host.example:5060", true},
       {&MFIPFAX_FltreData, "a\tb", false},
+      {&MFFAX_FltrData, "!#'|~", true},
+      {&MFFAX_FltrData, "\"", false},
+      {&MFIPFAX_FltreData, "{", false},
+      {&MFIPFAX_FltreData, "}", false},
       {&MFFCODE_FltrData, " #*0123456789", true},
       {&MFFCODE_FltrData, "+", false},
       {&MFRLYNUM_FltrData, "0#*9", true},

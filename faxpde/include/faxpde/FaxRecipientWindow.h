@@ -216,8 +216,14 @@ class FaxRecipientWindowsClass : public FaxPBPopupWinInPanel {
   // Runs the window again with its list kept.
   int ReActivateWindow();
 
-  // Writes the recipient list (count, paper, items) and then the delayed send keys; always true.
+  // Writes the recipient list (count, paper, items) and then the delayed send keys; always true
+  // (the window group's writer protocol). Printing uses WriteRecipientList.
   bool SetValueToTicket(pdekit::PrintSettings* settings, bool locked);
+  // As SetValueToTicket, but false when the list holds recipients and could not be written
+  // whole (an item that cannot be built, a key that could not be stored): the user has been
+  // told, and the job must not print, since the filter would refuse it or send to fewer
+  // recipients. Nothing to write (no settings, no list) is true.
+  bool WriteRecipientList(pdekit::PrintSettings* settings, bool locked);
   // Escapes `text` as the ticket carries it and stores it; false without settings, key or text.
   bool SetValueToTicket(pdekit::PrintSettings* settings, bool locked, const char* key, const char* text);
   // Stores the phonebook the user chose in the preferences (nothing when none was chosen).

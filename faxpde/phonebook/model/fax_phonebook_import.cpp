@@ -393,6 +393,13 @@ bool FaxPhonebookModel::ImportGap(const std::string& path, bool isSandbox) {
   file.m_PartnerFormat = m_PartnerFormat;
   file.addMyFaxRecordsFrom(data.get());
   file.checkGAPoFAPIsValidate();
+  // Imported entries meet the entry window's rules: a number no fax job could carry stays out.
+  auto& fileEntries = file.m_DFaxAddrs;
+  const std::size_t loaded = fileEntries.size();
+  fileEntries.erase(std::remove_if(fileEntries.begin(), fileEntries.end(),
+                                   [](const FaxRecord& e) { return !hasEnterableAddress(e); }),
+                    fileEntries.end());
+  if (fileEntries.size() != loaded) file.RebuildIndexes();
 
   std::unordered_map<std::string, std::string> translated;
   const auto& incoming = file.m_DFaxAddrs;

@@ -37,6 +37,14 @@ bool IsIndividualId(std::string_view id) {
   return detail::IsAllDigits(id) && id.find_first_not_of('0') != std::string_view::npos;
 }
 
+// A loaded book's numbers: printable ASCII except "[" and "]". The entry fields and imports also
+// refuse the double quote and braces, which no fax job can carry; a book stored before keeps
+// such entries (dropping them when it is read would lose them at the next save). Printing to
+// one of them is refused when the job is written.
+const FltrData kStoredAddressFltrData = {0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, nullptr};
+const FaxPBField kStoredFaxNumberField{{1, 100}, &kStoredAddressFltrData};
+const FaxPBField kStoredIPFaxAddressField{{1, 128}, &kStoredAddressFltrData};
+
 }  // namespace
 
 const FaxPBField kFaxPBNameField{{0, 40}, &MFCN_FltrData};
@@ -78,8 +86,8 @@ bool FaxPhonebookModel::isValidIndividual(const FaxRecord& e) const {
     if (!IsOneDigit(text(key))) return false;
   }
   const bool ipFax = text("AddressType") == kAddressTypeIPFax;
-  const bool address = ipFax ? checkStrIsValidate(text("SIPFAXAddress"), kFaxPBIPFaxAddressField)
-                             : checkStrIsValidate(text("Address"), kFaxPBFaxNumberField);
+  const bool address = ipFax ? checkStrIsValidate(text("SIPFAXAddress"), kStoredIPFaxAddressField)
+                             : checkStrIsValidate(text("Address"), kStoredFaxNumberField);
   if (!address || !checkStrIsValidate(text("Name"), NameField()) ||
       !checkStrIsValidate(text("Company"), kFaxPBCompanyField) ||
       !checkStrIsValidate(text("Memo"), kFaxPBMemoField) ||
@@ -95,6 +103,13 @@ bool FaxPhonebookModel::isValidIndividual(const FaxRecord& e) const {
   if (!IsTwelveCharacters(text("TimeStamp"))) return false;
   const auto& relays = FaxRecordList(e, "RlyDestList");
   return std::all_of(relays.begin(), relays.end(), IsRelayDestination);
+}
+
+bool FaxPhonebookModel::hasEnterableAddress(const FaxRecord& e) {
+  const bool ipFax = FaxRecordText(e, "AddressType") == kAddressTypeIPFax;
+  const FaxPBField& field = ipFax ? kFaxPBIPFaxAddressField : kFaxPBFaxNumberField;
+  return checkStrIsValidate(FaxRecordText(e, "Address"), field) &&
+         checkStrIsValidate(FaxRecordText(e, "SIPFAXAddress"), kFaxPBIPFaxAddressField);
 }
 
 bool FaxPhonebookModel::isValidGroup(const FaxRecord& g) const {

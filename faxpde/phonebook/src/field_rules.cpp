@@ -20,9 +20,14 @@ const FltrData MFCN_FltrData = {0,
                                  {0xF9FC, 0xFCFC}},
                                 nullptr};
 
-const FltrData MFFAX_FltrData = {0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, nullptr};
+// Printable ASCII except "[" and "]", and except what a fax job's recipient item cannot carry:
+// the double quote (it would end the header attribute) and braces (they delimit the item's
+// fields). A number holding them would be dropped from every job it is sent with.
+const FltrData MFFAX_FltrData = {
+    0, {}, 6, {{0x20, 0x21}, {0x23, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7A}, {0x7C, 0x7C}, {0x7E, 0x7E}}, nullptr};
 
-const FltrData MFIPFAX_FltreData = {0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, nullptr};
+const FltrData MFIPFAX_FltreData = {
+    0, {}, 6, {{0x20, 0x21}, {0x23, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7A}, {0x7C, 0x7C}, {0x7E, 0x7E}}, nullptr};
 
 const FltrData MFFCODE_FltrData = {
     0, {}, 4, {{0x20, 0x20}, {0x23, 0x23}, {0x2A, 0x2A}, {0x30, 0x39}}, nullptr};

@@ -13,6 +13,7 @@
 #include "nx/phonebook/fax_phonebook_model.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
+#include "pdekit/BaseControl.h"
 #include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
 #include "recipient/RecipientWindowSupport.h"
@@ -207,8 +208,10 @@ std::optional<std::string> FaxRecipientWindowsClass::ReadDeviceOption(const char
   if (!settings) settings = panel_.GetCurrentPMPrintSettings();
   if (!settings && m_pPDECallbackObj) settings = m_pPDECallbackObj->printSettings();
   if (settings) {
+    // Texts travel in the ticket in their byte-list form when they hold a comma or an
+    // apostrophe ("9," for "dial 9, wait"); the value is the text the panel wrote.
     std::string value;
-    if (settings->GetValue(ticketKey, value) == pdekit::noErr) return value;
+    if (settings->GetValue(ticketKey, value) == pdekit::noErr) return pdekit::FromTicketByteList(value);
     return std::nullopt;
   }
   std::string printer = GetCurrentPrinterString();
@@ -547,6 +550,11 @@ bool FaxRecipientWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings,
 }
 
 bool FaxRecipientWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings, bool locked) {
+  WriteRecipientList(settings, locked);
+  return true;
+}
+
+bool FaxRecipientWindowsClass::WriteRecipientList(pdekit::PrintSettings* settings, bool locked) {
   if (!faxPBRecipientData || faxPBRecipientData->recipientCount() == 0 || !settings) return true;
   std::vector<nx::faxticket::RecipientFields> recipients;
   for (const auto& r : faxPBRecipientData->getRecipientArray()) recipients.push_back(TicketFields(r));
@@ -563,15 +571,21 @@ bool FaxRecipientWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings,
     if (ppd_choice_t* marked = ppdFindMarkedChoice(ppd, "PageSize")) paper = marked->choice;
 
   std::vector<nx::faxticket::TicketPair> pairs;
-  if (nx::faxticket::BuildRecipientListTicket(recipients, line, paper, &pairs)) {
-    for (const auto& [key, value] : pairs)
-      if (pdekit::SetValueToSettingsWithTicketKeyAndLock(value.c_str(), settings, key.c_str(), locked) !=
-          pdekit::noErr)
-        std::fprintf(stderr, "##Plugin debug## recipient list entry not written\n");
-  } else {
-    // A passcode that cannot be protected must not travel in clear: no list is written, and the
-    // filter refuses a job without recipients.
-    std::fprintf(stderr, "##Plugin debug## recipient list not written: a passcode could not be protected\n");
+  bool written = nx::faxticket::BuildRecipientListTicket(recipients, line, paper, &pairs);
+  if (!written) {
+    // A passcode that cannot be protected must not travel in clear, and an address or line
+    // number the item cannot carry would reach another number: no list is written.
+    std::fprintf(stderr, "##Plugin debug## recipient list not written: a recipient cannot be encoded\n");
+  }
+  for (const auto& [key, value] : pairs) {
+    if (pdekit::SetValueToSettingsWithTicketKeyAndLock(value.c_str(), settings, key.c_str(), locked) != pdekit::noErr) {
+      std::fprintf(stderr, "##Plugin debug## recipient list entry not written\n");
+      written = false;
+    }
+  }
+  if (!written) {
+    ShowAlert("Warning_String_Title_ID", "Warning_Recipient_List_Not_Written_ID");
+    return false;
   }
   if (jobConfirmationWindow_) jobConfirmationWindow_->SetValueToTicket(settings, locked);
   return true;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "faxpde/FaxRecipientWindow.h"
+#include "nx/faxticket/recipient_ticket.h"
 #include "nx/platform/services.h"
 #include "nx/platform/text_encoding.h"
 #include "pdekit/Localization.h"
@@ -125,7 +126,10 @@ std::optional<FieldWarning> CheckFaxNumberText(std::string_view text, int maxLen
   const int length = pdekit::GetStringLength(text);
   if (length < 1 || length > maxLength) return FieldWarning{kLengthKey, {}};
   if (IsAllSpaceText(text)) return FieldWarning{kAllSpaceKey, {}};
-  if (!pdekit::validateInput(text, kFaxNumberInputFilter)) return FieldWarning{"Warning_Invalid_Input_Number_ID", {}};
+  // The set admits the double quote and braces, which no recipient item can carry: the number
+  // would be dropped from the job when it prints, so it is refused here.
+  if (!pdekit::validateInput(text, kFaxNumberInputFilter) || !nx::faxticket::IsRecipientAddressText(text))
+    return FieldWarning{"Warning_Invalid_Input_Number_ID", {}};
   return std::nullopt;
 }
 

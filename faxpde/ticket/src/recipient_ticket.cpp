@@ -26,8 +26,16 @@ constexpr int kNameBase64Limit = 255;
 // braces (delimit the item's fields).
 bool IsVerbatimSafe(std::string_view text) {
   for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c > 0x7E || c == '"' || c == '\'' || c == '{' || c == '}') return false;
+    if (!IsRecipientAddressChar(ch) || ch == '\'') return false;
+  }
+  return true;
+}
+
+// A fax number, IP fax address or line prefix: the apostrophe is one of the characters the entry
+// fields take, and outside a speed dial item it quotes nothing; the escaped form carries it.
+bool IsAddressSafe(std::string_view text) {
+  for (const char ch : text) {
+    if (!IsRecipientAddressChar(ch)) return false;
   }
   return true;
 }
@@ -116,12 +124,12 @@ bool AppendNameField(std::string_view name, std::string* item) {
 }
 
 bool AppendAddressField(const RecipientFields& r, const LineSettings& line, std::string* item) {
-  if (!IsVerbatimSafe(r.address)) return false;
+  if (!IsAddressSafe(r.address)) return false;
   if (r.addressType == 4) {
     item->append("SFEN=").append(r.address);
   } else if (r.addressType == 0) {
     const std::string& prefix = r.lineType != 0 ? line.extensionLineNumber : line.outsideLineNumber;
-    if (!IsVerbatimSafe(prefix)) return false;
+    if (!IsAddressSafe(prefix)) return false;
     item->append("FAEN=").append(prefix).append(r.address);
   }
   return true;
@@ -198,6 +206,13 @@ std::string TicketValue(std::string_view text) {
 }
 
 }  // namespace
+
+bool IsRecipientAddressChar(char ch) {
+  const auto c = static_cast<unsigned char>(ch);
+  return c >= 0x20 && c <= 0x7E && c != '"' && c != '{' && c != '}';
+}
+
+bool IsRecipientAddressText(std::string_view text) { return IsAddressSafe(text); }
 
 bool BuildRecipientItem(const RecipientFields& recipient, const LineSettings& line, std::string* item) {
   if (item == nullptr) return false;

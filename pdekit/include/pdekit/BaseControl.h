@@ -57,6 +57,10 @@ enum class PreferenceReaderKind {
 // The text as a byte list when it begins with "/" or holds an apostrophe, a comma or a
 // backslash ("/97/44/98" for "a,b"); else unchanged.
 std::string ToTicketByteList(std::string_view text);
+// A ticket text read back: a text that begins with "/" is a byte list and is decoded as the
+// filter decodes it (each "/n" one byte, n taken modulo 256 when negative, as the signed form
+// writes it; the text ends at a zero byte); any other text is returned unchanged.
+std::string FromTicketByteList(std::string_view text);
 // The longest prefix of `text` of at most `maxBytes` bytes that does not end inside a UTF-8
 // sequence.
 std::string_view CutUtf8(std::string_view text, size_t maxBytes);

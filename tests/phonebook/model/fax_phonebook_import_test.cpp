@@ -258,5 +258,30 @@ TEST_F(ImportTest, GapImportRenumbersWithoutMovingGroupMembers) {
   EXPECT_EQ(AlertKeys(), Strings{"Warning_Specified_File_Not_Valiable_Win_Content_ID"});
 }
 
+TEST_F(ImportTest, GapImportLeavesOutNumbersNoFaxJobCarries) {
+  pbtest::Container c;
+  auto quote = pbtest::Individual("1", "Q", "03\"11");
+  auto brace = pbtest::Individual("2", "B", "03{5}");
+  auto apostrophe = pbtest::Individual("3", "A", "03'11");
+  ABIFData_Add_MyFax(c, 1, quote.get());
+  ABIFData_Add_MyFax(c, 1, brace.get());
+  ABIFData_Add_MyFax(c, 1, apostrophe.get());
+  std::string bytes;
+  ASSERT_EQ(AbifFAPFile_Build(c, bytes), kAbifSuccess);
+  bytes.replace(0, std::string(kFapMagic).size(), kGapMagic);
+  ASSERT_TRUE(model_->importGAPToPhonebook(Source("old.gap", bytes), false));
+  ASSERT_EQ(People().size(), 1u);
+  EXPECT_EQ(FaxRecordText(People()[0], "Address"), "03'11");
+
+  // The same entries in the user's own book stay when it is read back.
+  auto reread = NewModel();
+  reread->usePhonebookFile(dir_.File("own.fap"));
+  std::string own;
+  ASSERT_EQ(AbifFAPFile_Build(c, own), kAbifSuccess);
+  pbtest::WriteFile(dir_.File("own.fap"), own);
+  ASSERT_TRUE(reread->readMyFaxFile(dir_.File("own.fap")));
+  EXPECT_EQ(reread->getAddrsByType(kFaxPBIndividuals).size(), 3u);
+}
+
 }  // namespace
 }  // namespace pbmodel

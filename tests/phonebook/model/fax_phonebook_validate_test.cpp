@@ -47,6 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"FaxNumber100", {{"Address", Repeat("1", 100)}}, true},
         FieldCase{"FaxNumber101", {{"Address", Repeat("1", 101)}}, false},
         FieldCase{"FaxNumberBracket", {{"Address", "03[1]"}}, false},
+        // The entry fields refuse what no fax job carries; a stored book keeps such entries, so
+        // that its next save does not lose them.
+        FieldCase{"StoredFaxNumberQuote", {{"Address", "03\"11"}}, true},
+        FieldCase{"StoredIPFaxBraces", {{"AddressType", "4"}, {"SIPFAXAddress", "sip:{x}@example.com"}}, true},
         FieldCase{"IPFax128", {{"AddressType", "4"}, {"SIPFAXAddress", Repeat("s", 128)}}, true},
         FieldCase{"IPFax129", {{"AddressType", "4"}, {"SIPFAXAddress", Repeat("s", 129)}}, false},
         FieldCase{"Company60", {{"Company", Repeat("c", 60)}}, false},
@@ -135,6 +139,9 @@ INSTANTIATE_TEST_SUITE_P(
                       GadCase{"EmptyName", GadFile(Base()).Person(3, u"", u"0333"), false},
                       GadCase{"EmptyNumber", GadFile(Base()).Person(3, u"S", u""), false},
                       GadCase{"NumberWithBracket", GadFile(Base()).Person(3, u"S", u"[1]"), false},
+                      GadCase{"NumberWithApostrophe", GadFile(Base()).Person(3, u"S", u"03'1"), true},
+                      GadCase{"NumberWithBrace", GadFile(Base()).Person(3, u"S", u"03{1}"), false},
+                      GadCase{"NumberWithQuote", GadFile(Base()).Person(3, u"S", u"03\"1"), false},
                       GadCase{"CommModeAbove2", GadFile(Base()).Person(3, u"S", u"03", 3), false},
                       GadCase{"UnknownMember", GadFile(Base()).Team(1, u"T", {1, 9}), false},
                       GadCase{"RepeatedGroup", GadFile(Base()).Team(1, u"T", {1}).Team(1, u"U", {2}), false},

@@ -70,7 +70,7 @@ struct FaxPBField {
 };
 extern const FaxPBField kFaxPBNameField;           // 0-40, JIS set
 extern const FaxPBField kFaxPBPartnerNameField;    // 0-384 after a partner-format import
-extern const FaxPBField kFaxPBFaxNumberField;      // 1-100, printable ASCII except [ ]
+extern const FaxPBField kFaxPBFaxNumberField;      // 1-100, printable ASCII except [ ] " { }
 extern const FaxPBField kFaxPBIPFaxAddressField;   // 1-128, as the fax number
 extern const FaxPBField kFaxPBCompanyField;        // 0-59, JIS set
 extern const FaxPBField kFaxPBMemoField;           // 0-254, JIS set
@@ -215,6 +215,9 @@ class FaxPhonebookModel {
     return checkStrIsValidate(text, field.limits, field.filter);
   }
   bool isValidIndividual(const FaxRecord& record) const;
+  // The entry's fax number or IP fax address passes the entry window's field (a loaded book is
+  // more lenient, see isValidIndividual).
+  static bool hasEnterableAddress(const FaxRecord& record);
   bool isValidGroup(const FaxRecord& group) const;
 
   // ---- Import ------------------------------------------------------------------------------

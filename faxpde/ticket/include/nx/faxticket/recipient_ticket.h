@@ -45,13 +45,21 @@ struct LineSettings {
   bool isdnG4Kit = false;           // G4 mode is only sent when the kit is installed
 };
 
+// Whether a fax number, IP fax address or line prefix can be carried in an item as it is:
+// printable ASCII except the double quote (it would end the header attribute, and the filter
+// drops it) and braces (they delimit the item's fields). The entry fields refuse the rest.
+bool IsRecipientAddressChar(char c);
+bool IsRecipientAddressText(std::string_view text);
+
 // The item text of one recipient ("FAEN=...{}comment"); empty (and true) for a record type or
 // send type the device does not know. False, with the item empty, when the item cannot be sent
 // as it is meant:
 //  - a password cannot be protected (longer than 189 bytes): nothing goes out in clear;
-//  - a text copied verbatim into the item (address, line prefix, mailbox, relay and F-code IDs)
-//    holds a byte other than printable ASCII, or a double quote, apostrophe or brace, which the
-//    header would drop or which would change the item's fields;
+//  - an address or line prefix fails IsRecipientAddressText, or another text copied verbatim
+//    into the item (speed dial number, mailbox, relay and F-code IDs) holds a byte other than
+//    printable ASCII, or a double quote, apostrophe or brace, which the header would drop or
+//    which would change the item's fields (an apostrophe in a fax number is fine: the item is
+//    then stored in its escaped form, and the filter copies it back byte for byte);
 //  - the item would exceed kMaxTicketValueBytes: a cut item would name another recipient.
 // Characters of the name without a Shift-JIS form are left out of the name field (the field is
 // left out when nothing remains).
