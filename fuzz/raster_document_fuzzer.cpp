@@ -43,13 +43,6 @@ using nx::fuzz::PrivateDir;
 constexpr unsigned kMaxSide = 512;
 constexpr int kMaxPages = 4;
 
-// A header's colour space as the number the stream carried (it need not be a valid enumerator).
-std::uint32_t ColorSpaceCode(const cups_page_header2_t& header) {
-  std::uint32_t code;
-  std::memcpy(&code, &header.cupsColorSpace, sizeof code);
-  return code;
-}
-
 struct ExpectedPage {
   unsigned width = 0;
   unsigned height = 0;
