@@ -15,7 +15,6 @@
 
 #include "FilterInit.h"
 #include "FilterLog.h"
-#include "PdfTempFile.h"
 
 namespace nx::filter {
 namespace {
