@@ -1,5 +1,6 @@
 // Runs the filter's document step on its own, as the main flow does at its document step: the
-// same arguments, the same signal handling and exit status (1 when the output pipe broke).
+// same arguments, the same signal handling and exit status (1 when the output pipe broke, 2 when
+// the document could not be made).
 #include <csignal>
 
 #include "OutputPDFStream.h"
@@ -14,5 +15,5 @@ int main(int argc, char* argv[]) {
   std::signal(SIGPIPE, OnPipe);
   std::signal(SIGTERM, OnTerm);
   const int result = nx::filter::OutputPDFStream(argc, argv);
-  return (result == 1 || gPipeBroken) ? 1 : 0;
+  return gPipeBroken ? 1 : result;
 }

@@ -151,7 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   services.network = &network;
   services.kernelRelease = &release;
   services.now = [] { return std::time_t{1700000000}; };
-  services.document = [&](int, char**) {
+  services.document = [&](int, char**, std::string_view header) {
+    nx::filter::KTfwrite(header.data(), 1, header.size(), out.get());
     nx::filter::KTfwrite(kDocument.data(), 1, kDocument.size(), out.get());
     return 0;
   };

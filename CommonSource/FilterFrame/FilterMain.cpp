@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +49,41 @@ void InstallSignalHandlers() {
   sigaction(SIGTERM, &action, nullptr);
   action.sa_handler = OnSigPipe;
   sigaction(SIGPIPE, &action, nullptr);
+  // A file grown past the size limit fails its write (EFBIG), which the document step reports
+  // and cleans up after, instead of the signal killing the filter with its temporary files left.
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// The process holds passwords and PINs in clear while the job runs: a core dump must not carry
+// them. Restores the previous setting when the job is done (tests run jobs in-process).
+class NonDumpableScope {
+ public:
+  NonDumpableScope() : previous_(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0)) { ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0); }
+  ~NonDumpableScope() {
+    if (previous_ > 0) ::prctl(PR_SET_DUMPABLE, previous_, 0, 0, 0);
+  }
+  NonDumpableScope(const NonDumpableScope&) = delete;
+  NonDumpableScope& operator=(const NonDumpableScope&) = delete;
+
+ private:
+  int previous_;
+};
+
+// The job header, built in memory: it is sent only once the document is complete. The job copy
+// file is detached meanwhile, so the header reaches it with the rest of the job.
+bool BuildJobHeader(FilterJob& job, const JobArguments& args, std::string& header) {
+  char* data = nullptr;
+  std::size_t size = 0;
+  std::FILE* memory = ::open_memstream(&data, &size);
+  if (!memory) return false;
+  std::FILE* const copy = KTJobCopyFile();
+  KTSetJobCopyFile(nullptr);
+  OutputTPJLCommand(job, args, memory);
+  KTSetJobCopyFile(copy);
+  const bool ok = std::ferror(memory) == 0 && std::fclose(memory) == 0;
+  if (ok) header.assign(data, size);
+  std::free(data);
+  return ok;
 }
 
 bool IsSjisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -227,6 +263,13 @@ JobCopyFile::~JobCopyFile() {
   if (fp_) std::fclose(fp_);
 }
 
+void JobCopyFile::Discard() {
+  if (!fp_) return;
+  std::fclose(fp_);
+  fp_ = nullptr;
+  ::unlink(path_.c_str());
+}
+
 bool JobCopyFile::Open(const std::string& path, std::string& error) {
   if (fp_) {
     error = "already open";
@@ -247,6 +290,7 @@ bool JobCopyFile::Open(const std::string& path, std::string& error) {
     ::unlink(path.c_str());
     return false;
   }
+  path_ = path;
   return true;
 }
 
@@ -266,6 +310,7 @@ bool JobCopyFile::Finish(std::string& error) {
     ok = false;
   }
   fp_ = nullptr;
+  if (!ok) ::unlink(path_.c_str());
   return ok;
 }
 
@@ -285,6 +330,7 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
     return kFilterExitPipeBroken;
   }
   CancelJobForPipe = 0;
+  const NonDumpableScope nonDumpable;
   const JobArguments args{argc, argv};
   const QueuePpdJobScope queuePpd;  // the readers ask the PPD's defaults many times per job
 
@@ -346,17 +392,27 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
     return kFilterExitRefused;
   }
 
-  OutputTPJLCommand(job, ticketArgs, out);  // 13
-  const int documentResult =          // 14
-      services.document ? services.document(argc, argv) : OutputPDFStream(argc, argv);
-  if (documentResult != 1) OutputTPJLTrailer(job, out);  // 15
+  std::string header;  // 13
+  if (!BuildJobHeader(job, ticketArgs, header)) {
+    std::fprintf(err, "ERROR: Unable to build the job header - %s\n", std::strerror(errno ? errno : ENOMEM));
+    copy.Discard();
+    return kFilterExitDocumentFailed;
+  }
+  const int documentResult =  // 14
+      services.document ? services.document(argc, argv, header) : OutputPDFStream(argc, argv, header);
+  if (documentResult == kDocumentFailed) {
+    // The step said why on its ERROR line; the device got nothing, and the job fails.
+    copy.Discard();
+    return kFilterExitDocumentFailed;
+  }
+  if (documentResult == kDocumentSent) OutputTPJLTrailer(job, out);  // 15
 
   // A job the device did not get in full must not end as a success.
   int status = CancelJobForPipe ? kFilterExitPipeBroken : kFilterExitOK;
   errno = 0;
-  if (std::fflush(out) != 0 || std::ferror(out) || documentResult == 1 || CancelJobForPipe) {
+  if (std::fflush(out) != 0 || std::ferror(out) || documentResult != kDocumentSent || CancelJobForPipe) {
     const int error = errno;
-    if (!CancelJobForPipe && documentResult != 1 && error != EPIPE) {
+    if (!CancelJobForPipe && documentResult == kDocumentSent && error != EPIPE) {
       std::fprintf(err, "ERROR: Unable to write the job to the device - %s\n",
                    std::strerror(error ? error : EIO));
     }
@@ -365,8 +421,10 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
 
   KTSetJobCopyFile(nullptr);  // 16
   std::string error;
-  if (!copy.Finish(error)) {
-    std::fprintf(err, "DEBUG: The job copy is incomplete - %s\n", error.c_str());
+  if (status != kFilterExitOK) {
+    copy.Discard();  // the device did not get this job in full
+  } else if (!copy.Finish(error)) {
+    std::fprintf(err, "DEBUG: The job copy is incomplete and was removed - %s\n", error.c_str());
   }
   return status;  // 17
 }

@@ -26,13 +26,17 @@ namespace nx::filter {
 // Exit statuses.
 inline constexpr int kFilterExitOK = 0;
 inline constexpr int kFilterExitPipeBroken = 1;  // also: bad command line, no text converter
+inline constexpr int kFilterExitDocumentFailed = 1;  // the document could not be made: nothing sent
 inline constexpr int kFilterExitRefused = 255;   // ticket or recipient check failed
 
 // 1 once the output pipe broke (set by the SIGPIPE handler); FilterMain clears it at start.
 extern volatile std::sig_atomic_t CancelJobForPipe;
 
-// The document step: argc and argv of the filter. 1 = the device stream broke, no trailer.
-using DocumentStep = std::function<int(int argc, char* argv[])>;
+// The document step: argc and argv of the filter, and the job header, which the step writes right
+// before the document once the document is complete. Returns kDocumentSent (0),
+// kDocumentOutputBroken (1: the device stream broke, no trailer) or kDocumentFailed (2: nothing
+// was written, not even the header); see OutputPDFStream.h.
+using DocumentStep = std::function<int(int argc, char* argv[], std::string_view header)>;
 
 struct FilterMainServices {
   std::FILE* out = stdout;  // the device stream
@@ -42,6 +46,7 @@ struct FilterMainServices {
   // nullptr: the running system's version (platform::CurrentSystemVersion).
   const platform::KernelReleaseSource* kernelRelease = nullptr;
   // Empty: OutputPDFStream, which writes to standard output (so `out` must be stdout then).
+  // The trailer goes to `out`.
   DocumentStep document;
   // Empty: std::time. Names the job copy file.
   std::function<std::time_t()> now;
@@ -95,11 +100,15 @@ class JobCopyFile {
   // False (with the system's error text) when the file cannot be created.
   bool Open(const std::string& path, std::string& error);
   std::FILE* get() const { return fp_; }
-  // Flushes, sets the permission bits to 0676 and closes. False when the copy is incomplete.
+  // Flushes, sets the permission bits to 0676 and closes. False when the copy is incomplete: it is
+  // then removed, so that no copy short of the job's bytes is left looking complete.
   bool Finish(std::string& error);
+  // Closes and removes the copy: the job it would have copied was not sent in full.
+  void Discard();
 
  private:
   std::FILE* fp_ = nullptr;
+  std::string path_;
 };
 
 }  // namespace nx::filter

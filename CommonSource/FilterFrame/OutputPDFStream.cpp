@@ -2,13 +2,17 @@
 // stream. See OutputPDFStream.h.
 #include "OutputPDFStream.h"
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "FilterLog.h"
 #include "KTOutput.h"
@@ -24,93 +28,185 @@ struct FileClose {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// Copies the PDF file to standard output through KTfwrite, so the job copy file gets the same
-// bytes. Returns 1 when standard output failed.
-int SendPdf(int pdf_fd) {
+// Bytes the filter's user may still write on the file system of `fd`; nullopt when the file
+// system does not tell (it reports no blocks at all).
+std::optional<std::uint64_t> FreeBytes(int fd) {
+  struct statvfs st {};
+  if (::fstatvfs(fd, &st) != 0 || st.f_blocks == 0) return std::nullopt;
+  return std::uint64_t{st.f_bavail} * st.f_frsize;
+}
+
+// Refuses early, before the temporary folder fills up half-way through.
+bool RoomFor(int fd, std::uint64_t bytes, const char* what, int page) {
+  // Leaves room for the image store and the file system's own bookkeeping.
+  constexpr std::uint64_t kMargin = 1 << 20;
+  const std::optional<std::uint64_t> free = FreeBytes(fd);
+  if (!free || *free >= bytes + kMargin) return true;
+  const auto needed = static_cast<unsigned long long>(bytes + kMargin);
+  const auto available = static_cast<unsigned long long>(*free);
+  if (page >= 0) {
+    LogMessage("ERROR", "Not enough space in the temporary folder for page %d (%llu bytes needed, %llu available)",
+               page, needed, available);
+  } else {
+    LogMessage("ERROR", "Not enough space in the temporary folder for %s (%llu bytes needed, %llu available)", what,
+               needed, available);
+  }
+  return false;
+}
+
+// Copies `lead_in` and then the PDF file to standard output through KTfwrite, so the job copy
+// file gets the same bytes. Returns kDocumentOutputBroken when standard output failed.
+int SendPdf(std::string_view lead_in, int pdf_fd) {
   std::unique_ptr<unsigned char[]> buffer(new unsigned char[1 << 16]);
+  bool written = KTfwrite(lead_in.data(), 1, lead_in.size(), stdout) == lead_in.size();
   off_t offset = 0;
-  for (;;) {
+  while (written) {
     const ssize_t n = ::pread(pdf_fd, buffer.get(), 1 << 16, offset);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       // Nothing usable can follow a document cut in the middle.
       LogMessage("ERROR", "Unable to send the document - %s", std::strerror(errno));
-      return 1;
+      return kDocumentOutputBroken;
     }
     if (n == 0) break;
     errno = 0;
     if (KTfwrite(buffer.get(), 1, static_cast<std::size_t>(n), stdout) != static_cast<std::size_t>(n)) break;
     offset += n;
   }
-  if (!std::ferror(stdout) && std::fflush(stdout) == 0) return 0;
+  if (!std::ferror(stdout) && std::fflush(stdout) == 0) return kDocumentSent;
   const int error = errno;
   if (error == EPIPE) {
     std::fputs("DEBUG: The device stream was closed by its reader\n", stderr);
   } else {
     LogMessage("ERROR", "Unable to send the document - %s", std::strerror(error ? error : EIO));
   }
-  return 1;
+  return kDocumentOutputBroken;
 }
 
-// Pass 2 and the output of the PDF.
-int DrawAndSend(const std::string& spool_path) {
-  PdfTempFile pdf_file;
-  if (!pdf_file.valid()) {
-    LogMessage("ERROR", "Cancel open a raste print job");
-    std::fprintf(stderr, "DEBUG: Unable to create the PDF file - %s\n", pdf_file.error().c_str());
-    return 0;
+// Pass 2 page by page: each page is drawn as soon as it is spooled, and the spool then starts
+// over, so it never holds more than one page of pixels.
+class PageByPage final : public RasterSpoolSink {
+ public:
+  PageByPage(PdfSpoolWriter& spool, int spool_fd, std::FILE* reader, PdfSpoolDrawer& drawer)
+      : spool_(spool), spool_fd_(spool_fd), reader_(reader), drawer_(drawer) {}
+
+  bool BeforePage(int index, std::uint64_t bytes) override {
+    // The spool is empty but for the document's first lines when a page starts.
+    return RoomFor(spool_fd_, bytes, "", index);
+  }
+
+  bool AfterPage(int, int copies) override {
+    copies_.push_back(copies);
+    return DrawSpooled();
+  }
+
+  // Draws what the spool holds and empties it; false after an ERROR line.
+  bool DrawSpooled() {
+    if (!spool_.Flush()) {
+      LogMessage("ERROR", "Unable to write temporary file - %s", spool_.error().c_str());
+      return false;
+    }
+    std::clearerr(reader_);
+    drawer_.Draw(reader_);
+    if (std::ferror(reader_)) {
+      LogMessage("ERROR", "Unable to read temporary file - %s", std::strerror(errno ? errno : EIO));
+      return false;
+    }
+    if (!spool_.Restart() || std::fseek(reader_, 0, SEEK_SET) != 0) {
+      LogMessage("ERROR", "Unable to write temporary file - %s", spool_.error().c_str());
+      return false;
+    }
+    return !drawer_.failed();
+  }
+
+  const std::vector<int>& copies() const { return copies_; }
+
+ private:
+  PdfSpoolWriter& spool_;
+  int spool_fd_;
+  std::FILE* reader_;
+  PdfSpoolDrawer& drawer_;
+  std::vector<int> copies_;
+};
+
+// Both passes; the finished PDF in `pdf_file`, or nullptr after an ERROR line.
+std::unique_ptr<PdfImageDocument> MakeDocument(int argc, char* argv[], const PdfTempFile& spool_file,
+                                               const PdfTempFile& pdf_file, std::vector<int>& copies) {
+  PdfSpoolWriter spool(spool_file.fd());
+  if (!spool.ok()) {
+    LogMessage("ERROR", "Unable to write temporary file - %s", spool.error().c_str());
+    return nullptr;
   }
   constexpr std::size_t kReadBuffer = 1 << 16;
-  const std::unique_ptr<char[]> spool_buffer(new char[kReadBuffer]);  // outlives the stream
-  std::unique_ptr<std::FILE, FileClose> spool(std::fopen(spool_path.c_str(), "rbe"));
-  if (!spool) {
+  const std::unique_ptr<char[]> reader_buffer(new char[kReadBuffer]);  // outlives the stream
+  std::unique_ptr<std::FILE, FileClose> reader(std::fopen(spool_file.path().c_str(), "rbe"));
+  if (!reader) {
     const int error = errno;
     LogMessage("ERROR", "Cannot do cupsFileOpen from a raster print job");
-    std::fprintf(stderr, "DEBUG: Unable to open \"%s\" - %s\n", spool_path.c_str(), std::strerror(error));
-    return 0;
+    std::fprintf(stderr, "DEBUG: Unable to open \"%s\" - %s\n", spool_file.path().c_str(), std::strerror(error));
+    return nullptr;
   }
-  std::setvbuf(spool.get(), spool_buffer.get(), _IOFBF, kReadBuffer);
+  std::setvbuf(reader.get(), reader_buffer.get(), _IOFBF, kReadBuffer);
 
-  std::unique_ptr<PdfImageDocument> pdf = PdfDrawSpool(spool.get(), pdf_file.path());
-  spool.reset();
+  PdfSpoolDrawer drawer(pdf_file.path());
+  PageByPage pages(spool, spool_file.fd(), reader.get(), drawer);
+  // The last round draws the document's first lines when there was no page.
+  const bool spooled = RasterSpoolDocument(argc, argv, spool, pages) && pages.DrawSpooled();
+  std::unique_ptr<PdfImageDocument> pdf = drawer.Finish();
+  if (!spooled) return nullptr;
   if (!pdf) {
     LogMessage("ERROR", "contents parameter is NULL");
-    return 0;
+    return nullptr;
   }
-  std::string error;
-  if (!pdf->Write(pdf_file.fd(), error)) {
-    // A PDF cut short is no document; nothing goes out.
-    LogMessage("ERROR", "Unable to write the PDF file - %s", error.c_str());
-    return 0;
+  if (pdf->page_count() == 0) {
+    LogMessage("ERROR", "No pages found!");
+    return nullptr;
   }
-  const int result = SendPdf(pdf_file.fd());
-  if (pdf->page_count() == 0) LogMessage("ERROR", "No pages found!");
-  return result;
+  if (pdf->page_count() != static_cast<int>(pages.copies().size())) {
+    LogMessage("ERROR", "Only %d of the %d pages could be added to the document", pdf->page_count(),
+               static_cast<int>(pages.copies().size()));
+    return nullptr;
+  }
+  copies = pages.copies();
+  return pdf;
 }
 
 }  // namespace
 
-int OutputPDFStream(int argc, char* argv[]) {
-  // The spool outlives pass 1: it is deleted when this function returns, on every path.
-  PdfTempFile spool_file;
-  if (!spool_file.valid()) {
-    LogMessage("ERROR", "Unable to create temporary file - %s", spool_file.error().c_str());
-    return 0;
-  }
+int OutputPDFStream(int argc, char* argv[], std::string_view lead_in) {
+  std::vector<int> copies;
+  std::unique_ptr<PdfImageDocument> pdf;
+  PdfTempFile pdf_file;
   {
-    PdfSpoolWriter spool(spool_file.fd());
-    if (!spool.ok()) {
-      LogMessage("ERROR", "Unable to write temporary file - %s", spool.error().c_str());
-    } else {
-      RasterSpoolDocument(argc, argv, spool);
+    // The spool outlives pass 1 but not the document's drawing: it is gone before the PDF is
+    // written.
+    const PdfTempFile spool_file;
+    if (!spool_file.valid()) {
+      LogMessage("ERROR", "Unable to create temporary file - %s", spool_file.error().c_str());
+      return kDocumentFailed;
     }
-    const bool already_reported = !spool.ok();
-    if (!spool.Close() && !already_reported) {
-      LogMessage("ERROR", "Unable to write temporary file - %s", spool.error().c_str());
+    if (!pdf_file.valid()) {
+      LogMessage("ERROR", "Cancel open a raste print job");
+      LogMessage("ERROR", "Unable to create temporary file - %s", pdf_file.error().c_str());
+      return kDocumentFailed;
     }
+    pdf = MakeDocument(argc, argv, spool_file, pdf_file, copies);
   }
-  spool_file.CloseFd();
-  return DrawAndSend(spool_file.path());
+  if (!pdf) return kDocumentFailed;
+  // The PDF takes about what its stored images take.
+  if (!RoomFor(pdf_file.fd(), pdf->stored_bytes(), "the PDF file", -1)) return kDocumentFailed;
+  std::string error;
+  if (!pdf->Write(pdf_file.fd(), error)) {
+    // A PDF cut short is no document; nothing goes out.
+    LogMessage("ERROR", "Unable to write the PDF file - %s", error.c_str());
+    return kDocumentFailed;
+  }
+  pdf.reset();  // its image store goes before the document is sent
+  const int result = SendPdf(lead_in, pdf_file.fd());
+  if (result != kDocumentSent) return result;
+  // Pages count once the device has them.
+  for (std::size_t i = 0; i < copies.size(); ++i) std::fprintf(stderr, "PAGE: %zu %d\n", i, copies[i]);
+  return kDocumentSent;
 }
 
 }  // namespace nx::filter

@@ -2,16 +2,27 @@
 // standard output (and to the job copy file) between the job header and the trailer.
 #pragma once
 
+#include <string_view>
+
 namespace nx::filter {
+
+// Results of the step.
+inline constexpr int kDocumentSent = 0;
+// Standard output failed part-way (the reader closed it, or a write failed): the device stream
+// is broken, so the main flow ends with status 1 and no trailer.
+inline constexpr int kDocumentOutputBroken = 1;
+// No complete document: nothing at all was written, and an ERROR line says why.
+inline constexpr int kDocumentFailed = 2;
 
 // Runs the whole step with the filter's arguments (argc 6 or 7; argument 6 names the raster file,
 // else the raster comes from standard input). Its messages go to standard error.
 //
-// Returns 1 when the PDF could not be written to standard output (the reader closed it, or a write
-// failed): the device stream is broken, so the main flow ends with status 1 and no trailer.
-// Returns 0 otherwise, including every conversion problem: those are reported with ERROR lines,
-// and the job goes on with the document as far as it was produced.
+// The PDF is made whole in the temporary folder first. Only then are `lead_in` (the job header,
+// held back by the main flow) and the PDF written, through the job copy helpers, and the page
+// accounting lines ("PAGE:") reported. Any page the step cannot take, any input that is not a
+// whole raster stream, any failure of the temporary folder ends the step with kDocumentFailed
+// before a byte is written: the device gets the whole job or nothing.
 // Temporary files are removed on every path.
-int OutputPDFStream(int argc, char* argv[]);
+int OutputPDFStream(int argc, char* argv[], std::string_view lead_in = {});
 
 }  // namespace nx::filter

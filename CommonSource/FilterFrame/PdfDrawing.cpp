@@ -2,13 +2,13 @@
 #include "PdfDrawing.h"
 
 #include <cups/raster.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "FilterLog.h"
 #include "PdfSpool.h"
@@ -45,13 +45,17 @@ struct PageImage {
   std::size_t position = 0;
 };
 
-class SpoolDrawer {
- public:
-  SpoolDrawer(std::FILE* spool, const std::string& pdf_path) : reader_(spool), pdf_path_(pdf_path) {}
+}  // namespace
 
-  std::unique_ptr<PdfImageDocument> Run() {
+struct PdfSpoolDrawer::Impl {
+ public:
+  explicit Impl(std::string pdf_path) : pdf_path_(std::move(pdf_path)) {}
+
+  void Draw(std::FILE* spool) {
+    PdfSpoolReader reader(spool);
+    reader_ = &reader;
     std::string keyword, value;
-    while (reader_.NextLine(keyword, value)) {
+    while (reader.NextLine(keyword, value)) {
       if (keyword == "DOCUMENT") {
         OnDocument();
       } else if (keyword == "PAGE") {
@@ -64,10 +68,16 @@ class SpoolDrawer {
         OnEndPage();
       }
     }
+    reader_ = nullptr;
+  }
+
+  std::unique_ptr<PdfImageDocument> Finish() {
     // A spool cut short (a full disk) ends inside a page: draw what arrived of it.
     if (pdf_ && pdf_->page_open()) OnEndPage();
     return std::move(pdf_);
   }
+
+  bool failed() const { return failed_; }
 
  private:
   void OnDocument() {
@@ -82,7 +92,6 @@ class SpoolDrawer {
       LogMessage("ERROR", "cf_fileurl parameter is NULL");
       return;
     }
-    ::chmod(pdf_path_.c_str(), 0644);
     std::fprintf(stderr, "DEBUG: Writing \"%s\"...\n", pdf_path_.c_str());
   }
 
@@ -116,6 +125,7 @@ class SpoolDrawer {
       image->pixels.reset(new unsigned char[image->size]);
     } catch (const std::bad_alloc&) {
       LogMessage("ERROR", "Unable to allocate %u bytes!", static_cast<unsigned>(image->size));
+      failed_ = true;
       return;
     }
     image_ = std::move(image);
@@ -131,12 +141,12 @@ class SpoolDrawer {
     if (image_) {
       const std::size_t room = image_->size - image_->position;
       const std::size_t take = left < room ? static_cast<std::size_t>(left) : room;
-      const std::size_t got = reader_.Read(image_->pixels.get() + image_->position, take);
+      const std::size_t got = reader_->Read(image_->pixels.get() + image_->position, take);
       image_->position += got;
       left -= got;
       if (got < take) return;  // end of the spool
     }
-    reader_.Skip(left);
+    reader_->Skip(left);
   }
 
   void OnEndPage() {
@@ -155,27 +165,36 @@ class SpoolDrawer {
       if (!pdf_->DrawGrayImage(image_->pixels.get(), image_->width, image_->height, image_->zero_is_white, rect_,
                                error)) {
         LogMessage("ERROR", "Unable to draw the page image - %s", error.c_str());
+        failed_ = true;
       }
       std::fputs("DEBUG: Drawing image on page...\n", stderr);
       image_.reset();
     } else {
       LogMessage("ERROR", "raster_data is NULL");
+      failed_ = true;
     }
     std::fputs("DEBUG: Ending page...\n", stderr);
     pdf_->EndPage();
   }
 
-  PdfSpoolReader reader_;
+  PdfSpoolReader* reader_ = nullptr;
   std::string pdf_path_;
   std::unique_ptr<PdfImageDocument> pdf_;
   PdfRect rect_;
   std::unique_ptr<PageImage> image_;
+  bool failed_ = false;
 };
 
-}  // namespace
+PdfSpoolDrawer::PdfSpoolDrawer(std::string pdf_path) : impl_(std::make_unique<Impl>(std::move(pdf_path))) {}
+PdfSpoolDrawer::~PdfSpoolDrawer() = default;
+void PdfSpoolDrawer::Draw(std::FILE* spool) { impl_->Draw(spool); }
+std::unique_ptr<PdfImageDocument> PdfSpoolDrawer::Finish() { return impl_->Finish(); }
+bool PdfSpoolDrawer::failed() const { return impl_->failed(); }
 
 std::unique_ptr<PdfImageDocument> PdfDrawSpool(std::FILE* spool, const std::string& pdf_path) {
-  return SpoolDrawer(spool, pdf_path).Run();
+  PdfSpoolDrawer drawer(pdf_path);
+  drawer.Draw(spool);
+  return drawer.Finish();
 }
 
 }  // namespace nx::filter

@@ -194,6 +194,7 @@ void PdfImageDocument::SetStaticIdForTesting(bool on) { gStaticId = on; }
 
 bool PdfImageDocument::page_open() const { return impl_->page_open; }
 int PdfImageDocument::page_count() const { return impl_->page_count; }
+std::uint64_t PdfImageDocument::stored_bytes() const { return static_cast<std::uint64_t>(impl_->store_size); }
 
 void PdfImageDocument::BeginPage(const PdfRect& media_box) {
   if (impl_->page_open) EndPage();

@@ -43,6 +43,8 @@ class PdfImageDocument {
 
   bool page_open() const;
   int page_count() const;
+  // Bytes of compressed images parked so far (about what the written document will take).
+  std::uint64_t stored_bytes() const;
 
   // Writes the whole document to `fd` and flushes it. False with `error` on any failure; the
   // file's content is then unusable.

@@ -77,6 +77,19 @@ bool PdfSpoolWriter::Line(const unsigned char* data, int count) {
 
 bool PdfSpoolWriter::EndPage() { return Printf("ENDPAGE\n"); }
 
+bool PdfSpoolWriter::Flush() {
+  if (!ok()) return false;
+  errno = 0;
+  return std::fflush(file_) == 0 ? true : Fail();
+}
+
+bool PdfSpoolWriter::Restart() {
+  if (!Flush()) return false;
+  errno = 0;
+  if (::ftruncate(fileno(file_), 0) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) return Fail();
+  return true;
+}
+
 bool PdfSpoolWriter::Close() {
   if (!file_) return false;
   errno = 0;

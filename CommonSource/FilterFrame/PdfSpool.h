@@ -39,6 +39,10 @@ class PdfSpoolWriter {
   bool Raster(unsigned width, unsigned height, unsigned colors, unsigned color_space);
   bool Line(const unsigned char* data, int count);
   bool EndPage();
+  // Writes out what is buffered, so that a reader of the file sees every line written so far.
+  bool Flush();
+  // Empties the file and writes on from its start: the lines already read back need no room.
+  bool Restart();
   // Flushes and closes; false (error() set) when anything failed on the way.
   bool Close();
 

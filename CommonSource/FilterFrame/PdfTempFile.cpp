@@ -5,13 +5,21 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace nx::filter {
 
 PdfTempFile::PdfTempFile() {
-  // Room for any TMPDIR: a name cut short by the buffer would be a different file.
   char name[4096] = "";
+  // libcups cuts a name that does not fit the buffer, and the cut name is another file, possibly
+  // beside TMPDIR rather than in it: a folder name that leaves no room for the file's own
+  // 13-character name is refused instead.
+  const char* tmpdir = std::getenv("TMPDIR");
+  if (std::strlen(tmpdir ? tmpdir : "/tmp") + 1 + 13 >= sizeof name - 1) {
+    error_ = std::strerror(ENAMETOOLONG);
+    return;
+  }
   errno = 0;
   fd_ = cupsTempFd(name, static_cast<int>(sizeof name));
   if (fd_ < 0) {

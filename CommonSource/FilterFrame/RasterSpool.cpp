@@ -15,7 +15,6 @@
 
 #include "FilterInit.h"
 #include "FilterLog.h"
-#include "PdfTempFile.h"
 
 namespace nx::filter {
 namespace {
@@ -39,8 +38,8 @@ class UniqueFd {
   int fd_;
 };
 
-// Buffered I/O under libcups' raster streams, which otherwise make one system call per pixel
-// line. Remembers the errno of the first failure.
+// Buffered reads under libcups' raster streams, which otherwise make one system call per pixel
+// line. Remembers the errno of the first failure and whether the input ran out.
 class RasterFdStream {
  public:
   explicit RasterFdStream(int fd) : fd_(fd), buffer_(new unsigned char[kSize]) {}
@@ -50,20 +49,10 @@ class RasterFdStream {
   static ssize_t Read(void* ctx, unsigned char* out, size_t length) {
     return static_cast<RasterFdStream*>(ctx)->DoRead(out, length);
   }
-  static ssize_t Write(void* ctx, unsigned char* data, size_t length) {
-    return static_cast<RasterFdStream*>(ctx)->DoWrite(data, length);
-  }
-  // Writes out what is buffered; false (error() set) on failure.
-  [[nodiscard]] bool Flush() {
-    if (error_ != 0) return false;
-    if (end_ > 0 && !PdfWriteAll(fd_, buffer_.get(), end_)) {
-      error_ = errno ? errno : EIO;
-      return false;
-    }
-    end_ = 0;
-    return true;
-  }
+  bool failed() const { return error_ != 0; }
   int error() const { return error_ ? error_ : EIO; }
+  // True once a read found the end of the input.
+  bool at_end() const { return at_end_; }
 
  private:
   static constexpr std::size_t kSize = 1 << 16;
@@ -80,7 +69,10 @@ class RasterFdStream {
         return -1;
       }
       end_ = static_cast<std::size_t>(n);
-      if (n == 0) return 0;
+      if (n == 0) {
+        at_end_ = true;
+        return 0;
+      }
     }
     const std::size_t take = std::min(length, end_ - pos_);
     std::memcpy(out, buffer_.get() + pos_, take);
@@ -88,25 +80,12 @@ class RasterFdStream {
     return static_cast<ssize_t>(take);
   }
 
-  ssize_t DoWrite(const unsigned char* data, size_t length) {
-    if (end_ + length > kSize && !Flush()) return -1;
-    if (length >= kSize) {
-      if (!PdfWriteAll(fd_, data, length)) {
-        error_ = errno ? errno : EIO;
-        return -1;
-      }
-      return static_cast<ssize_t>(length);
-    }
-    std::memcpy(buffer_.get() + end_, data, length);
-    end_ += length;
-    return static_cast<ssize_t>(length);
-  }
-
   int fd_;
   std::unique_ptr<unsigned char[]> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   int error_ = 0;
+  bool at_end_ = false;
 };
 
 // The system's text for a failure of libcups' raster calls, which do not always set errno.
@@ -149,87 +128,40 @@ unsigned PageSidePoints(const cups_page_header2_t& h, int side) {
 
 void LogWriteFailure(const char* error) { LogMessage("ERROR", "Unable to write temporary file - %s", error); }
 
-// Step 5: copies the input raster stream page by page into `copy_fd`. Returns the number of pages
-// copied, or -1 when the spooling must stop here (the failure is logged).
-int CopyRaster(int input_fd, int copy_fd) {
-  RasterFdStream input(input_fd);
-  RasterFdStream copy(copy_fd);
-  errno = 0;
-  RasterHandle in(cupsRasterOpenIO(&RasterFdStream::Read, &input, CUPS_RASTER_READ));
-  if (!in) {
-    LogMessage("ERROR", "Unable to open raster file - %s", RasterErrorText(errno).c_str());
-    return -1;
-  }
-  errno = 0;
-  RasterHandle out(cupsRasterOpenIO(&RasterFdStream::Write, &copy, CUPS_RASTER_WRITE));
-  if (!out) {
-    LogMessage("ERROR", "Unable to open raster file - %s", RasterErrorText(errno).c_str());
-    return -1;
-  }
-  cups_page_header2_t header;
-  std::vector<unsigned char> line;
-  int pages = 0;
-  while (cupsRasterReadHeader2(in.get(), &header)) {
-    if (!RasterPageSizeUsable(header)) {
-      // Refused like a page of the wrong kind: it and the pages after it are left out.
-      LogMessage("ERROR", "Page %d has an unusable raster size (%u x %u pixels, %u bytes per line)", pages,
-                 header.cupsWidth, header.cupsHeight, header.cupsBytesPerLine);
-      break;
-    }
-    if (!AllocateLine(line, header.cupsBytesPerLine)) return -1;
-    errno = 0;
-    if (!cupsRasterWriteHeader2(out.get(), &header)) {
-      LogWriteFailure(std::strerror(copy.error()));
-      return -1;
-    }
-    ++pages;
-    for (unsigned y = 0; y < header.cupsHeight; ++y) {
-      if (!cupsRasterReadPixels(in.get(), line.data(), header.cupsBytesPerLine)) break;
-      errno = 0;
-      if (!cupsRasterWritePixels(out.get(), line.data(), header.cupsBytesPerLine)) {
-        LogWriteFailure(std::strerror(copy.error()));
-        return -1;
-      }
-    }
-  }
-  out.reset();
-  if (!copy.Flush()) {
-    LogWriteFailure(std::strerror(copy.error()));
-    return -1;
-  }
-  return pages;
+// Spool bytes of a page: its pixels plus one LINE line per pixel line.
+std::uint64_t PageSpoolBytes(const cups_page_header2_t& h) {
+  return (std::uint64_t{h.cupsBytesPerLine} + 16) * h.cupsHeight + 128;
 }
 
-// Step 7: the counted pages of the raster copy into the spool.
-void SpoolPages(cups_raster_t* raster, int pages, PdfSpoolWriter& spool) {
-  cups_page_header2_t header;
-  std::vector<unsigned char> line;
-  for (int i = 0; i < pages; ++i) {
-    if (!cupsRasterReadHeader2(raster, &header)) return;
-    std::fprintf(stderr, "DEBUG: cupsBytesPerLine=%u\n", header.cupsBytesPerLine);
-    if (!RasterPageSizeUsable(header)) return;  // the copy holds checked pages only
-    if (!AllocateLine(line, header.cupsBytesPerLine)) return;
-    std::fprintf(stderr, "PAGE: %d %d\n", i, static_cast<int>(header.NumCopies));
-    if (!RasterPageAccepted(header)) return;
-
-    spool.Page(header.Margins[0], header.Margins[1], PageSidePoints(header, 0), PageSidePoints(header, 1));
-    // An accepted page holds one 8-bit sample per pixel whatever its cupsNumColors field says;
-    // the drawing pass would leave a page of any other count blank.
-    spool.Raster(header.cupsWidth, header.cupsHeight, 1, RawEnumField(header.cupsColorSpace));
-    const int count = static_cast<int>(header.cupsBytesPerLine);
-    for (unsigned l = 0; l < header.cupsHeight && spool.ok(); ++l) {
-      if (l % 128 == 0) {
-        LogMessage("INFO", "Printing page %d, %.0f%% complete...", i, 100.0 * l / header.cupsHeight);
+// Spools one accepted page; false after an ERROR line.
+bool SpoolPage(cups_raster_t* raster, const RasterFdStream& input, const cups_page_header2_t& header, int index,
+               std::vector<unsigned char>& line, PdfSpoolWriter& spool) {
+  spool.Page(header.Margins[0], header.Margins[1], PageSidePoints(header, 0), PageSidePoints(header, 1));
+  // An accepted page holds one 8-bit sample per pixel whatever its cupsNumColors field says;
+  // the drawing pass would leave a page of any other count blank.
+  spool.Raster(header.cupsWidth, header.cupsHeight, 1, RawEnumField(header.cupsColorSpace));
+  const int count = static_cast<int>(header.cupsBytesPerLine);
+  for (unsigned l = 0; l < header.cupsHeight && spool.ok(); ++l) {
+    if (l % 128 == 0) {
+      LogMessage("INFO", "Printing page %d, %.0f%% complete...", index, 100.0 * l / header.cupsHeight);
+    }
+    if (!cupsRasterReadPixels(raster, line.data(), header.cupsBytesPerLine)) {
+      if (input.failed()) {
+        LogMessage("ERROR", "Unable to read raster file - %s", std::strerror(input.error()));
+      } else {
+        LogMessage("ERROR", "Page %d is incomplete: the raster stream ended after %u of its %u lines", index, l,
+                   header.cupsHeight);
       }
-      if (!cupsRasterReadPixels(raster, line.data(), header.cupsBytesPerLine)) break;
-      spool.Line(line.data(), count);
+      return false;
     }
-    spool.EndPage();
-    if (!spool.ok()) {
-      LogWriteFailure(spool.error().c_str());
-      return;
-    }
+    spool.Line(line.data(), count);
   }
+  spool.EndPage();
+  if (!spool.ok()) {
+    LogWriteFailure(spool.error().c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -254,51 +186,74 @@ bool RasterPageAccepted(const cups_page_header2_t& h) {
          (space == CUPS_CSPACE_W || space == CUPS_CSPACE_K) && RasterPageSizeUsable(h);
 }
 
-void RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool) {
+int RasterPageCopies(const cups_page_header2_t& h) {
+  // The print system's own limit on copies; a header may claim anything up to 2^32 - 1.
+  constexpr unsigned kMaxCopies = 9999;
+  return static_cast<int>(std::clamp(h.NumCopies, 1u, kMaxCopies));
+}
+
+bool RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool, RasterSpoolSink& sink) {
   FilterContext context;
   const PpdHandle ppd = Initialize(argc, argv, context);
   if (!ppd) {
     LogMessage("ERROR", "Cannot do common driver initialization");
-    return;
+    return false;
   }
   spool.Document();
   spool.Author(context.user);
   spool.Title(context.title);
   if (!spool.ok()) {
     LogWriteFailure(spool.error().c_str());
-    return;
+    return false;
   }
 
   // Standard input unless argument 6 names the raster file.
   const UniqueFd input_file(argc == 7 ? ::open(argv[6], O_RDONLY | O_CLOEXEC) : -1);
   if (argc == 7 && input_file.get() < 0) {
     LogMessage("ERROR", "Unable to open raster file - %s", std::strerror(errno));
-    return;
+    return false;
   }
-  const int input_fd = argc == 7 ? input_file.get() : 0;
-
-  PdfTempFile copy;
-  if (!copy.valid()) {
-    LogMessage("ERROR", "Unable to open raster file - %s", copy.error().c_str());
-    return;
-  }
-  const int pages = CopyRaster(input_fd, copy.fd());
-  if (pages < 0) return;
-  copy.CloseFd();
-
-  UniqueFd copy_in(::open(copy.path().c_str(), O_RDONLY | O_CLOEXEC));
-  if (copy_in.get() < 0) {
-    LogMessage("ERROR", "Cannot do cupsFileOpen from a raster print - %s", std::strerror(errno));
-    return;
-  }
-  RasterFdStream copy_stream(copy_in.get());
+  // The input is read once: no copy of it is kept, so the temporary folder holds at most one page
+  // of pixels (the spool's) whatever the pages claim.
+  RasterFdStream input(argc == 7 ? input_file.get() : 0);
   errno = 0;
-  RasterHandle raster(cupsRasterOpenIO(&RasterFdStream::Read, &copy_stream, CUPS_RASTER_READ));
+  RasterHandle raster(cupsRasterOpenIO(&RasterFdStream::Read, &input, CUPS_RASTER_READ));
   if (!raster) {
-    LogMessage("ERROR", "Unable to open raster file - %s", RasterErrorText(errno).c_str());
-    return;
+    LogMessage("ERROR", "Unable to open raster file - %s",
+               RasterErrorText(input.failed() ? input.error() : errno).c_str());
+    return false;
   }
-  SpoolPages(raster.get(), pages, spool);
+  cups_page_header2_t header;
+  std::vector<unsigned char> line;
+  for (int index = 0;; ++index) {
+    if (!cupsRasterReadHeader2(raster.get(), &header)) {
+      if (input.failed()) {
+        LogMessage("ERROR", "Unable to read raster file - %s", std::strerror(input.error()));
+        return false;
+      }
+      // The end of the input; a header libcups refuses (a zero height, say) leaves input behind.
+      if (input.at_end()) return true;
+      LogMessage("ERROR", "Page %d has a raster header that cannot be read", index);
+      return false;
+    }
+    std::fprintf(stderr, "DEBUG: cupsBytesPerLine=%u\n", header.cupsBytesPerLine);
+    if (!RasterPageSizeUsable(header)) {
+      LogMessage("ERROR", "Page %d has an unusable raster size (%u x %u pixels, %u bytes per line)", index,
+                 header.cupsWidth, header.cupsHeight, header.cupsBytesPerLine);
+      return false;
+    }
+    if (!AllocateLine(line, header.cupsBytesPerLine)) return false;
+    if (!RasterPageAccepted(header)) {
+      LogMessage("ERROR",
+                 "Page %d cannot be sent: it is not an 8-bit gray page (colour space %u, %u bits per colour, %u "
+                 "bits per pixel)",
+                 index, RawEnumField(header.cupsColorSpace), header.cupsBitsPerColor, header.cupsBitsPerPixel);
+      return false;
+    }
+    if (!sink.BeforePage(index, PageSpoolBytes(header))) return false;
+    if (!SpoolPage(raster.get(), input, header, index, line, spool)) return false;
+    if (!sink.AfterPage(index, RasterPageCopies(header))) return false;
+  }
 }
 
 }  // namespace nx::filter

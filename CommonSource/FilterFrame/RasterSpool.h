@@ -22,9 +22,25 @@ bool RasterPageSizeUsable(const cups_page_header2_t& header);
 // the white (0) or black (3) colour space, and a usable size.
 bool RasterPageAccepted(const cups_page_header2_t& header);
 
-// Runs pass 1: Initialize, the DOCUMENT/AUTHOR/TITLE lines, the raster copy of the input and the
-// spooling of its accepted pages, with every message of the step. Stops at the first failure,
-// leaving the spool as far as it was written.
-void RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool);
+// The copy count a page header claims, as the page accounting reports it: 1 ... 9999.
+int RasterPageCopies(const cups_page_header2_t& header);
+
+// Where pass 1 hands its pages on.
+class RasterSpoolSink {
+ public:
+  virtual ~RasterSpoolSink() = default;
+  // Before page `index` is spooled; `bytes` is what its lines take in the spool. False stops the
+  // spooling; the sink has reported why.
+  virtual bool BeforePage(int index, std::uint64_t bytes) = 0;
+  // After the page's ENDPAGE line. False stops the spooling; the sink has reported why.
+  virtual bool AfterPage(int index, int copies) = 0;
+};
+
+// Runs pass 1: Initialize, the DOCUMENT/AUTHOR/TITLE lines and the spooling of the input's pages,
+// read once, with every message of the step. True when every page of the input was spooled in
+// full. False at the first page or failure that stops the document, after an ERROR line: a page
+// the step does not take, a page cut short, an input that is no raster stream or cannot be read,
+// a failed write; the spool is then of no use.
+bool RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool, RasterSpoolSink& sink);
 
 }  // namespace nx::filter

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -13,6 +14,7 @@
 
 #include "FilterMain.h"
 #include "KTOutput.h"
+#include "OutputPDFStream.h"
 #include "TicketTestSupport.h"
 #include "nx/platform/network.h"
 #include "nx/platform/system_version.h"
@@ -59,6 +61,7 @@ struct FlowRun {
   std::string out;
   std::string err;
   int documentCalls = 0;
+  int dumpableDuringDocument = -1;  // PR_GET_DUMPABLE while the document step ran
   std::unique_ptr<FilterJob> job = std::make_unique<FilterJob>();
 };
 
@@ -84,10 +87,14 @@ inline FlowRun RunFlow(FilterArgs& args, const FlowSetup& setup = {}) {
   services.network = &network;
   services.kernelRelease = &release;
   services.now = [&] { return setup.now; };
-  services.document = [&](int argc, char* argv[]) {
+  services.document = [&](int argc, char* argv[], std::string_view header) {
     ++run.documentCalls;
     EXPECT_EQ(argc, args.argc());
     EXPECT_EQ(argv, args.argv());
+    run.dumpableDuringDocument = ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0);
+    // A failed step writes nothing, as OutputPDFStream does.
+    if (setup.documentResult == kDocumentFailed) return setup.documentResult;
+    KTfwrite(header.data(), 1, header.size(), services.out);
     KTfwrite(kFakeDocument.data(), 1, kFakeDocument.size(), services.out);
     return setup.documentResult;
   };

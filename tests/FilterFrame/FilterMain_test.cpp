@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -267,10 +268,54 @@ TEST(FilterMainFlow, DocumentStepThatBrokeTheStreamEndsWithoutTrailer) {
   FlowEnvironment env;
   FilterArgs args("alice", "title", RecipientOptions(1));
   FlowSetup setup;
-  setup.documentResult = 1;
+  setup.documentResult = kDocumentOutputBroken;
   const FlowRun run = RunFlow(args, setup);
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(run.out.ends_with(test::kEnterPdf + test::kFakeDocument)) << run.out;
+}
+
+// Whatever the document step reports, the device gets the whole job or nothing: a failed
+// document sends not even the header, fails the job and leaves no job copy; a broken stream
+// fails it too, and its copy (which lacks the trailer) is not kept either. The job runs with
+// the process undumpable: its memory holds passwords in clear.
+TEST(FilterMainFlow, TheDeviceGetsTheWholeJobOrNothing) {
+  struct Case {
+    int documentResult;
+    int status;
+    bool headerAndDocument;
+    bool trailer;
+    bool copyKept;
+  };
+  for (const Case& c : {Case{kDocumentSent, kFilterExitOK, true, true, true},
+                        Case{kDocumentOutputBroken, kFilterExitPipeBroken, true, false, false},
+                        Case{kDocumentFailed, kFilterExitDocumentFailed, false, false, false}}) {
+    SCOPED_TRACE(c.documentResult);
+    FlowEnvironment env;
+    env.EnableJobCopy();
+    FilterArgs args("alice", "title", RecipientOptions(1));
+    FlowSetup setup;
+    setup.documentResult = c.documentResult;
+    const int dumpableBefore = ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0);
+    const FlowRun run = RunFlow(args, setup);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.documentCalls, 1);
+    EXPECT_EQ(run.dumpableDuringDocument, 0);
+    EXPECT_EQ(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), dumpableBefore);
+    if (c.headerAndDocument) {
+      EXPECT_TRUE(run.out.starts_with(test::kHeadLine)) << run.out;
+      EXPECT_NE(run.out.find(test::kEnterPdf + test::kFakeDocument), std::string::npos) << run.out;
+    } else {
+      EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(run.out.ends_with(test::kTrailer), c.trailer);
+    const std::string copy = JobCopyFilePath(platform::ProbeSystemVersion(platform::FixedKernelRelease(
+                                                 setup.kernelRelease)),
+                                             setup.now);
+    EXPECT_EQ(std::filesystem::exists(copy), c.copyKept) << copy;
+    if (c.copyKept) {
+      EXPECT_EQ(test::ReadFile(copy), run.out);
+    }
+  }
 }
 
 TEST(FilterMainFlow, ClosedOutputPipeRunsToTheEndWithStatus1) {

@@ -5,10 +5,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <list>
 #include <map>
 #include <string>
@@ -39,7 +42,7 @@ struct ProgramRun {
 // `closedOutput`: standard output is a pipe whose reader has already gone.
 ProgramRun RunJobFilter(const std::vector<std::string>& args,
                         const std::map<std::string, std::string>& env, const TempFolder& folder,
-                        bool closedOutput = false) {
+                        bool closedOutput = false, rlim_t fileSizeLimit = RLIM_INFINITY) {
   ProgramRun run;
   const std::string outPath = folder.File("stdout");
   const std::string errPath = folder.File("stderr");
@@ -67,6 +70,9 @@ ProgramRun RunJobFilter(const std::vector<std::string>& args,
     if (closedOutput) ::close(pipeFds[0]);
     // The print system starts filters with SIGPIPE at its default action.
     ::signal(SIGPIPE, SIG_DFL);
+    ::signal(SIGXFSZ, SIG_DFL);
+    const rlimit fsize{fileSizeLimit, fileSizeLimit};
+    ::setrlimit(RLIMIT_FSIZE, &fsize);
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
@@ -82,12 +88,16 @@ ProgramRun RunJobFilter(const std::vector<std::string>& args,
   return run;
 }
 
-// One 8-bit black-ink page of `width` x `height` pixels.
-void WriteRasterPage(const std::string& path, unsigned width, unsigned height) {
+// 8-bit black-ink pages of `width` x `height` pixels; a page given a colour space other than
+// black is written as a 24-bit colour page.
+void WriteRasterPages(const std::string& path, unsigned width, unsigned height,
+                      const std::vector<cups_cspace_t>& spaces) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   ASSERT_GE(fd, 0);
   cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE);
   ASSERT_NE(raster, nullptr);
+  for (const cups_cspace_t space : spaces) {
+  const unsigned colors = space == CUPS_CSPACE_K ? 1 : 3;
   cups_page_header2_t header{};
   header.HWResolution[0] = header.HWResolution[1] = 72;
   header.PageSize[0] = 612;
@@ -96,19 +106,25 @@ void WriteRasterPage(const std::string& path, unsigned width, unsigned height) {
   header.cupsWidth = width;
   header.cupsHeight = height;
   header.cupsBitsPerColor = 8;
-  header.cupsBitsPerPixel = 8;
-  header.cupsBytesPerLine = width;
+  header.cupsBitsPerPixel = 8 * colors;
+  header.cupsBytesPerLine = width * colors;
   header.cupsColorOrder = CUPS_ORDER_CHUNKED;
-  header.cupsColorSpace = CUPS_CSPACE_K;
-  header.cupsNumColors = 1;
+  header.cupsColorSpace = space;
+  header.cupsNumColors = colors;
   ASSERT_TRUE(cupsRasterWriteHeader2(raster, &header));
-  std::vector<unsigned char> line(width);
+  std::vector<unsigned char> line(width * colors);
   for (unsigned y = 0; y < height; ++y) {
-    for (unsigned x = 0; x < width; ++x) line[x] = static_cast<unsigned char>((x * 7 + y * 13) & 0xFF);
-    ASSERT_EQ(cupsRasterWritePixels(raster, line.data(), width), width);
+    for (unsigned x = 0; x < width * colors; ++x) line[x] = static_cast<unsigned char>((x * 7 + y * 13) & 0xFF);
+    ASSERT_EQ(cupsRasterWritePixels(raster, line.data(), width * colors), width * colors);
+  }
   }
   cupsRasterClose(raster);
   ::close(fd);
+}
+
+// One 8-bit black-ink page of `width` x `height` pixels.
+void WriteRasterPage(const std::string& path, unsigned width, unsigned height) {
+  WriteRasterPages(path, width, height, {CUPS_CSPACE_K});
 }
 
 class JobFilterProgram : public ::testing::Test {
@@ -219,9 +235,82 @@ TEST_F(JobFilterProgram, ClosedOutputRunsToTheEndWithStatus1) {
   const ProgramRun run = RunJobFilter(Args(RecipientOptions(1)), env_, folder_, true);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(run.err.starts_with("the file type being printed is:document\n")) << run.err;
-  // The document step still ran through the page.
-  EXPECT_NE(run.err.find("PAGE: 0 1\n"), std::string::npos) << run.err;
+  // The document step still ran through the page, which does not count: the device lacks it.
+  EXPECT_NE(run.err.find("DEBUG: Ending page"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("PAGE:"), std::string::npos) << run.err;
 }
+
+// Jobs whose document cannot be made in full: the device gets nothing, not even the header; the
+// print system gets a failed job (status 1) and an ERROR line naming the cause; no temporary
+// file and no job copy is left behind.
+struct BrokenJob {
+  const char* name;
+  std::function<void(std::vector<std::string>& args, std::map<std::string, std::string>& env,
+                     const TempFolder& folder, rlim_t& fileSizeLimit)>
+      setUp;
+  const char* error;
+};
+void PrintTo(const BrokenJob& c, std::ostream* os) { *os << c.name; }
+
+class JobFilterBrokenDocument : public JobFilterProgram, public ::testing::WithParamInterface<BrokenJob> {};
+
+TEST_P(JobFilterBrokenDocument, FailsTheJobAndSendsNothing) {
+  test::WriteFile(folder_.File("nxjobcopy"), "");
+  const std::string spool = folder_.File("spool");
+  ASSERT_EQ(::mkdir(spool.c_str(), 0700), 0);
+  env_["TMPDIR"] = spool;
+  std::vector<std::string> args = Args(RecipientOptions(1));
+  rlim_t fileSizeLimit = RLIM_INFINITY;
+  GetParam().setUp(args, env_, folder_, fileSizeLimit);
+  const ProgramRun run = RunJobFilter(args, env_, folder_, false, fileSizeLimit);
+  EXPECT_EQ(run.status, kFilterExitDocumentFailed) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.find("PAGE:"), std::string::npos) << run.err;
+  const std::size_t error = run.err.rfind("ERROR: ");
+  ASSERT_NE(error, std::string::npos) << run.err;
+  // The last ERROR line is the one the print system shows with the job.
+  EXPECT_NE(run.err.find(GetParam().error, error), std::string::npos) << run.err;
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(spool)) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{}) << "left in TMPDIR";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JobFilterBrokenDocument,
+    ::testing::Values(
+        BrokenJob{"MissingFile", [](auto& args, auto&, auto& folder, auto&) { args.back() = folder.File("none.ras"); },
+                  "Unable to open raster file - No such file or directory"},
+        BrokenJob{"Folder", [](auto& args, auto&, auto& folder, auto&) { args.back() = folder.path(); },
+                  "Unable to open raster file - Is a directory"},
+        BrokenJob{"Garbage",
+                  [](auto& args, auto&, auto& folder, auto&) {
+                    test::WriteFile(folder.File("garbage.ras"), std::string(3000, 'G'));
+                    args.back() = folder.File("garbage.ras");
+                  },
+                  "Unable to open raster file"},
+        BrokenJob{"ColourPageAfterGrayOne",
+                  [](auto& args, auto&, auto& folder, auto&) {
+                    WriteRasterPages(folder.File("mixed.ras"), 64, 32,
+                                     {CUPS_CSPACE_K, CUPS_CSPACE_RGB, CUPS_CSPACE_K});
+                    args.back() = folder.File("mixed.ras");
+                  },
+                  "Page 1 cannot be sent"},
+        BrokenJob{"MissingTmpdir", [](auto&, auto& env, auto& folder, auto&) { env["TMPDIR"] = folder.File("none"); },
+                  "No such file or directory"},
+        BrokenJob{"TmpdirTooLong",
+                  [](auto&, auto& env, auto& folder, auto&) { env["TMPDIR"] = folder.File(std::string(4080, 't')); },
+                  "File name too long"},
+        BrokenJob{"UnusablePpd", [](auto&, auto& env, auto& folder, auto&) { env["PPD"] = folder.File("none.ppd"); },
+                  "Cannot do common driver initialization"},
+        // Large enough for the messages, too small for the page's spool.
+        BrokenJob{"FileSizeLimit",
+                  [](auto& args, auto&, auto& folder, auto& limit) {
+                    WriteRasterPage(folder.File("big.ras"), 1000, 1000);
+                    args.back() = folder.File("big.ras");
+                    limit = 200000;
+                  },
+                  "File too large"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nx::filter

@@ -1,6 +1,7 @@
 // The spool document: its exact keyword lines, and the drawing pass reading hostile or damaged
 // spools without losing its place.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -111,6 +112,70 @@ TEST(PdfDrawSpool, EveryPageKeepsItsImageWhateverItsRuns) {
 }
 
 TEST(PdfDrawSpool, NoDocumentLineMeansNoDocument) { EXPECT_TRUE(Draw("PAGE 0 0 5 5\nENDPAGE\n").empty()); }
+
+}  // namespace
+}  // namespace nx::filter::test
+
+namespace nx::filter::test {
+namespace {
+
+// Pass 2 drawing each page as soon as it is spooled, the spool emptied in between, gives the
+// pages of one document; the PDF file keeps the owner-only mode it was created with (it holds
+// the fax).
+TEST(PdfSpoolDrawer, DrawsPageByPageFromASpoolThatStartsOver) {
+  PdfTempFile spool_file;
+  PdfTempFile pdf_file;
+  ASSERT_TRUE(spool_file.valid() && pdf_file.valid());
+  PdfSpoolWriter writer(spool_file.fd());
+  std::FILE* reader = std::fopen(spool_file.path().c_str(), "rb");
+  ASSERT_NE(reader, nullptr);
+  PdfSpoolDrawer drawer(pdf_file.path());
+  std::unique_ptr<PdfImageDocument> doc;
+  CaptureStderr([&] {
+    EXPECT_TRUE(writer.Document() && writer.Author("alice") && writer.Title("t"));
+    for (unsigned char value : {0x10, 0x80, 0xF0}) {
+      const unsigned char line[4] = {value, value, value, value};
+      EXPECT_TRUE(writer.Page(0, 0, 40, 20) && writer.Raster(4, 2, 1, 3) && writer.Line(line, 4) &&
+                  writer.Line(line, 4) && writer.EndPage() && writer.Flush());
+      drawer.Draw(reader);
+      EXPECT_TRUE(writer.Restart());
+      std::clearerr(reader);
+      EXPECT_EQ(std::fseek(reader, 0, SEEK_SET), 0);
+      EXPECT_EQ(::lseek(spool_file.fd(), 0, SEEK_END), 0);  // nothing kept of the pages drawn
+    }
+    doc = drawer.Finish();
+  });
+  std::fclose(reader);
+  EXPECT_FALSE(drawer.failed());
+  ASSERT_NE(doc, nullptr);
+  std::string error;
+  ASSERT_TRUE(doc->Write(pdf_file.fd(), error)) << error;
+  std::string pdf(static_cast<std::size_t>(::lseek(pdf_file.fd(), 0, SEEK_END)), '\0');
+  ASSERT_EQ(::pread(pdf_file.fd(), pdf.data(), pdf.size(), 0), static_cast<ssize_t>(pdf.size()));
+  const auto pages = InspectPdf(pdf);
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages[2].samples, std::vector<std::uint8_t>(8, 0xF0));
+  struct stat st {};
+  ASSERT_EQ(::stat(pdf_file.path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+// A page that loses its image is no longer drawn blank without a word: the drawer says it failed.
+TEST(PdfSpoolDrawer, APageWithoutItsImageFailsTheDrawing) {
+  std::string err;
+  std::FILE* spool = std::tmpfile();
+  const std::string text = "DOCUMENT\nPAGE 0 0 10 10\nRASTER 4 2 3 3\nENDPAGE\n";
+  std::fwrite(text.data(), 1, text.size(), spool);
+  std::rewind(spool);
+  PdfSpoolDrawer drawer("/tmp/unused.pdf");
+  err = CaptureStderr([&] {
+    drawer.Draw(spool);
+    drawer.Finish();
+  });
+  std::fclose(spool);
+  EXPECT_TRUE(drawer.failed());
+  EXPECT_NE(err.find("ERROR: raster_data is NULL"), std::string::npos) << err;
+}
 
 }  // namespace
 }  // namespace nx::filter::test

@@ -29,7 +29,10 @@ class EndToEnd : public nx::testing::JobfilterTest {
     std::string options = pdehost::FormatOptionString(report.jobOptions);
     options += " " + Key("DFRecipientListCountTicket") + "=1 " + Key("DFRecipientPaperSizeTicket") + "=A4 " +
                Key("DFRecipientListItemKeyTicket") + "0=ITEM0";
-    const std::string stream = RunJobfilter("7", "Quarterly", options);
+    // A queue always has a PPD; without one the filter cannot make the document and sends nothing.
+    // This one has no encryption setting, so the passwords leave as the panels wrote them.
+    const std::string stream = RunJobfilter("7", "Quarterly", options,
+                                            {"PPD=" + std::string(NX_SOURCE_DIR) + "/tests/FilterFrame/FilterInitTest.ppd"});
     return stream.substr(0, stream.find("@PJL ENTER LANGUAGE=PDF"));
   }
 };

@@ -131,6 +131,20 @@ http_t* PrivateCupsd::Connect() {
                       10000, nullptr);
 }
 
+namespace {
+
+// The fax queue's error policy as the installation sets it: a job the filter fails is aborted
+// and the queue goes on with the next one (the server's default would stop the whole queue).
+void AddErrorPolicy(std::vector<std::string>& argv, const OptionList& settings) {
+  for (const auto& [k, v] : settings) {
+    if (k == "printer-error-policy") return;
+  }
+  argv.push_back("-o");
+  argv.push_back("printer-error-policy=abort-job");
+}
+
+}  // namespace
+
 bool PrivateCupsd::AddQueue(const std::string& name, const std::string& ppd,
                             const OptionList& settings, std::string* error) {
   std::vector<std::string> argv = {"lpadmin", "-p", name, "-E", "-v",
@@ -139,6 +153,7 @@ bool PrivateCupsd::AddQueue(const std::string& name, const std::string& ppd,
     argv.push_back("-o");
     argv.push_back(k + "=" + v);
   }
+  AddErrorPolicy(argv, settings);
   const CommandResult r = RunCommand(argv, {client_env()});
   if (r.status != 0) *error = "lpadmin failed: " + r.output;
   return r.status == 0;
@@ -146,8 +161,10 @@ bool PrivateCupsd::AddQueue(const std::string& name, const std::string& ppd,
 
 bool PrivateCupsd::AddQueueFromModel(const std::string& name, const std::string& model,
                                      std::string* error) {
-  const CommandResult r = RunCommand(
-      {"lpadmin", "-p", name, "-E", "-v", "file:" + DeviceFile(name), "-m", model}, {client_env()});
+  std::vector<std::string> argv = {"lpadmin", "-p", name, "-E", "-v", "file:" + DeviceFile(name),
+                                   "-m", model};
+  AddErrorPolicy(argv, {});
+  const CommandResult r = RunCommand(argv, {client_env()});
   if (r.status != 0) *error = "lpadmin failed: " + r.output;
   return r.status == 0;
 }

@@ -49,6 +49,7 @@ class PrivateCupsd {
 
   // Creates an enabled queue `name` from the PPD file with a file: device and the given
   // lpadmin -o settings (PPD defaults such as NXPlatformGeneration=2, printer-error-policy).
+  // Unless the settings say otherwise, the queue's error policy is abort-job, as installed.
   [[nodiscard]] bool AddQueue(const std::string& name, const std::string& ppd,
                               const OptionList& settings, std::string* error);
   // The same with a PPD that the server's driver index provides (lpadmin -m).
