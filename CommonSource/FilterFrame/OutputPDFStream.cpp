@@ -37,7 +37,7 @@ std::optional<std::uint64_t> FreeBytes(int fd) {
 }
 
 // Refuses early, before the temporary folder fills up half-way through.
-bool RoomFor(int fd, std::uint64_t bytes, const char* what, int page) {
+bool RoomFor(int fd, std::uint64_t bytes, int page) {
   // Leaves room for the image store and the file system's own bookkeeping.
   constexpr std::uint64_t kMargin = 1 << 20;
   const std::optional<std::uint64_t> free = FreeBytes(fd);
@@ -48,7 +48,7 @@ bool RoomFor(int fd, std::uint64_t bytes, const char* what, int page) {
     LogMessage("ERROR", "Not enough space in the temporary folder for page %d (%llu bytes needed, %llu available)",
                page, needed, available);
   } else {
-    LogMessage("ERROR", "Not enough space in the temporary folder for %s (%llu bytes needed, %llu available)", what,
+    LogMessage("ERROR", "Not enough space in the temporary folder for the PDF file (%llu bytes needed, %llu available)",
                needed, available);
   }
   return false;
@@ -92,7 +92,7 @@ class PageByPage final : public RasterSpoolSink {
 
   bool BeforePage(int index, std::uint64_t bytes) override {
     // The spool is empty but for the document's first lines when a page starts.
-    return RoomFor(spool_fd_, bytes, "", index);
+    return RoomFor(spool_fd_, bytes, index);
   }
 
   bool AfterPage(int, int copies) override {
@@ -194,7 +194,7 @@ int OutputPDFStream(int argc, char* argv[], std::string_view lead_in) {
   }
   if (!pdf) return kDocumentFailed;
   // The PDF takes about what its stored images take.
-  if (!RoomFor(pdf_file.fd(), pdf->stored_bytes(), "the PDF file", -1)) return kDocumentFailed;
+  if (!RoomFor(pdf_file.fd(), pdf->stored_bytes(), -1)) return kDocumentFailed;
   std::string error;
   if (!pdf->Write(pdf_file.fd(), error)) {
     // A PDF cut short is no document; nothing goes out.

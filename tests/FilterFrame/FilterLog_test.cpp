@@ -5,8 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "FilterLog.h"
@@ -116,6 +120,32 @@ TEST_F(FilterLogTest, MessagesBeforeSetLocaleTakeTheEnvironmentsLanguage) {
     EXPECT_NE(FilterLocalizedFormat(text), text);
     FilterSetLanguages({"en"});
     EXPECT_EQ(FilterLocalizedFormat(text), text);
+  }
+}
+
+// A user reads the ERROR line in the print system's job state: every one the filter can write has
+// a text in both tables (a format missing from a table is written in English).
+TEST_F(FilterLogTest, EveryErrorMessageOfTheFilterHasBothTexts) {
+  const std::regex call(R"re(LogMessage\(\s*"ERROR",\s*((?:"(?:[^"\\]|\\.)*"\s*)+))re");
+  const std::regex piece(R"re("((?:[^"\\]|\\.)*)")re");
+  std::set<std::string> formats;
+  for (const auto& entry : std::filesystem::directory_iterator(NX_SOURCE_DIR "/CommonSource/FilterFrame")) {
+    if (entry.path().extension() != ".cpp") continue;
+    std::ifstream in(entry.path());
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string source = text.str();
+    for (std::sregex_iterator m(source.begin(), source.end(), call), end; m != end; ++m) {
+      const std::string literals = (*m)[1];
+      std::string format;
+      for (std::sregex_iterator p(literals.begin(), literals.end(), piece), pend; p != pend; ++p) format += (*p)[1];
+      formats.insert(format);
+    }
+  }
+  ASSERT_GT(formats.size(), 20u);
+  for (const std::string& format : formats) {
+    FilterSetLanguages({"ja"});
+    EXPECT_NE(FilterLocalizedFormat(format.c_str()), format) << "no Japanese text: " << format;
   }
 }
 
