@@ -20,6 +20,7 @@
 #include "nx/platform/services.h"
 #include "nx/platform/system_version.h"
 #include "nx/platform/text_encoding.h"
+#include "PluginLog.h"
 
 namespace pdekit {
 namespace {
@@ -201,19 +202,28 @@ bool IsUserAdmin(const nx::platform::Identity& identity) {
 bool checkIfAdminUser(const nx::platform::Identity& identity, const char* name) {
   if (!name) return false;
   using nx::platform::GroupMembership;
-  switch (identity.AdminMembership(name)) {
+  // A dialog asks at every control it sets up: the identity answers from its cache, and a test
+  // that cannot answer is reported once.
+  bool first = false;
+  switch (identity.CachedAdminMembership(name, &first)) {
     case GroupMembership::kMember:
       return true;
     case GroupMembership::kNotMember:
       return false;
     case GroupMembership::kLookupFailed:
-      std::fputs("UtilityService - CSIdentityQueryExecute failed.\n", stderr);
+      if (first)
+        PluginLog("##Plugin debug## administrator test: the user or group database cannot be read; "
+                  "administrator settings are locked\n");
       return false;
     case GroupMembership::kGroupNotFound:
-      std::fputs("UtilityService - CSIdentityQueryCopyResults failed.\n", stderr);
+      if (first)
+        PluginLog("##Plugin debug## administrator test: no group the print system's SystemGroup names exists; "
+                  "only root may change administrator settings\n");
       return false;
     case GroupMembership::kUserNotFound:
-      std::fputs("UtilityService - CSIdentityCreateGroupMembershipQuery failed.\n", stderr);
+      if (first)
+        PluginLog("##Plugin debug## administrator test: user \"%s\" is not in the user database; "
+                  "administrator settings are locked\n", name);
       return false;
   }
   return false;

@@ -3,6 +3,9 @@
 // and the summary.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
+
 #include "account_fixture.h"
 #include "accountpde/AccountPlugIn.h"
 #include "accountpde/JBAPanel.h"
@@ -81,7 +84,7 @@ TEST(AccountMode, NonAdministratorCannotChangeTheMode) {
   AccountHost h(User{"bob", false, kOldSystem});
   const auto report = h.Play(R"({"steps": [
       {"action": "expect", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "value": 1,
-       "text": "Administration Mode", "enabled": false},
+       "text": "User Mode", "enabled": false},
       {"action": "select", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "index": 0}]})");
   EXPECT_EQ(report.outcome, DialogOutcome::kExpectationFailed);
   ASSERT_EQ(report.failures.size(), 1u) << Failures(report);
@@ -94,13 +97,13 @@ TEST(AccountMode, AdministratorChoosesModeAndItIsStoredForTheNextDialog) {
     AccountHost h(User{"alice", true, kOldSystem}, prefs);
     const auto report = h.Play(R"({"steps": [
         {"action": "expect", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "enabled": true},
-        {"action": "select", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "item": "User Mode"},
+        {"action": "select", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "item": "Administration Mode"},
         {"action": "expect", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "enabled": true},
         {"action": "print"}]})");
     ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
     EXPECT_EQ(Option(report, accountpde::kJBAManageTypeTicketKey), "1");
     ASSERT_EQ(report.panels.size(), 2u);
-    EXPECT_EQ(report.panels[0].summary.values.at("Authentication Mode"), "User Mode");
+    EXPECT_EQ(report.panels[0].summary.values.at("Authentication Mode"), "Administration Mode");
     EXPECT_EQ(report.panels[0].summary.displayOrder.front(), "Authentication Mode");
   }
   AccountHost next(User{"alice", false, kOldSystem}, prefs);
@@ -108,6 +111,69 @@ TEST(AccountMode, AdministratorChoosesModeAndItIsStoredForTheNextDialog) {
       {"action": "expect", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "value": 0, "enabled": false}]})");
   ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
   EXPECT_EQ(Option(report, accountpde::kJBAManageTypeTicketKey), "1");
+}
+
+// Titles of the windows that opened over the dialog.
+std::vector<std::string> DetailsWindowTitles(const pdehost::ScenarioToolkit& toolkit) {
+  std::vector<std::string> titles;
+  for (const auto& w : toolkit.ShownWindows())
+    if (w.name != "Print Dialog") titles.push_back(w.title);
+  return titles;
+}
+
+// What a user reads on each mode item is what the item does: the window its button opens, the
+// details the filter sends (1: the administrator's stored details, 2: the user's own).
+TEST(AccountMode, EachItemSaysWhichDetailsItsButtonOpens) {
+  struct Case {
+    int index;
+    const char* item;
+    const char* window;
+    const char* title;
+    const char* ticket;
+  };
+  for (const Case& c : {Case{0, "Administration Mode", "JBAInfoAdminWnd", "Administration Mode Settings", "1"},
+                        Case{1, "User Mode", "JBAInfoWnd", "User Mode Settings", "2"}}) {
+    AccountHost h(User{"alice", true, kOldSystem});
+    const std::string pane = R"("panel": "com.norvalex.nb.qm08.pde.AccountKind")";
+    const auto report = h.Play(R"({"steps": [
+        {)" + pane + R"(, "action": "select", "tag": 2, "item": ")" + c.item + R"("},
+        {)" + pane + R"(, "action": "expect", "tag": 2, "value": )" + std::to_string(c.index) + R"(},
+        {)" + pane + R"(, "action": "click", "tag": 5},
+        {"window": ")" + c.window + R"(", "action": "click", "tag": 10},
+        {"action": "print"}]})");
+    ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << c.item << Failures(report);
+    EXPECT_EQ(DetailsWindowTitles(*h.toolkit), std::vector<std::string>{c.title}) << c.item;
+    EXPECT_EQ(Option(report, accountpde::kJBAManageTypeTicketKey), c.ticket) << c.item;
+    EXPECT_EQ(report.panels.at(0).summary.values.at("Authentication Mode"), c.item);
+  }
+  // A user who may not change the mode reads the default: their own details.
+  AccountHost h(User{"bob", false, kOldSystem});
+  const auto report = h.Play(R"({"steps": [
+      {"action": "expect", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "value": 1,
+       "text": "User Mode", "enabled": false},
+      {"action": "click", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 5},
+      {"action": "expect", "window": "JBAInfoWnd", "tag": 22, "enabled": true},
+      {"action": "click", "window": "JBAInfoWnd", "tag": 10}]})");
+  ASSERT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+  EXPECT_EQ(DetailsWindowTitles(*h.toolkit), std::vector<std::string>{"User Mode Settings"});
+}
+
+TEST(AccountMode, MembersOfThePrintSystemsGroupsChangeTheMode) {
+  using nx::platform::FixedAccountDatabase;
+  for (const auto& [login, enabled] : {std::pair<std::string, bool>{"alice", true}, {"bob", false}}) {
+    auto accounts = std::make_shared<FixedAccountDatabase>(
+        login,
+        std::map<std::string, FixedAccountDatabase::User, std::less<>>{{"alice", {1000, 1000, {120}}},
+                                                                      {"bob", {1001, 1001, {}}}},
+        std::map<std::string, unsigned, std::less<>>{{"lpadmin", 120}});
+    AccountHost h(User{login, false, kOldSystem,
+                       std::make_shared<nx::platform::LinuxIdentity>("/nonexistent/machine-info",
+                                                                     "/nonexistent/cups-files.conf", accounts)});
+    const auto report = h.Play(std::string(R"({"steps": [
+        {"action": "expect", "panel": "com.norvalex.nb.qm08.pde.AccountKind", "tag": 2, "enabled": )") +
+                               (enabled ? "true" : "false") + "}]}");
+    EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << login << Failures(report);
+  }
 }
 
 TEST(AccountMode, FromTheNewerSystemOnTheListIsFixedEvenForAnAdministrator) {

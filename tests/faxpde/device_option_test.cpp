@@ -2,6 +2,11 @@
 // kit questions, the port menus, the administrator rule with per-printer preferences shared by
 // every user, and the cover page and not-opened warnings on Print.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
 
 #include "faxpde/DeviceOptionPanel.h"
 #include "recipient_steps.h"
@@ -136,6 +141,110 @@ TEST(DeviceOption, OnlyAnAdministratorChangesAndStoresOptionsForEveryUser) {
   EXPECT_EQ(Option(report, faxpde::kOutsideKitTicketKey), "1");
   EXPECT_EQ(Option(report, faxpde::kOutlineTicketKey), "9");
   EXPECT_EQ(Option(report, faxpde::kInlineTicketKey), "5");
+}
+
+// ---- Who may change the options ----
+
+// The steps that find the options open to changes (the setting type and the line numbers, which
+// every setting type leaves enabled) or all of them locked.
+std::vector<std::string> OptionsOpen(bool open) {
+  std::vector<std::string> steps;
+  if (open) {
+    for (int tag : {302, 312, 314}) steps.push_back(Expect(tag, R"("enabled": true)"));
+  } else {
+    for (int tag : {302, 304, 306, 308, 310, 312, 314, 316, 318}) steps.push_back(Expect(tag, R"("enabled": false)"));
+  }
+  steps.push_back(Print());
+  return steps;
+}
+
+size_t LinesWith(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
+TEST(DeviceOption, RootChangesTheOptionsWithThisMachinesDatabases) {
+  if (getuid() != 0) GTEST_SKIP() << "root only";
+  FaxHost h(User{"root", false, kOldSystem, std::make_shared<nx::platform::LinuxIdentity>()});
+  const auto report = h.Play(Scenario({OptionsOpen(true)}, kToFile));
+  EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+}
+
+// The Linux identity over fixed databases: root, alice (in lpadmin besides her own group), carol
+// (lpadmin is her primary group), bob (in faxadmin only).
+std::shared_ptr<const nx::platform::Identity> LinuxUser(const std::string& login, const std::string& cupsFilesConf) {
+  using nx::platform::FixedAccountDatabase;
+  auto accounts = std::make_shared<FixedAccountDatabase>(
+      login,
+      std::map<std::string, FixedAccountDatabase::User, std::less<>>{
+          {"root", {0, 0, {}}}, {"alice", {1000, 1000, {120}}}, {"carol", {1002, 120, {}}}, {"bob", {1001, 1001, {300}}}},
+      std::map<std::string, unsigned, std::less<>>{{"lpadmin", 120}, {"sys", 3}, {"root", 0}, {"faxadmin", 300}});
+  return std::make_shared<nx::platform::LinuxIdentity>("/nonexistent/machine-info", cupsFilesConf, accounts);
+}
+
+TEST(DeviceOption, ThePrintSystemsAdministratorsChangeTheOptions) {
+  const std::string dir = ::testing::TempDir();
+  const std::string faxadmin = dir + "/nx-faxadmin-cups-files.conf";
+  std::ofstream(faxadmin) << "# who administers printers\nSystemGroup faxadmin\n";
+  struct Case {
+    const char* login;
+    std::string conf;
+    bool open;
+  };
+  // Without a readable cups-files.conf (as for most users on Debian) the groups are Debian's.
+  const Case cases[] = {{"alice", "/nonexistent/cups-files.conf", true},
+                        {"carol", "/nonexistent/cups-files.conf", true},
+                        {"root", "/nonexistent/cups-files.conf", true},
+                        {"bob", "/nonexistent/cups-files.conf", false},
+                        {"bob", faxadmin, true},
+                        {"alice", faxadmin, false},
+                        {"root", faxadmin, true}};
+  for (const auto& c : cases) {
+    FaxHost h(User{c.login, false, kOldSystem, LinuxUser(c.login, c.conf)});
+    ::testing::internal::CaptureStderr();
+    const auto report = h.Play(Scenario({OptionsOpen(c.open)}, kToFile));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << c.login << " " << c.conf << Failures(report);
+    EXPECT_EQ(err.find("administrator test"), std::string::npos) << err;
+  }
+  std::remove(faxadmin.c_str());
+}
+
+// A machine on which the administrator test finds no answer.
+class UnansweredIdentity final : public nx::platform::Identity {
+ public:
+  explicit UnansweredIdentity(nx::platform::GroupMembership why) : why_(why) {}
+  std::optional<std::string> LoginName() const override { return "bob"; }
+  nx::platform::GroupMembership AdminMembership(std::string_view) const override { return why_; }
+  std::string ComputerName() const override { return "desk"; }
+
+ private:
+  nx::platform::GroupMembership why_;
+};
+
+TEST(DeviceOption, AnUnansweredAdministratorTestLocksTheOptionsAndSaysSoOnce) {
+  using nx::platform::GroupMembership;
+  for (GroupMembership why :
+       {GroupMembership::kGroupNotFound, GroupMembership::kUserNotFound, GroupMembership::kLookupFailed}) {
+    FaxHost h(User{"bob", false, kOldSystem, std::make_shared<UnansweredIdentity>(why)});
+    ::testing::internal::CaptureStderr();
+    const auto report = h.Play(Scenario({OptionsOpen(false)}, kToFile));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+    EXPECT_EQ(LinesWith(err, "UtilityService"), 0u) << err;
+    EXPECT_EQ(LinesWith(err, "##Plugin debug## administrator test:"), 1u) << err;
+  }
+  // Quiet when it answers.
+  for (bool admin : {true, false}) {
+    FaxHost h(User{"bob", admin});
+    ::testing::internal::CaptureStderr();
+    const auto report = h.Play(Scenario({OptionsOpen(admin)}, kToFile));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+    EXPECT_EQ(err.find("administrator"), std::string::npos) << err;
+    EXPECT_EQ(err.find("UtilityService"), std::string::npos) << err;
+  }
 }
 
 TEST(DeviceOption, NotOpenedAsksAndCancelStopsTheJob) {

@@ -3,13 +3,20 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <map>
+#include <memory>
+
 #include "nx/platform/identity.h"
 #include "nx/platform/notifications.h"
 #include "temp_dir.h"
 
 namespace {
 
+using nx::platform::FixedAccountDatabase;
 using nx::platform::GroupMembership;
+using nx::platform::ReadSystemGroups;
+using nx::platform::SystemGroupsFromCupsFilesConf;
 using nx::platform::PrettyHostNameFromMachineInfo;
 
 TEST(Identity, PrettyHostNameFollowsShellQuoting) {
@@ -43,7 +50,7 @@ TEST(Identity, AdminTestUsesTheGroupAndPrimaryGroup) {
   ASSERT_NE(pw, nullptr);
   EXPECT_EQ(id.LoginName(), pw->pw_name);
   const GroupMembership m = id.AdminMembership(pw->pw_name);
-  if (getgrnam("admin") == nullptr) EXPECT_EQ(m, GroupMembership::kGroupNotFound);
+  if (getuid() == 0) EXPECT_EQ(m, GroupMembership::kMember) << "root administers printers";
   else EXPECT_TRUE(m == GroupMembership::kMember || m == GroupMembership::kNotMember);
   EXPECT_EQ(id.AdminMembership(""), GroupMembership::kUserNotFound);
 
@@ -51,6 +58,88 @@ TEST(Identity, AdminTestUsesTheGroupAndPrimaryGroup) {
   EXPECT_TRUE(admin.IsAdmin("alice"));
   EXPECT_FALSE(admin.IsAdmin("bob"));
   EXPECT_FALSE(user.IsAdmin("bob"));
+}
+
+TEST(Identity, SystemGroupLinesOfTheCupsFilesConf) {
+  using Groups = std::vector<std::string>;
+  const std::pair<const char*, Groups> cases[] = {
+      {"SystemGroup lpadmin sys root\n", {"lpadmin", "sys", "root"}},
+      // Every line counts, in any case; comments, quotes and repeats.
+      {"# SystemGroup wheel\nsystemgroup\tlp  adm # staff\nLogLevel warn\nSystemGroup lp \"print admins\"\r\n",
+       {"lp", "adm", "print admins"}},
+      {"  SystemGroup faxadmin", {"faxadmin"}},
+      {"SystemGroupX wheel\nSystemGroup\nSystemGroup   \n#SystemGroup wheel\n", {}},
+      {"", {}},
+  };
+  for (const auto& [text, groups] : cases) EXPECT_EQ(SystemGroupsFromCupsFilesConf(text), groups) << text;
+
+  nx::testing::TempDir dir;
+  const Groups debian{"lpadmin", "sys", "root"};
+  EXPECT_EQ(ReadSystemGroups(dir / "absent"), debian);
+  nx::testing::WriteText(dir / "none.conf", "LogLevel warn\n");
+  EXPECT_EQ(ReadSystemGroups(dir / "none.conf"), debian);
+  nx::testing::WriteText(dir / "two.conf", "SystemGroup faxadmin\nSystemGroup sudo\n");
+  EXPECT_EQ(ReadSystemGroups(dir / "two.conf"), (Groups{"faxadmin", "sudo"}));
+  EXPECT_EQ(ReadSystemGroups(dir.path()), debian) << "a folder does not read";
+
+  // The print system's own file, moved with its server root.
+  const char* saved = std::getenv("CUPS_SERVERROOT");
+  const std::string restore = saved ? saved : "";
+  setenv("CUPS_SERVERROOT", dir.path().c_str(), 1);
+  EXPECT_EQ(nx::platform::DefaultCupsFilesConfPath(), dir / "cups-files.conf");
+  unsetenv("CUPS_SERVERROOT");
+  EXPECT_EQ(nx::platform::DefaultCupsFilesConfPath(), "/etc/cups/cups-files.conf");
+  if (saved) setenv("CUPS_SERVERROOT", restore.c_str(), 1);
+}
+
+TEST(Identity, AdministratorsAreRootAndTheMembersOfTheSystemGroups) {
+  nx::testing::TempDir dir;
+  nx::testing::WriteText(dir / "fax.conf", "SystemGroup faxadmin\nSystemGroup sudo\n");
+  nx::testing::WriteText(dir / "missing.conf", "SystemGroup nosuchgroup\n");
+  const auto accounts = std::make_shared<FixedAccountDatabase>(
+      "alice",
+      std::map<std::string, FixedAccountDatabase::User, std::less<>>{{"root", {0, 0, {}}},
+                                                                    {"alice", {1000, 1000, {24, 120}}},
+                                                                    {"carol", {1002, 120, {}}},
+                                                                    {"bob", {1001, 1001, {27}}}},
+      std::map<std::string, unsigned, std::less<>>{{"lpadmin", 120}, {"sys", 3}, {"root", 0}, {"sudo", 27}});
+  struct Case {
+    const char* conf;
+    const char* user;
+    GroupMembership expected;
+  };
+  const Case cases[] = {
+      // No readable file: Debian's groups.
+      {"absent", "alice", GroupMembership::kMember},  // supplementary group
+      {"absent", "carol", GroupMembership::kMember},  // primary group
+      {"absent", "bob", GroupMembership::kNotMember},
+      {"absent", "root", GroupMembership::kMember},
+      {"absent", "nobody", GroupMembership::kUserNotFound},
+      {"absent", "", GroupMembership::kUserNotFound},
+      // The file's groups replace the default; a group that does not exist is skipped.
+      {"fax.conf", "bob", GroupMembership::kMember},
+      {"fax.conf", "alice", GroupMembership::kNotMember},
+      {"missing.conf", "alice", GroupMembership::kGroupNotFound},
+      {"missing.conf", "root", GroupMembership::kMember},
+  };
+  for (const auto& c : cases) {
+    nx::platform::LinuxIdentity id(dir / "machine-info", dir / c.conf, accounts);
+    EXPECT_EQ(id.AdminMembership(c.user), c.expected) << c.conf << " " << c.user;
+  }
+  nx::platform::LinuxIdentity id(dir / "machine-info", dir / "absent", accounts);
+  EXPECT_EQ(id.LoginName(), "alice");
+  EXPECT_TRUE(id.IsAdmin("alice"));
+  bool first = false;
+  EXPECT_EQ(id.CachedAdminMembership("bob", &first), GroupMembership::kNotMember);
+  EXPECT_TRUE(first);
+  EXPECT_EQ(id.CachedAdminMembership("bob", &first), GroupMembership::kNotMember);
+  EXPECT_FALSE(first);
+
+  auto broken = std::make_shared<FixedAccountDatabase>(*accounts);
+  broken->Break();
+  nx::platform::LinuxIdentity unreadable(dir / "machine-info", dir / "absent", broken);
+  EXPECT_EQ(unreadable.AdminMembership("alice"), GroupMembership::kLookupFailed);
+  EXPECT_EQ(unreadable.LoginName(), std::nullopt);
 }
 
 TEST(Notifications, DeliveredByNameAndSenderWhileObserversChange) {

@@ -81,10 +81,26 @@ class ForwardingPreferences final : public nx::platform::Preferences {
   std::shared_ptr<nx::platform::MemoryPreferences> to_;
 };
 
+// An identity that outlives one dialog (the Linux one over test databases, say).
+class ForwardingIdentity final : public nx::platform::Identity {
+ public:
+  explicit ForwardingIdentity(std::shared_ptr<const nx::platform::Identity> to) : to_(std::move(to)) {}
+  std::optional<std::string> LoginName() const override { return to_->LoginName(); }
+  nx::platform::GroupMembership AdminMembership(std::string_view user) const override {
+    return to_->AdminMembership(user);
+  }
+  std::string ComputerName() const override { return to_->ComputerName(); }
+
+ private:
+  std::shared_ptr<const nx::platform::Identity> to_;
+};
+
 struct User {
   std::string login = "alice";
   bool admin = false;
   const char* kernelRelease = kOldSystem;
+  // When set, stands in for the fixed identity made of `login` and `admin`.
+  std::shared_ptr<const nx::platform::Identity> identity = nullptr;
 };
 
 // Where a plug-in's bundle and scenarios are.
@@ -104,7 +120,8 @@ struct PluginHost {
     help = recording.get();
     services = std::make_unique<nx::platform::Services>(
         std::make_unique<ForwardingPreferences>(prefs), nullptr,
-        std::make_unique<nx::platform::FixedIdentity>(user.login, user.admin, "Front Desk"),
+        user.identity ? std::unique_ptr<nx::platform::Identity>(std::make_unique<ForwardingIdentity>(user.identity))
+                      : std::make_unique<nx::platform::FixedIdentity>(user.login, user.admin, "Front Desk"),
         std::make_unique<nx::platform::FixedNetwork>("pc1", std::vector<std::string>{"192.168.1.10"}),
         std::move(recording), std::make_unique<nx::platform::FixedKernelRelease>(user.kernelRelease), std::move(tk));
     host = std::make_unique<pdehost::DialogHost>(*services, *toolkit);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "nx/platform/headless_toolkit.h"
 
@@ -28,6 +29,12 @@ class ScenarioToolkit final : public nx::platform::ui::Toolkit {
   void ExpectAlert(AlertExpectation expectation) { expectations_.push_back(std::move(expectation)); }
   void ClearExpectations() { expectations_.clear(); }
   void SetFailureSink(FailureSink sink) { sink_ = std::move(sink); }
+  // The windows run modally, in order, with the title each showed: what the user read.
+  struct ShownWindow {
+    std::string name;
+    std::string title;
+  };
+  const std::vector<ShownWindow>& ShownWindows() const { return shown_; }
 
   std::unique_ptr<nx::platform::ui::View> LoadView(const nx::platform::Bundle& bundle, std::string_view name) override {
     return inner_.LoadView(bundle, name);
@@ -42,7 +49,10 @@ class ScenarioToolkit final : public nx::platform::ui::Toolkit {
   std::unique_ptr<nx::platform::ui::Window> CreateWindow(std::string name, std::string title) override {
     return inner_.CreateWindow(std::move(name), std::move(title));
   }
-  int RunModal(nx::platform::ui::Window& window) override { return inner_.RunModal(window); }
+  int RunModal(nx::platform::ui::Window& window) override {
+    shown_.push_back({window.Name(), window.Title()});
+    return inner_.RunModal(window);
+  }
   void StopModal(nx::platform::ui::Window& window, int response) override { inner_.StopModal(window, response); }
   bool IsRunningModal(const nx::platform::ui::Window& window) const override { return inner_.IsRunningModal(window); }
   // Answered by the script; when an answer step was used, its expectation is checked.
@@ -59,6 +69,7 @@ class ScenarioToolkit final : public nx::platform::ui::Toolkit {
   nx::platform::ui::HeadlessToolkit inner_;
   std::deque<AlertExpectation> expectations_;
   FailureSink sink_;
+  std::vector<ShownWindow> shown_;
 };
 
 }  // namespace pdehost

@@ -79,7 +79,8 @@ std::string FixPPDKeywordAccordingToType(ppd_file_t* ppd, const char* keyword);
 
 // checkIfAdminUser of the real user's login name.
 bool IsUserAdmin(const nx::platform::Identity& identity);
-// Whether `name` is a member of the group "admin". Lookup failures are logged.
+// Whether `name` administers printers (root or a member of the print system's SystemGroup).
+// Asked once per identity; a test that cannot answer is logged once.
 bool checkIfAdminUser(const nx::platform::Identity& identity, const char* name);
 
 // ---- Strings and numbers ----
