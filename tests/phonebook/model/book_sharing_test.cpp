@@ -77,7 +77,7 @@ TEST_F(ModelTest, ABookBeyondTheLimitsIsReadButNeverSaved) {
   EXPECT_TRUE(model_->lastReport().saveFailed);
   EXPECT_FALSE(model_->saveMyFaxData());
   EXPECT_FALSE(model_->writeFaxPhoneBookToFAP());
-  EXPECT_EQ(pbtest::ReadFile(book_), before);
+  EXPECT_TRUE(pbtest::ReadFile(book_) == before);
 
   // The windows' own reading (container, then the model) keeps the mark as well.
   auto window = NewModel();
@@ -89,7 +89,7 @@ TEST_F(ModelTest, ABookBeyondTheLimitsIsReadButNeverSaved) {
   window->adoptBookRecords(data.get(), status);
   EXPECT_TRUE(window->bookIncomplete());
   EXPECT_FALSE(window->resaveFaxPhonebookData());
-  EXPECT_EQ(pbtest::ReadFile(book_), before);
+  EXPECT_TRUE(pbtest::ReadFile(book_) == before);
 
   pbtest::WriteFile(book_, pbtest::FapWithIndividuals(3));
   EXPECT_TRUE(model_->delectFaxRecordsFromPB({WithId(FaxRecord(), "1")}));
@@ -114,7 +114,7 @@ TEST_F(ModelTest, AByteOrderMarkMakesTheNamesUtf8) {
   EXPECT_FALSE(model_->importRecorder(csv, false));
   EXPECT_EQ(model_->lastReport().status, kAbifCsvBadValue);
   EXPECT_EQ(AlertKeys().back(), "Warning_BAD_FORMAT_CSV");
-  EXPECT_EQ(pbtest::ReadFile(book_), before);
+  EXPECT_TRUE(pbtest::ReadFile(book_) == before);
 
   std::string sjis;
   ASSERT_TRUE(nx::platform::Utf8ToShiftJis(nihon, sjis));

@@ -316,7 +316,7 @@ TEST_F(FaxbookTest, BooksBeyondTheLimitsAreShownButNeverRewritten) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 1) << args[0];
     EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Warning_Phonebook_Entries_Left_Out_ID") << args[0];
-    EXPECT_EQ(pbtest::ReadFile(book_), before) << args[0];
+    EXPECT_TRUE(pbtest::ReadFile(book_) == before) << args[0];
   }
 }
 
