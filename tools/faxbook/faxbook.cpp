@@ -13,6 +13,8 @@
 //
 // Results are JSON on standard output. A refused import or edit exits with status 1 and its
 // warning keys on standard error; the book on disk is then unchanged. Usage errors exit with 2.
+// Edits and imports hold the book's lock from their read to their exit, so runs started together
+// on one book keep each other's changes.
 // Mailbox and F-code passwords come from the environment (FAXBOOK_MAILBOX_PASSCODE,
 // FAXBOOK_FCODE_PASSWORD), never from the command line, and "show" masks them unless asked.
 #include <sys/mman.h>

@@ -131,18 +131,21 @@ class FaxPhonebookModel {
   // address type, a full list (9999 individuals, 5000 groups) or a group of more than 50
   // members; nothing changes then.
   bool addFaxRecordsToPBByType(FaxRecord record, int addressType, std::string* newId = nullptr);
-  // Adds the entry with a new "Id" and saves the book; a failed save takes the entry out again
-  // (`saveFailed` set). False when the entry may not be added or was not saved.
+  // Adds the entry with a new "Id" to the book as it is on disk (beginBookEdit) and saves it; a
+  // failed save takes the entry out again (`saveFailed` set, also when the book may not be
+  // edited). False when the entry may not be added or was not saved.
   bool addFaxRecordAndSave(FaxRecord record, int addressType, std::string* newId, bool isSandbox,
                            bool* saveFailed);
   // Appends the entry with the "Id" it has; the same refusals.
   bool addAddrsFromPBByType(FaxRecord record, int addressType);
-  // Replaces the first entry with the record's "Id", then resaves. False when there is no such
-  // entry or the save failed (the entry is then as it was).
+  // Replaces the first entry with the record's "Id" in the book as it is on disk (beginBookEdit),
+  // then resaves. False when the book may not be edited, there is no such entry or the save
+  // failed (the entry is then as it was).
   bool replaceFaxRecordsFromPBByID(const FaxRecord& record, int addressType);
   // Deletes the given entries: groups (an "Id" with "G") first, then individuals together with
-  // their place in every group ("EntryNum" follows; an emptied group stays). Then resaves;
-  // false when the save failed (nothing is deleted then).
+  // their place in every group ("EntryNum" follows; an emptied group stays), in the book as it
+  // is on disk (beginBookEdit). Then resaves; false when the book may not be edited or the save
+  // failed (nothing is deleted then).
   bool delectFaxRecordsFromPB(const std::vector<FaxRecord>& records);
   // The individual with that "Id", or null.
   const FaxRecord* getMyFaxRecordByID(std::string_view id) const;
