@@ -28,7 +28,8 @@ void CheckText(const pb::UniChar (&field)[N]) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   nx::fuzz::Book book;
   const pb::AbifStatus status = pb::AbifGADData_Read(data, size, book.data);
-  FUZZ_CHECK(status == pb::kAbifSuccess || status == pb::kAbifBadFormat);
+  FUZZ_CHECK(status == pb::kAbifSuccess || status == pb::kAbifBadFormat ||
+             status == pb::kAbifLimitReached);
   FUZZ_CHECK(pb::ABIFData_GetCount_GADFax(book.data) <= 9999);
   FUZZ_CHECK(pb::ABIFData_GetCount_GADFaxGroup(book.data) <= 5000);
   auto r = std::make_unique<pb::tag_ABIF_GAD>();

@@ -172,6 +172,8 @@ TEST(GroupEntryWindow, FiveThousandFirstGroupRefusedWithTheLimit) {
   EntryWindowFixture f;
   const std::string id = f.AddIndividual("Alice", "0311");
   for (int i = 0; i < nx::phonebook::kFaxPBMaxGroups; ++i) f.AddGroup("G" + std::to_string(i), {id});
+  // The window's edit applies to the book on disk.
+  f.Save();
   f.toolkit->Push({Step::Enter(kGrpName, "One more"), Step::SelectRows(kGrpIndividualList, {0}),
                    Step::Click(kGrpAddTo), Step::Click(kGrpOK), Step::AnswerAlert(0), Step::Click(kGrpCancel)});
   EXPECT_FALSE(f.group->ActivateWindow(nullptr, kEntryStateNew));

@@ -233,6 +233,23 @@ TEST_F(SelectWindowTest, OpenRefusesAnOldPhonebookAndKeepsTheCurrentOne) {
   EXPECT_EQ(FaxRecordText(window_->listedRecords()[0], "Name"), "Zed");
 }
 
+// A book with more entries than a book holds is shown with the warning; nothing saves it, so
+// the entries beyond the limits survive on disk.
+TEST_F(SelectWindowTest, ABookBeyondTheLimitsIsShownWithAWarningAndNeverSaved) {
+  const std::string big = dir_.File("big.fap");
+  pbtest::WriteFile(big, pbtest::FapWithIndividuals(10005));
+  const std::string before = pbtest::ReadFile(big);
+  window_->ActivateWindow();
+  toolkit_->Push(Step::ChooseFile(big));
+  EXPECT_TRUE(window_->OpenPhonebook());
+  EXPECT_EQ(AlertKeys(), Strings{"Warning_Phonebook_Entries_Left_Out_ID"});
+  EXPECT_EQ(window_->listedRecords().size(), 9999u);
+  FaxPhonebookModel& model = *window_->getFaxPBPhonebookDataPtr();
+  EXPECT_FALSE(model.delectFaxRecordsFromPB({pbmodel::WithId(FaxRecord(), "1")}));
+  EXPECT_FALSE(model.resaveFaxPhonebookData());
+  EXPECT_TRUE(pbtest::ReadFile(big) == before);
+}
+
 // Every data type through the window ends as the same book as the tool's import of the file.
 struct ImportCase {
   int dataType;

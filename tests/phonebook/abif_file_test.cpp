@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@ using pbtest::Container;
 using pbtest::Get;
 using pbtest::Set;
 using pbtest::TempDir;
+using pbtest::FapWithIndividuals;
 
 // The worked example: one individual and one group with one member.
 struct Example {
@@ -376,8 +378,68 @@ TEST(FapFile, AFullContainerDropsTheSurplusAndReadingGoesOn) {
   for (int i = 1; i <= 5; ++i) bytes += IndividualBytes(ValidFields(std::to_string(i)));
   Container c;
   ASSERT_EQ(ABIFData_SetLimit_MyFax(c, 3), kAbifSuccess);
-  EXPECT_EQ(AbifFAPData_Read(bytes.data(), bytes.size(), c), kAbifSuccess);
+  // The read reaches the end, and says that records were left out.
+  EXPECT_EQ(AbifFAPData_Read(bytes.data(), bytes.size(), c), kAbifLimitReached);
   EXPECT_EQ(ABIFData_GetCount_MyFax(c), 3);
+}
+
+// A book one record beyond the container is no complete book: callers must learn it, or a save
+// of what was read destroys the rest. Exactly at the limit the read is a plain success.
+TEST(FapFile, ABookBeyondTheContainerSaysSo) {
+  struct Case {
+    int individuals;
+    AbifStatus status;
+    int kept;
+  };
+  for (const Case& k : {Case{9999, kAbifSuccess, 9999}, Case{10000, kAbifLimitReached, 9999},
+                        Case{10005, kAbifLimitReached, 9999}}) {
+    const std::string bytes = FapWithIndividuals(k.individuals);
+    Container c;
+    EXPECT_EQ(AbifFAPData_Read(bytes.data(), bytes.size(), c), k.status) << k.individuals;
+    EXPECT_EQ(ABIFData_GetCount_MyFax(c), k.kept) << k.individuals;
+  }
+  // Groups too, and damage after the surplus still reports the damage.
+  std::string groups = Header();
+  Container small;
+  ASSERT_EQ(ABIFData_SetLimit_MyFaxGroup(small, 2), kAbifSuccess);
+  for (int i = 1; i <= 3; ++i) {
+    Container one;
+    auto g = pbtest::Group("G" + std::to_string(i), "T", {"1"});
+    ABIFData_Add_MyFaxGroup(one, 1, g.get());
+    std::string built;
+    AbifFAPFile_Build(one, built);
+    groups.append(built, Header().size(), std::string::npos);
+  }
+  EXPECT_EQ(AbifFAPData_Read(groups.data(), groups.size(), small), kAbifLimitReached);
+  Container damaged;
+  ASSERT_EQ(ABIFData_SetLimit_MyFaxGroup(damaged, 2), kAbifSuccess);
+  groups.push_back('\x07');
+  EXPECT_EQ(AbifFAPData_Read(groups.data(), groups.size(), damaged), kAbifBadFormat);
+}
+
+// Special files are refused at once: a FIFO without a writer would otherwise hold the open
+// forever. The alarm ends the program if it does.
+TEST(SpecialFiles, AreRefusedWithoutWaiting) {
+  TempDir dir;
+  const std::string fifo = dir.File("book.fap");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(20);
+  for (const std::string& path : {fifo, dir.path(), std::string("/dev/null")}) {
+    Container c;
+    EXPECT_EQ(AbifFAPFile_Read(path.c_str(), c), kAbifBadArgument) << path;
+    EXPECT_EQ(AbifGAPFile_Read(path.c_str(), c), kAbifBadArgument) << path;
+    EXPECT_EQ(AbifGADFile_Read(path.c_str(), c), kAbifBadArgument) << path;
+    EXPECT_EQ(Abif_Import(nullptr, path.c_str(), kAbifImportCsv, c, nullptr, nullptr, nullptr, 1),
+              kAbifBadArgument)
+        << path;
+  }
+  // A save does not replace a FIFO either.
+  Container c;
+  EXPECT_EQ(AbifFAPFile_Write(fifo.c_str(), c), kAbifReadWriteFailed);
+  alarm(0);
+  struct stat st;
+  ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(FapFile, ArgumentChecks) {
@@ -450,6 +512,45 @@ TEST(FapFileWrite, TargetsThatCannotBeReplacedFail) {
   EXPECT_EQ(AbifFAPFile_Write(dir.File("folder.fap").c_str(), ex.c), kAbifReadWriteFailed);
   EXPECT_EQ(AbifFAPFile_Write(dir.File("no/such/folder.fap").c_str(), ex.c), kAbifReadWriteFailed);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder.fap"});
+}
+
+// Temporary files of saves that were killed are removed by the next save of the same book; a
+// save still running (its process lives), other books' files and names of another form stay.
+TEST(FapFileWrite, ASaveRemovesWhatKilledSavesOfThatBookLeft) {
+  TempDir dir;
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  waitpid(dead, nullptr, 0);
+  const std::string gone = std::to_string(dead);
+  const std::string alive = std::to_string(getppid());
+  const std::vector<std::string> stale = {".book.fap." + gone + ".1.1f2e",
+                                          ".book.fap." + gone + ".17.0"};
+  const std::vector<std::string> kept = {
+      ".book.fap." + alive + ".1.1f2e",      // a save in progress
+      ".other.fap." + gone + ".1.1f2e",      // another book's
+      ".book.fap." + gone + ".1.xyz",        // not our form
+      ".book.fap." + gone + ".1",            // not our form
+      ".book.fap." + gone + ".1.1f.keep",    // not our form
+      "book.fap.lock", "book.fap", "notes.txt"};
+  for (const auto& name : stale) pbtest::WriteFile(dir.File(name), "torn");
+  for (const auto& name : kept) pbtest::WriteFile(dir.File(name), "keep");
+  const std::string folder = ".book.fap." + gone + ".2.ab";
+  ASSERT_EQ(mkdir(dir.File(folder).c_str(), 0700), 0);
+
+  Example ex;
+  ASSERT_EQ(AbifFAPFile_Write(dir.File("book.fap").c_str(), ex.c), kAbifSuccess);
+  std::vector<std::string> expected = kept;
+  expected.push_back(folder);
+  std::vector<std::string> left = dir.Entries();
+  std::sort(expected.begin(), expected.end());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, expected);
+  for (const auto& name : kept) {
+    if (name != "book.fap") {
+      EXPECT_EQ(pbtest::ReadFile(dir.File(name)), "keep") << name;
+    }
+  }
 }
 
 TEST(FapFileWrite, ASymbolicLinkStaysALink) {

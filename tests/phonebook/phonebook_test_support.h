@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "nx/phonebook/abif_data.h"
+#include "nx/phonebook/abif_file.h"
 
 namespace pbtest {
 
@@ -151,6 +152,24 @@ struct Container {
   ~Container() { ABIFData_Delete(data); }
   operator ABIFDATA*() const { return data; }
 };
+
+// A FAP file of `count` valid individuals ("1", "2", ...; names "P1", ...), which may be more
+// than a container holds: the records are built in containers of a few thousand and joined.
+inline std::string FapWithIndividuals(int count) {
+  std::string out = std::string(kFapMagic) + '\x04';
+  for (int first = 1; first <= count; first += 5000) {
+    Container c;
+    for (int i = first; i < first + 5000 && i <= count; ++i) {
+      const std::string id = std::to_string(i);
+      auto r = Individual(id, "P" + id, "03" + id);
+      ABIFData_Add_MyFax(c, 1, r.get());
+    }
+    std::string bytes;
+    AbifFAPFile_Build(c, bytes);
+    out.append(bytes, std::strlen(kFapMagic) + 1, std::string::npos);
+  }
+  return out;
+}
 
 // ---- Independent encoders of the protected forms ---------------------------------------------
 

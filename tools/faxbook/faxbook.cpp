@@ -13,6 +13,8 @@
 //
 // Results are JSON on standard output. A refused import or edit exits with status 1 and its
 // warning keys on standard error; the book on disk is then unchanged. Usage errors exit with 2.
+// Edits and imports hold the book's lock from their read to their exit, so runs started together
+// on one book keep each other's changes.
 // Mailbox and F-code passwords come from the environment (FAXBOOK_MAILBOX_PASSCODE,
 // FAXBOOK_FCODE_PASSWORD), never from the command line, and "show" masks them unless asked.
 #include <sys/mman.h>
@@ -37,6 +39,7 @@
 #include "nx/phonebook/abif_file.h"
 #include "nx/phonebook/fax_pb_entry_rules.h"
 #include "nx/phonebook/fax_phonebook_model.h"
+#include "nx/phonebook/phonebook_lock.h"
 #include "nx/platform/headless_toolkit.h"
 #include "nx/platform/services.h"
 
@@ -48,6 +51,8 @@ using namespace nx::phonebook;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 constexpr char kMask[] = "********";
+// The windows' warning for a book read without some of its entries.
+constexpr char kIncompleteKey[] = "Warning_Phonebook_Entries_Left_Out_ID";
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitized = true;
@@ -159,6 +164,9 @@ struct OpenBook {
   std::unique_ptr<FaxPhonebookModel> model =
       std::make_unique<FaxPhonebookModel>(*services, nullptr);
   int dropped = 0;  // entries of the file that do not pass the book's checks
+  // Held by edits from before the read to the end of the command: a book is read, changed and
+  // saved by one program at a time.
+  PhonebookLock lock;
 };
 
 // The book of a command that has finished: the process ends right after, and freeing ten
@@ -173,9 +181,8 @@ void LeaveBook(OpenBook& book) {
 bool Open(const std::string& path, OpenBook& book) {
   FaxPhonebookModel& model = *book.model;
   model.usePhonebookFile(path);
-  AbifStatus status = kAbifSuccess;
-  ABIFDataPtr data = model.readMyFaxFileFromABIF(path, kFaxPBFileFAP, &status);
-  if (!data) {
+  if (!model.readMyFaxFile(path)) {
+    const AbifStatus status = model.lastReadStatus();
     std::fprintf(stderr, "%s\nfaxbook: %s: not a readable phonebook (status 0x%08X)\n",
                  status == kAbifOldPhonebookKind
                      ? "Warning_Specified_File_Have_Old_Header_Win_Content_ID"
@@ -183,17 +190,27 @@ bool Open(const std::string& path, OpenBook& book) {
                  path.c_str(), status);
     return false;
   }
-  model.clearPhonebookData();
-  model.addMyFaxRecordsFrom(data.get());
-  model.checkGAPoFAPIsValidate();
-  book.dropped = ABIFData_GetCount_MyFax(data.get()) + ABIFData_GetCount_MyFaxGroup(data.get()) -
-                 model.getFaxCountByType(kFaxPBIndividuals) - model.getFaxCountByType(kFaxPBGroups);
+  book.dropped = model.lastReadLeftOut();
   return true;
 }
 
 // Edits rewrite the whole book: one holding entries the book's checks leave out would lose them.
 bool OpenForEdit(const std::string& path, OpenBook& book) {
+  book.lock = PhonebookLock::Acquire(path);
+  if (!book.lock.held()) {
+    std::fprintf(stderr, "faxbook: %s: the phonebook's lock file %s cannot be used\n", path.c_str(),
+                 PhonebookLock::LockFileOf(path).c_str());
+    return false;
+  }
   if (!Open(path, book)) return false;
+  if (book.model->bookIncomplete()) {
+    std::fprintf(stderr,
+                 "%s\nfaxbook: %s: the file holds more entries than a phonebook can (%d "
+                 "individuals, %d groups); saving would destroy the rest, so the book is left as "
+                 "it is\n",
+                 kIncompleteKey, path.c_str(), kFaxPBMaxIndividuals, kFaxPBMaxGroups);
+    return false;
+  }
   if (book.dropped > 0) {
     std::fprintf(stderr,
                  "faxbook: %s: %d entries do not pass the phonebook's checks (or repeat another); "
@@ -255,6 +272,12 @@ int Show(const std::vector<std::string>& args) {
   if (!ParseOptions(args, {}, {"--show-passwords"}, o) || o.positional.size() != 1) return Usage();
   OpenBook book;
   if (!Open(o.positional[0], book)) return kExitRefused;
+  if (book.model->bookIncomplete()) {
+    std::fprintf(stderr,
+                 "%s\nfaxbook: the file holds more entries than a phonebook can (%d individuals, "
+                 "%d groups); only those are shown\n",
+                 kIncompleteKey, kFaxPBMaxIndividuals, kFaxPBMaxGroups);
+  }
   if (book.dropped > 0) {
     std::fprintf(stderr, "faxbook: %d entries left out: they do not pass the phonebook's checks\n",
                  book.dropped);

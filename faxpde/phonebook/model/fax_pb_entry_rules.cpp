@@ -125,6 +125,12 @@ FaxPBEntryResult AddNewIndividualEntry(FaxPhonebookModel& model, FaxRecord entry
   FaxPBEntryResult result;
   if ((result.refusal = CheckIndividualEntryFields(entry))) return result;
   if ((result.refusal = CheckCommunicationSettings(entry))) return result;
+  // Duplicates and limits are checked against the book as it is on disk now.
+  PhonebookLock lock;
+  if (!model.beginBookEdit(isSandbox, lock)) {
+    result.saveFailed = true;
+    return result;
+  }
   if (model.checkDuplicate(entry, kFaxPBIndividuals)) {
     result.refusal = FaxPBRefusal{kFaxPBIndividualWindowTitle,
                                   "Warning_New_Individual_Entry_Duplicated_Individual_ID", {}};
@@ -162,6 +168,11 @@ FaxPBEntryResult AddNewGroupEntry(FaxPhonebookModel& model, FaxRecord group, boo
   if (members.size() > kFaxPBMaxGroupMembers) {
     return refuse("Warning_Add_Group_Member_to_List_Win_Title_ID",
                   "Warning_Add_Group_Member_Exceeding_Maximum_Num_Content_Title_ID");
+  }
+  PhonebookLock lock;
+  if (!model.beginBookEdit(isSandbox, lock)) {
+    result.saveFailed = true;
+    return result;
   }
   if (model.checkDuplicate(group, kFaxPBGroups)) {
     return refuse(kFaxPBGroupWindowTitle, "Warning_New_Group_Entry_Window_Double_Group_Name_ID");

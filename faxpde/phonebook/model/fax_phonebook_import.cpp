@@ -95,13 +95,13 @@ std::string FaxPhonebookModel::GetCSVRly(const tag_ABIF_EWSCVS& r) {
 }
 
 FaxRecord FaxPhonebookModel::FillinData(const tag_ABIF_EWSCVS& r, int dataTypeVersion,
-                                        int dataFormatVersion) const {
+                                        int dataFormatVersion, bool utf8Marked) const {
   FaxRecord e = initFax(NewTimeStamp());
   const bool ip = IsIPFax(r);
   std::string name = Text(r.MFCN);
   if (dataTypeVersion == 2) {
     name = FirstCharacters(name, 18);
-  } else if (dataFormatVersion < 6) {
+  } else if (dataFormatVersion < 6 && !utf8Marked) {
     std::string utf8;
     name = nx::platform::ShiftJisToUtf8(name, utf8) ? utf8 : std::string();
   }
@@ -141,6 +141,8 @@ FaxRecord FaxPhonebookModel::FillinData(const tag_ABIF_TSABF& r, int /*dataForma
 // ---- CSV import ---------------------------------------------------------------------------------
 
 bool FaxPhonebookModel::importRecorder(const std::string& path, bool isSandbox) {
+  PhonebookLock lock;
+  if (!beginBookEdit(isSandbox, lock)) return RefuseEdit();
   const std::size_t individuals = m_DFaxAddrs.size();
   const std::size_t groups = m_DFaxGroups.size();
   try {
@@ -161,11 +163,11 @@ bool FaxPhonebookModel::ImportCsv(const std::string& path, bool isSandbox) {
     m_Report.status = kAbifReadWriteFailed;
     return false;
   }
-  int dataTypeVersion = 0;
-  int dataFormatVersion = 0;
-  bool partner = false;
-  m_Report.status = Abif_Import(nullptr, path.c_str(), kAbifImportCsv, data.get(),
-                                &dataTypeVersion, &dataFormatVersion, &partner, TargetDeviceType);
+  AbifImportInfo info;
+  m_Report.status = Abif_ImportFile(path.c_str(), data.get(), &info, TargetDeviceType);
+  const int dataTypeVersion = info.dataTypeVersion;
+  const int dataFormatVersion = info.dataFormatVersion;
+  const bool partner = info.partnerFormat;
   if (m_Report.status != kAbifSuccess) {
     const std::string message = CsvStatusMessage(m_Report.status);
     if (!message.empty()) showErrorMessage(message);
@@ -224,7 +226,9 @@ bool FaxPhonebookModel::ImportCsv(const std::string& path, bool isSandbox) {
         }
         continue;
       }
-      if (!take(FillinData(*record, dataTypeVersion, dataFormatVersion), n - i)) break;
+      if (!take(FillinData(*record, dataTypeVersion, dataFormatVersion, info.utf8Marked), n - i)) {
+        break;
+      }
     }
   }
   data.reset();  // the rows are entries now; their memory serves the save
@@ -333,8 +337,17 @@ bool FaxPhonebookModel::importGAPToPhonebook(const std::string& path, bool isSan
   return GuardedImport(&FaxPhonebookModel::ImportGap, path, isSandbox);
 }
 
+bool FaxPhonebookModel::RefuseEdit() {
+  m_Report = {};
+  m_Report.status = m_BookIncomplete ? kAbifLimitReached : m_LastReadStatus;
+  m_Report.saveFailed = true;
+  return false;
+}
+
 bool FaxPhonebookModel::GuardedImport(bool (FaxPhonebookModel::*import)(const std::string&, bool),
                                       const std::string& path, bool isSandbox) {
+  PhonebookLock lock;
+  if (!beginBookEdit(isSandbox, lock)) return RefuseEdit();
   std::vector<FaxRecord> individuals;
   std::vector<FaxRecord> groups;
   try {

@@ -169,7 +169,11 @@ bool FaxPhonebookModel::addAddrsFromPBByType(FaxRecord record, int addressType) 
   return true;
 }
 
-bool FaxPhonebookModel::replaceFaxRecordsFromPBByID(const FaxRecord& record, int addressType) {
+bool FaxPhonebookModel::replaceFaxRecordsFromPBByID(const FaxRecord& given, int addressType) {
+  // The record may be one of the entries, which the reload replaces.
+  const FaxRecord record = given;
+  PhonebookLock lock;
+  if (!beginBookEdit(false, lock)) return false;
   const std::string& id = FaxRecordText(record, "Id");
   if (addressType == kFaxPBIndividuals) {
     const auto it = m_IdPosition.find(id);
@@ -202,7 +206,11 @@ bool FaxPhonebookModel::replaceFaxRecordsFromPBByID(const FaxRecord& record, int
   return false;
 }
 
-bool FaxPhonebookModel::delectFaxRecordsFromPB(const std::vector<FaxRecord>& records) {
+bool FaxPhonebookModel::delectFaxRecordsFromPB(const std::vector<FaxRecord>& given) {
+  // The records may be the entries themselves, which the reload replaces.
+  const std::vector<FaxRecord> records = given;
+  PhonebookLock lock;
+  if (!beginBookEdit(false, lock)) return false;
   std::vector<FaxRecord> savedIndividuals = m_DFaxAddrs;
   std::vector<FaxRecord> savedGroups = m_DFaxGroups;
 

@@ -330,8 +330,21 @@ ABIFDataPtr FaxPhonebookModel::readMyFaxFileFromABIF(const std::string& path, in
     }
   }
   if (errcode != nullptr) *errcode = status;
-  if (status != kAbifSuccess) data.reset();
+  if (status != kAbifSuccess && status != kAbifLimitReached) data.reset();
   return data;
+}
+
+void FaxPhonebookModel::NoteFresh(const std::string& path, std::uint64_t hold) {
+  m_FreshPath = path;
+  m_FreshHold = hold;
+}
+
+void FaxPhonebookModel::adoptBookRecords(const ABIFDATA* data, AbifStatus readStatus) {
+  clearPhonebookData();
+  addMyFaxRecordsFrom(data);
+  m_BookIncomplete = readStatus == kAbifLimitReached;
+  m_LastReadStatus = readStatus;
+  NoteFresh({}, 0);
 }
 
 bool FaxPhonebookModel::ReadBook(const std::string& path, int fileType) {
@@ -345,6 +358,11 @@ bool FaxPhonebookModel::ReadBook(const std::string& path, int fileType) {
     RebuildIndexes();
     addMyFaxRecordsFrom(data.get());
     checkGAPoFAPIsValidate();
+    m_LastReadLeftOut = ABIFData_GetCount_MyFax(data.get()) +
+                        ABIFData_GetCount_MyFaxGroup(data.get()) -
+                        static_cast<int>(m_DFaxAddrs.size() + m_DFaxGroups.size());
+    m_BookIncomplete = m_LastReadStatus == kAbifLimitReached;
+    NoteFresh(path, PhonebookLock::CurrentHold(path));
     return true;
   } catch (const std::bad_alloc&) {
     m_DFaxAddrs.swap(individuals);
@@ -370,15 +388,46 @@ bool FaxPhonebookModel::readGADFile(const std::string& path) {
   return true;
 }
 
+bool FaxPhonebookModel::beginBookEdit(bool isSandbox, PhonebookLock& lock) {
+  const std::string path = CurrentFile(isSandbox);
+  lock = PhonebookLock::Acquire(path);
+  if (!lock.held()) return false;
+  if (m_FreshHold != lock.hold() || m_FreshPath != path) {
+    // A book that is not there yet has nothing to reload: the lists are what will be saved.
+    if (FileExists(path) && !ReadBook(path, kFaxPBFileFAP)) {
+      std::fprintf(stderr, "##Plugin debug## phonebook %s does not read (status 0x%08X)\n",
+                   path.c_str(), m_LastReadStatus);
+      return false;
+    }
+  }
+  return !m_BookIncomplete;
+}
+
 bool FaxPhonebookModel::CommitBook(const std::string& path, bool validate, bool* invalid) {
   if (invalid != nullptr) *invalid = false;
+  if (m_BookIncomplete) {
+    std::fprintf(stderr, "##Plugin debug## phonebook not saved: it was read without some of its "
+                         "entries\n");
+    return false;
+  }
+  // Saves of the lists alone still wait for a read-modify-write of another program to end.
+  const PhonebookLock lock = PhonebookLock::Acquire(path);
+  if (!lock.held()) return false;
   // Both forms keep the lists as they were when memory runs out on the way.
   try {
     // Repeated individuals load back once: only a book without them can be kept in place.
+    bool saved;
     if (m_DuplicateKeys.size() == m_DFaxAddrs.size()) {
-      if (const auto done = CommitInPlace(path, validate, invalid)) return *done;
+      if (const auto done = CommitInPlace(path, validate, invalid)) {
+        saved = *done;
+      } else {
+        saved = CommitByReload(path, validate, invalid);
+      }
+    } else {
+      saved = CommitByReload(path, validate, invalid);
     }
-    return CommitByReload(path, validate, invalid);
+    if (saved) NoteFresh(path, lock.hold());
+    return saved;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "##Plugin debug## phonebook not saved: out of memory\n");
     return false;
@@ -484,8 +533,10 @@ bool FaxPhonebookModel::CommitByReload(const std::string& path, bool validate, b
 }
 
 bool FaxPhonebookModel::WriteTo(const std::string& path) const {
+  if (m_BookIncomplete) return false;
+  const PhonebookLock lock = PhonebookLock::Acquire(path);
   ABIFDataPtr data(ABIFData_Create());
-  return data && !path.empty() && writeMyFaxRecordsTo(data.get()) == kAbifSuccess &&
+  return data && lock.held() && writeMyFaxRecordsTo(data.get()) == kAbifSuccess &&
          AbifFAPFile_Write(path.c_str(), data.get()) == kAbifSuccess;
 }
 
@@ -510,6 +561,11 @@ bool FaxPhonebookModel::resaveFaxPhonebookDataForSandbox() { return saveMyFaxDat
 bool FaxPhonebookModel::addFaxRecordAndSave(FaxRecord record, int addressType, std::string* newId,
                                             bool isSandbox, bool* saveFailed) {
   if (saveFailed != nullptr) *saveFailed = false;
+  PhonebookLock lock;
+  if (!beginBookEdit(isSandbox, lock)) {
+    if (saveFailed != nullptr) *saveFailed = true;
+    return false;
+  }
   const std::size_t individuals = m_DFaxAddrs.size();
   const std::size_t groups = m_DFaxGroups.size();
   if (!addFaxRecordsToPBByType(std::move(record), addressType, newId)) return false;
@@ -524,8 +580,9 @@ bool FaxPhonebookModel::writeFaxPhoneBookToFAP() { return WriteTo(CurrentFile(fa
 bool FaxPhonebookModel::writeFaxPhoneBookToFAPForSandbox() { return WriteTo(CurrentFile(true)); }
 
 bool FaxPhonebookModel::createEmptyFaxPhoneBook(const std::string& path) {
+  const PhonebookLock lock = PhonebookLock::Acquire(path);
   ABIFDataPtr data(ABIFData_Create());
-  return data && !path.empty() && AbifFAPFile_Write(path.c_str(), data.get()) == kAbifSuccess;
+  return data && lock.held() && AbifFAPFile_Write(path.c_str(), data.get()) == kAbifSuccess;
 }
 
 bool FaxPhonebookModel::InitialFrom(bool sandbox) {

@@ -143,6 +143,9 @@ AbifStatus ReadGroup(ByteSource& src, tag_ABIF_MYFAX_GROUP& g) {
   return kAbifSuccess;
 }
 
+// The status of a file read to its end: records the container had no room for were left out.
+AbifStatus EndStatus(bool full) { return full ? kAbifLimitReached : kAbifSuccess; }
+
 enum class Kind { kFap, kGap };
 
 AbifStatus ReadPhonebook(ByteSource& src, ABIFDATA* data, Kind kind) {
@@ -160,9 +163,10 @@ AbifStatus ReadPhonebook(ByteSource& src, ABIFDATA* data, Kind kind) {
 
   auto individual = std::make_unique<tag_ABIF_MYFAX>();
   auto group = std::make_unique<tag_ABIF_MYFAX_GROUP>();
+  bool full = false;
   for (;;) {
     const int start = src.Get();
-    if (start == ByteSource::kEnd) return src.failed() ? kAbifReadWriteFailed : kAbifSuccess;
+    if (start == ByteSource::kEnd) return src.failed() ? kAbifReadWriteFailed : EndStatus(full);
     AbifStatus status;
     if (start == kIndividual) {
       status = ReadIndividual(src, *individual);
@@ -173,7 +177,8 @@ AbifStatus ReadPhonebook(ByteSource& src, ABIFDATA* data, Kind kind) {
     } else {
       return kAbifBadFormat;
     }
-    // A full container drops the record and reading goes on.
+    // A full container drops the record and reading goes on; the end reports the loss.
+    full = full || status == kAbifLimitReached;
     if (status != kAbifSuccess && status != kAbifLimitReached) return status;
   }
 }
@@ -282,11 +287,13 @@ AbifStatus ReadGAD(ByteSource& src, ABIFDATA* data) {
 
   auto individual = std::make_unique<tag_ABIF_GAD>();
   auto group = std::make_unique<tag_ABIF_GAD_GROUP>();
+  bool full = false;
   for (;;) {
     const int start = GetUnit(src);
-    if (start == ByteSource::kEnd) return src.failed() ? kAbifReadWriteFailed : kAbifSuccess;
+    if (start == ByteSource::kEnd) return src.failed() ? kAbifReadWriteFailed : EndStatus(full);
     if (start != kIndividual && start != kGroup) return Damage(src);
     const AbifStatus status = GADReadRecord(src, start, data, *individual, *group);
+    full = full || status == kAbifLimitReached;
     if (status != kAbifSuccess && status != kAbifLimitReached) return status;
   }
 }

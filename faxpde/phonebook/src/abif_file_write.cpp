@@ -2,11 +2,14 @@
 //
 // A save never touches the existing phonebook until the new one is complete on disk: the bytes
 // go to a temporary file in the same folder, which is synced and then renamed over the target.
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -14,6 +17,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "nx/phonebook/abif_file.h"
 #include "nx/platform/paths.h"
@@ -186,6 +190,55 @@ int CreateTemporary(const std::string& target, std::string& tmpPath) {
   return -1;
 }
 
+// The temporary name's tail after ".<base>.": "<pid>.<n>.<x>" (decimal, decimal, hex). The pid
+// when `tail` has exactly that form, else 0.
+long TemporaryOwner(std::string_view tail) {
+  auto digits = [&](bool hex) {
+    std::size_t n = 0;
+    while (n < tail.size() && (hex ? std::isxdigit(static_cast<unsigned char>(tail[n])) != 0
+                                   : (tail[n] >= '0' && tail[n] <= '9'))) {
+      ++n;
+    }
+    return n;
+  };
+  const std::size_t pidLen = digits(false);
+  if (pidLen == 0 || pidLen > 9 || pidLen >= tail.size() || tail[pidLen] != '.') return 0;
+  const long pid = std::strtol(std::string(tail.substr(0, pidLen)).c_str(), nullptr, 10);
+  tail.remove_prefix(pidLen + 1);
+  const std::size_t counterLen = digits(false);
+  if (counterLen == 0 || counterLen >= tail.size() || tail[counterLen] != '.') return 0;
+  tail.remove_prefix(counterLen + 1);
+  const std::size_t hexLen = digits(true);
+  return hexLen > 0 && hexLen == tail.size() ? pid : 0;
+}
+
+// Removes the temporary files that earlier saves of `target` left when they were killed: files
+// of this user named as CreateTemporary names them, whose process is gone. Saves in progress
+// (their process lives) and every other file are left alone.
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string dir = DirectoryOf(target);
+  const auto slash = target.rfind('/');
+  const std::string prefix =
+      "." + (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
+  DIR* folder = ::opendir(dir.c_str());
+  if (folder == nullptr) return;
+  const long self = static_cast<long>(::getpid());
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view name(entry->d_name);
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const long pid = TemporaryOwner(name.substr(prefix.size()));
+    if (pid <= 0 || pid == self) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    struct stat st;
+    const std::string path = dir + "/" + std::string(name);
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+      continue;
+    }
+    ::unlink(path.c_str());
+  }
+  ::closedir(folder);
+}
+
 void SyncDirectory(const std::string& dir) {
   Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.get() < 0) return;
@@ -197,6 +250,8 @@ void SyncDirectory(const std::string& dir) {
 
 AbifStatus ReplaceFile(const char* path, const std::string& bytes) {
   const std::string target = ResolveTarget(path);
+  // First, so that what killed saves left cannot fill the disk for this one.
+  RemoveStaleTemporaries(target);
   std::string tmpPath;
   Fd fd(CreateTemporary(target, tmpPath));
   if (fd.get() < 0) return kAbifReadWriteFailed;

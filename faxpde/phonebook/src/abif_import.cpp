@@ -306,6 +306,23 @@ AbifStatus Finish(const ByteSource& src) {
   return src.failed() ? kAbifReadWriteFailed : kAbifSuccess;
 }
 
+// The rules of data formats 3 and 5 over a file whose byte-order mark declares UTF-8: names are
+// measured and filtered as the UTF-8 of data format 6, not decoded as Shift_JIS.
+class Utf8MarkedChecker final : public CFieldDataCheckWithFileFormat2 {
+ public:
+  explicit Utf8MarkedChecker(int dataVersion)
+      : CFieldDataCheckWithFileFormat2(dataVersion), utf8_(dataVersion) {}
+  bool CheckDigitOfName(std::string_view value, int maximum) override {
+    return utf8_.CheckDigitOfName(value, maximum);
+  }
+  bool CheckCharacterCode(std::string_view value, const FltrData* filter) override {
+    return utf8_.CheckCharacterCode(value, filter);
+  }
+
+ private:
+  CFieldDataCheckWithFileFormat6 utf8_;
+};
+
 AbifStatus ImportDeviceRows(ByteSource& src, ABIFDATA* data, const Dialect& d,
                             const CsvRecord& names) {
   CsvRecord row;
@@ -338,6 +355,9 @@ AbifStatus ImportDeviceRows(ByteSource& src, ABIFDATA* data, const Dialect& d,
       status = detail::CheckMiravoRow(row, plan.mfFax, plan.mfIpFax, plan.checked, checker);
     } else if (d.rules == CsvRuleSet::kFormat6) {
       CFieldDataCheckWithFileFormat6 checker(d.dataVersion);
+      status = detail::CheckClassicRow(row, plan.addressType, plan.checked, checker);
+    } else if (d.utf8) {
+      Utf8MarkedChecker checker(d.dataVersion);
       status = detail::CheckClassicRow(row, plan.addressType, plan.checked, checker);
     } else {
       CFieldDataCheckWithFileFormat2 checker(d.dataVersion);
@@ -419,7 +439,7 @@ AbifStatus ImportPartner(ByteSource& src, ABIFDATA* data, AbifImportInfo& info) 
 
 AbifStatus ImportCsv(ByteSource& src, ABIFDATA* data, AbifImportInfo& info,
                      int targetDeviceType) {
-  detail::SkipByteOrderMark(src);
+  info.utf8Marked = detail::SkipByteOrderMark(src);
   CsvRecord first;
   if (!CSVReadRecord(src, first)) return src.failed() ? kAbifReadWriteFailed : kAbifCsvBadHeader;
   const tag_ABIF_EWSCVSHEADER header = CSVReadRecordHeader(first);
@@ -452,6 +472,9 @@ AbifStatus ImportCsv(ByteSource& src, ABIFDATA* data, AbifImportInfo& info,
     d.rules = CsvRuleSet::kMiravo20x;
     d.layout = d.subVersion == 1 ? CsvLayout::k21x : CsvLayout::k20x;
   }
+
+  // A byte-order mark says the text is UTF-8, so it is cut as UTF-8 too.
+  d.utf8 = d.utf8 || info.utf8Marked;
 
   // Without the column-name line (a "*" at the first or fifth character of the first field)
   // the rows cannot be mapped to columns: the headerless layouts of the retired data formats.
@@ -495,13 +518,23 @@ AbifStatus Abif_Import(void* /*reserved*/, const char* path, int kind, ABIFDATA*
   if (path == nullptr || *path == '\0') return kAbifBadArgument;
   if (data == nullptr) return kAbifNoContainer;
   if (kind != kAbifImportCsv) return kAbifBadArgument;
-  auto src = detail::FileSource::Open(path);
-  if (!src) return kAbifBadArgument;
   AbifImportInfo info;
-  const AbifStatus status = RunImport(*src, data, info, targetDeviceType);
+  const AbifStatus status = Abif_ImportFile(path, data, &info, targetDeviceType);
   if (dataTypeVersion != nullptr) *dataTypeVersion = info.dataTypeVersion;
   if (dataFormatVersion != nullptr) *dataFormatVersion = info.dataFormatVersion;
   if (partnerFormat != nullptr) *partnerFormat = info.partnerFormat;
+  return status;
+}
+
+AbifStatus Abif_ImportFile(const char* path, ABIFDATA* data, AbifImportInfo* info,
+                           int targetDeviceType) {
+  if (path == nullptr || *path == '\0') return kAbifBadArgument;
+  if (data == nullptr) return kAbifNoContainer;
+  auto src = detail::FileSource::Open(path);
+  if (!src) return kAbifBadArgument;
+  AbifImportInfo local;
+  const AbifStatus status = RunImport(*src, data, local, targetDeviceType);
+  if (info != nullptr) *info = local;
   return status;
 }
 

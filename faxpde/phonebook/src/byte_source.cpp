@@ -28,7 +28,9 @@ std::unique_ptr<FileSource> FileSource::Open(const char* path) {
   if (path == nullptr || *path == '\0') return nullptr;
   int fd;
   do {
-    fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK the open of a FIFO waits for a writer, possibly forever; the opened
+    // descriptor is checked, so nothing can be swapped in between a check and the open.
+    fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return nullptr;
   struct stat st;
@@ -36,6 +38,8 @@ std::unique_ptr<FileSource> FileSource::Open(const char* path) {
     ::close(fd);
     return nullptr;
   }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   std::unique_ptr<FileSource> source(new (std::nothrow) FileSource(fd));
   if (!source) {
     ::close(fd);

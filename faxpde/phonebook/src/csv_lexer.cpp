@@ -125,9 +125,10 @@ bool CSVReadRecord(ByteSource& src, CsvRecord& record) {
   return true;
 }
 
-void SkipByteOrderMark(ByteSource& src) {
-  if (src.Get() == 0xEF && src.Get() == 0xBB && src.Get() == 0xBF) return;
+bool SkipByteOrderMark(ByteSource& src) {
+  if (src.Get() == 0xEF && src.Get() == 0xBB && src.Get() == 0xBF) return true;
   src.Rewind();
+  return false;
 }
 
 bool CheckIsLastLine(const CsvRecord& record) {

@@ -18,7 +18,7 @@ FieldEnd ReadField(ByteSource& src, std::string& out, std::size_t& consumed);
 bool CSVReadRecord(ByteSource& src, CsvRecord& record);
 
 // Skips a UTF-8 byte-order mark at the start of the data (the source must be at its start).
-void SkipByteOrderMark(ByteSource& src);
+bool SkipByteOrderMark(ByteSource& src);
 
 // The line that ends the data rows: the single field "*".
 bool CheckIsLastLine(const CsvRecord& record);

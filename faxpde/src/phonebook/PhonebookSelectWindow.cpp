@@ -128,8 +128,9 @@ bool FaxPhonebookSelectWindowsClass::ReadBook(const std::string& path, pb::AbifS
   candidate->usePhonebookFile(path);
   candidate->addMyFaxRecordsFrom(data.get());
   if (!candidate->checkGAPoFAPIsValidate()) return false;
-  model_->clearPhonebookData();
-  model_->addMyFaxRecordsFrom(data.get());
+  model_->adoptBookRecords(data.get(), *status);
+  // A book the container could not hold whole is shown, but the model refuses to save it.
+  if (model_->bookIncomplete()) ShowAlert(kNotValidTitle, "Warning_Phonebook_Entries_Left_Out_ID");
   return true;
 }
 

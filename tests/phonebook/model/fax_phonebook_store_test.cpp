@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "model_fixture.h"
@@ -195,7 +196,9 @@ TEST_P(FailedSaveTest, LeavesThePreviousBookAndReportsFailure) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the saves must fail and leave the lists as they were";
   EXPECT_EQ(pbtest::ReadFile(book_), before);
-  EXPECT_EQ(dir_.Entries(), Strings{"book.fap"}) << "no temporary file left behind";
+  Strings left = dir_.Entries();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (Strings{"book.fap", "book.fap.lock"})) << "no temporary file left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(Causes, FailedSaveTest,

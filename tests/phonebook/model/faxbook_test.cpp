@@ -2,7 +2,11 @@
 // refusals with their warning keys, and edits with the windows' rules.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <set>
 #include <nlohmann/json.hpp>
 // GCC 12 reports uninitialized members inside libstdc++'s regex automaton when sanitizers are
 // on; the warning is about the library's code, not this file's.
@@ -263,6 +267,75 @@ TEST_F(FaxbookTest, BooksWithEntriesTheChecksDropAreNotRewritten) {
   EXPECT_NE(shown.err.find("1 entries left out"), std::string::npos);
   EXPECT_EQ(Run({"add-individual", book_, "--name", "New", "--address", "0399"}).status, 1);
   EXPECT_EQ(pbtest::ReadFile(book_), before);
+}
+
+// Twenty additions started together: each waits for the others' read-modify-write, so all
+// twenty entries are kept, with twenty different ids, and every run says so.
+TEST_F(FaxbookTest, ConcurrentAdditionsAreAllKept) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  constexpr int kRuns = 20;
+  std::string script;
+  for (int i = 1; i <= kRuns; ++i) {
+    const std::string n = std::to_string(i);
+    script += "(" + Quote(NX_FAXBOOK) + " add-individual " + Quote(book_) + " --name P" + n +
+              " --address 03" + n + " >/dev/null 2>&1; echo $? >" + Quote(dir_.File("rc." + n)) +
+              ") &\n";
+  }
+  script += "wait\n";
+  ASSERT_EQ(std::system(script.c_str()), 0);
+  for (int i = 1; i <= kRuns; ++i) {
+    EXPECT_EQ(pbtest::ReadFile(dir_.File("rc." + std::to_string(i))), "0\n") << i;
+  }
+  const ordered_json book = Show();
+  ASSERT_EQ(book["individuals"].size(), static_cast<std::size_t>(kRuns));
+  std::set<std::string> ids;
+  std::set<std::string> names;
+  for (const auto& e : book["individuals"]) {
+    ids.insert(e["Id"].get<std::string>());
+    names.insert(e["Name"].get<std::string>());
+  }
+  EXPECT_EQ(ids.size(), static_cast<std::size_t>(kRuns));
+  EXPECT_EQ(names.size(), static_cast<std::size_t>(kRuns));
+  EXPECT_EQ(*ids.begin(), "1");
+}
+
+// A file with more individuals than a book holds: "show" lists those that fit and warns; every
+// edit is refused with the warning's key, and the file stays byte for byte.
+TEST_F(FaxbookTest, BooksBeyondTheLimitsAreShownButNeverRewritten) {
+  pbtest::WriteFile(book_, pbtest::FapWithIndividuals(10005));
+  const std::string before = pbtest::ReadFile(book_);
+  const Result shown = Run({"show", book_});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.json()["individuals"].size(), 9999u);
+  EXPECT_EQ(shown.err.substr(0, shown.err.find('\n')), "Warning_Phonebook_Entries_Left_Out_ID");
+  const std::string csv = Source("a.csv", DeviceCsv({FaxRow("New", "0399")}));
+  for (const Strings& args : {Strings{"delete", book_, "1"},
+                              Strings{"add-individual", book_, "--name", "New", "--address", "0399"},
+                              Strings{"add-group", book_, "--name", "T", "--member", "1"},
+                              Strings{"import", book_, csv, "--kind", "csv"}}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Warning_Phonebook_Entries_Left_Out_ID") << args[0];
+    EXPECT_TRUE(pbtest::ReadFile(book_) == before) << args[0];
+  }
+}
+
+// A FIFO as the book or as the file to import is refused at once ("cannot be opened"), not
+// waited on; `timeout` turns a wait into a failure.
+TEST_F(FaxbookTest, SpecialFilesAreRefusedAtOnce) {
+  const std::string fifo = dir_.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const Result shown = Run({"show", fifo}, "TZ=UTC timeout 20");
+  EXPECT_EQ(shown.status, 1);
+  EXPECT_NE(shown.err.find("0x20000006"), std::string::npos) << shown.err;
+
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  const std::string before = pbtest::ReadFile(book_);
+  for (const char* kind : {"csv", "gap", "gad"}) {
+    const Result r = Run({"import", book_, fifo, "--kind", kind}, "TZ=UTC timeout 20");
+    EXPECT_EQ(r.status, 1) << kind;
+    EXPECT_EQ(pbtest::ReadFile(book_), before) << kind;
+  }
 }
 
 }  // namespace

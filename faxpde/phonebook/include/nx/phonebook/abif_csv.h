@@ -23,6 +23,9 @@ struct AbifImportInfo {
   int dataTypeVersion = 0;    // first-line field 2 ("2": Miravo 2.x)
   int dataFormatVersion = 0;  // first-line field 3
   bool partnerFormat = false;
+  // The file starts with a UTF-8 byte-order mark: its text is UTF-8 whatever the data format
+  // (names of formats below 6 are Shift_JIS otherwise).
+  bool utf8Marked = false;
 };
 
 // Imports the CSV file at `path` into `data` (EWS CSV or partner records). `reserved` is
@@ -35,6 +38,10 @@ struct AbifImportInfo {
 AbifStatus Abif_Import(void* reserved, const char* path, int kind, ABIFDATA* data,
                        int* dataTypeVersion, int* dataFormatVersion, bool* partnerFormat,
                        int targetDeviceType);
+
+// The same with the first line's facts in `info` (may be null).
+AbifStatus Abif_ImportFile(const char* path, ABIFDATA* data, AbifImportInfo* info,
+                           int targetDeviceType);
 
 // The same over CSV bytes in memory.
 AbifStatus Abif_ImportData(const void* bytes, std::size_t size, ABIFDATA* data,

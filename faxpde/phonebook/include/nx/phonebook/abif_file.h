@@ -21,8 +21,9 @@ inline constexpr char kDefaultPhonebookFile[] = "default.fap";
 
 // Readers: kAbifBadArgument (missing path, file cannot be opened or is not a regular file),
 // kAbifNoContainer, kAbifBadFormat (wrong magic, damaged record), kAbifOldPhonebookKind (FAP
-// reader given a GAP file), kAbifReadWriteFailed (read error), else 0. Records land in the
-// individual and group arrays (GAD: the GAD arrays); a full array drops the surplus.
+// reader given a GAP file), kAbifReadWriteFailed (read error), kAbifLimitReached (the file was
+// read to its end, but it holds more records than the container: the surplus was left out),
+// else 0. Records land in the individual and group arrays (GAD: the GAD arrays).
 AbifStatus AbifFAPFile_Read(const char* path, ABIFDATA* data);
 AbifStatus AbifGAPFile_Read(const char* path, ABIFDATA* data);
 AbifStatus AbifGADFile_Read(const char* path, ABIFDATA* data);

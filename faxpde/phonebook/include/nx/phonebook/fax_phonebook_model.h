@@ -25,6 +25,7 @@
 #include "nx/phonebook/abif_data.h"
 #include "nx/phonebook/fax_record.h"
 #include "nx/phonebook/field_check.h"
+#include "nx/phonebook/phonebook_lock.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
 
@@ -130,18 +131,21 @@ class FaxPhonebookModel {
   // address type, a full list (9999 individuals, 5000 groups) or a group of more than 50
   // members; nothing changes then.
   bool addFaxRecordsToPBByType(FaxRecord record, int addressType, std::string* newId = nullptr);
-  // Adds the entry with a new "Id" and saves the book; a failed save takes the entry out again
-  // (`saveFailed` set). False when the entry may not be added or was not saved.
+  // Adds the entry with a new "Id" to the book as it is on disk (beginBookEdit) and saves it; a
+  // failed save takes the entry out again (`saveFailed` set, also when the book may not be
+  // edited). False when the entry may not be added or was not saved.
   bool addFaxRecordAndSave(FaxRecord record, int addressType, std::string* newId, bool isSandbox,
                            bool* saveFailed);
   // Appends the entry with the "Id" it has; the same refusals.
   bool addAddrsFromPBByType(FaxRecord record, int addressType);
-  // Replaces the first entry with the record's "Id", then resaves. False when there is no such
-  // entry or the save failed (the entry is then as it was).
+  // Replaces the first entry with the record's "Id" in the book as it is on disk (beginBookEdit),
+  // then resaves. False when the book may not be edited, there is no such entry or the save
+  // failed (the entry is then as it was).
   bool replaceFaxRecordsFromPBByID(const FaxRecord& record, int addressType);
   // Deletes the given entries: groups (an "Id" with "G") first, then individuals together with
-  // their place in every group ("EntryNum" follows; an emptied group stays). Then resaves;
-  // false when the save failed (nothing is deleted then).
+  // their place in every group ("EntryNum" follows; an emptied group stays), in the book as it
+  // is on disk (beginBookEdit). Then resaves; false when the book may not be edited or the save
+  // failed (nothing is deleted then).
   bool delectFaxRecordsFromPB(const std::vector<FaxRecord>& records);
   // The individual with that "Id", or null.
   const FaxRecord* getMyFaxRecordByID(std::string_view id) const;
@@ -163,14 +167,32 @@ class FaxPhonebookModel {
 
   // ---- Files -------------------------------------------------------------------------------
   // FAP / GAP: replace the book by the file's valid entries. GAD: fill the GAD lists. False
-  // when the reader fails; nothing changes then. The reader's status is in lastReadStatus().
+  // when the reader fails; nothing changes then. The reader's status is in lastReadStatus():
+  // kAbifLimitReached when the file holds more entries than a book can (the book is then
+  // incomplete, see bookIncomplete()).
   bool readMyFaxFile(const std::string& path);
   bool readMyFaxFileForGAP(const std::string& path);
   bool readGADFile(const std::string& path);
   AbifStatus lastReadStatus() const { return m_LastReadStatus; }
-  // A file of type 2 FAP, 1 GAP, 0 GAD in a new container; null with the status otherwise.
+  // Entries of the last FAP / GAP read that the book's checks left out (invalid or repeated).
+  int lastReadLeftOut() const { return m_LastReadLeftOut; }
+  // The book was read from a file holding more entries than it can: saving it would destroy
+  // the surplus, so every save is refused until a complete book is read.
+  bool bookIncomplete() const { return m_BookIncomplete; }
+  // A file of type 2 FAP, 1 GAP, 0 GAD in a new container; null with the status otherwise. A
+  // file with more records than the container holds (kAbifLimitReached) comes with the records
+  // that fit.
   ABIFDataPtr readMyFaxFileFromABIF(const std::string& path, int fileType,
                                     AbifStatus* errcode) const;
+  // Replaces the book by the container's records, as read from a FAP file with `readStatus`.
+  void adoptBookRecords(const ABIFDATA* data, AbifStatus readStatus);
+  // Starts one read-modify-write of the book (the configured file, or the default one): takes
+  // the book's lock into `lock` and, unless the book was read or saved under this very hold,
+  // reloads it from the file, so that the change applies to what another program may have
+  // saved meanwhile. False (nothing to be changed or saved) when the lock cannot be taken, the
+  // file exists but does not read, or the book is incomplete. Every change that saves starts
+  // one itself; callers that check the book first (duplicates, limits) start it before.
+  bool beginBookEdit(bool isSandbox, PhonebookLock& lock);
   // Container records into entries: individuals equal to one already held are dropped, the
   // others keep their "Id"; groups are appended with theirs.
   void addMyFaxRecordsFrom(const ABIFDATA* data);
@@ -233,8 +255,9 @@ class FaxPhonebookModel {
   const FaxPBReport& lastReport() const { return m_Report; }
 
   // A fresh individual filled from a CSV record (only fax and IP fax records are given).
-  FaxRecord FillinData(const tag_ABIF_EWSCVS& record, int dataTypeVersion,
-                       int dataFormatVersion) const;
+  // `utf8Marked`: the file had a UTF-8 byte-order mark, so its names are UTF-8 at any format.
+  FaxRecord FillinData(const tag_ABIF_EWSCVS& record, int dataTypeVersion, int dataFormatVersion,
+                       bool utf8Marked = false) const;
   FaxRecord FillinData(const tag_ABIF_TSABF& record, int dataFormatVersion) const;
   static std::string GetCSVSecureRly(std::string_view secure, std::string_view relay);
   static std::vector<std::string> GetRlyList(std::string_view list);
@@ -272,6 +295,8 @@ class FaxPhonebookModel {
   bool ImportCsv(const std::string& path, bool isSandbox);
   bool ImportGad(const std::string& path, bool isSandbox);
   bool ImportGap(const std::string& path, bool isSandbox);
+  // An import that could not start its edit: the report says the save failed.
+  bool RefuseEdit();
   bool GuardedImport(bool (FaxPhonebookModel::*import)(const std::string&, bool),
                      const std::string& path, bool isSandbox);
   std::string NewTimeStamp() const { return m_Now ? m_Now() : FaxTimeStampNow(); }
@@ -279,6 +304,7 @@ class FaxPhonebookModel {
   bool SaveTo(const std::string& path);
   bool WriteTo(const std::string& path) const;
   bool ReadBook(const std::string& path, int fileType);
+  void NoteFresh(const std::string& path, std::uint64_t hold);
   bool InitialFrom(bool sandbox);
 
   void AppendIndividual(FaxRecord record);
@@ -319,6 +345,11 @@ class FaxPhonebookModel {
   std::function<std::string()> m_Now;
   FaxPBReport m_Report;
   AbifStatus m_LastReadStatus = kAbifSuccess;
+  int m_LastReadLeftOut = 0;
+  bool m_BookIncomplete = false;
+  // The lock hold under which the lists were last read from or saved to m_FreshPath (0: none).
+  std::uint64_t m_FreshHold = 0;
+  std::string m_FreshPath;
 
   // Indexes kept with the lists, so that imports stay linear.
   IdIndex m_IndividualIds;
