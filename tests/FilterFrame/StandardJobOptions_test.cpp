@@ -27,6 +27,16 @@ struct NumberCase {
 };
 void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.name; }
 
+// The fax queue's PPD without device-key encryption, written into `folder`: the header then
+// carries the panels' enciphered PIN, which a test can compute.
+std::string OldEncryptionPpd(TempFolder& folder) {
+  std::string ppd = ReadFile(kFaxPpd);
+  ppd.replace(ppd.find("*DefaultNXEncryptionSetting: New"), 32, "*DefaultNXEncryptionSetting: Old");
+  WriteFile(folder.File("old.ppd"), ppd);
+  return folder.File("old.ppd");
+}
+
+
 class FaxNumberText : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(FaxNumberText, PassesOnlyWhatAFaxNumberHolds) {
@@ -257,10 +267,7 @@ TEST(StandardTicketEntries, PinBecomesSecurePrintInTheProtectedForm) {
 
   // Without device-key encryption: the panels' enciphered form.
   TempFolder folder;
-  std::string ppd = ReadFile(kFaxPpd);
-  ppd.replace(ppd.find("*DefaultNXEncryptionSetting: New"), 32, "*DefaultNXEncryptionSetting: Old");
-  WriteFile(folder.File("old.ppd"), ppd);
-  e = Entries("job-password=0042", &refusal, folder.File("old.ppd"), "carol");
+  e = Entries("job-password=0042", &refusal, OldEncryptionPpd(folder), "carol");
   char expected[256] = "0042";
   ASSERT_NE(encrypt::XSPEncodeSecret(expected, 4, sizeof expected), nullptr);
   EXPECT_EQ(e.at(Key("PrintTypePasswordTicketKey")), expected);
@@ -385,10 +392,7 @@ class StandardOptionsBeforeBrokenText : public ::testing::TestWithParam<const ch
 TEST_P(StandardOptionsBeforeBrokenText, KeepTheirEntries) {
   FlowEnvironment env;
   TempFolder folder;
-  std::string ppdText = ReadFile(kFaxPpd);
-  ppdText.replace(ppdText.find("*DefaultNXEncryptionSetting: New"), 32, "*DefaultNXEncryptionSetting: Old");
-  WriteFile(folder.File("old.ppd"), ppdText);
-  ScopedEnv ppd("PPD", folder.File("old.ppd"));
+  ScopedEnv ppd("PPD", OldEncryptionPpd(folder));
   const std::string standard = "phone=0312345678 faxPrefix=9 job-account-id=ACC42 job-password=1234";
   FilterArgs clean("alice", "t", standard);
   FilterArgs broken("alice", "t", standard + " " + GetParam());
@@ -414,10 +418,7 @@ INSTANTIATE_TEST_SUITE_P(OptionTexts, StandardOptionsBeforeBrokenText,
 TEST(StandardJobFlow, AccountAndPinReachTheHeader) {
   FlowEnvironment env;
   TempFolder folder;
-  std::string ppdText = ReadFile(kFaxPpd);
-  ppdText.replace(ppdText.find("*DefaultNXEncryptionSetting: New"), 32, "*DefaultNXEncryptionSetting: Old");
-  WriteFile(folder.File("old.ppd"), ppdText);
-  ScopedEnv ppd("PPD", folder.File("old.ppd"));
+  ScopedEnv ppd("PPD", OldEncryptionPpd(folder));
   FilterArgs args("alice", "t", "phone=0311 job-account-id=ACC42 job-password=1234");
   const FlowRun run = RunFlow(args);
   ASSERT_EQ(run.status, 0) << run.err;

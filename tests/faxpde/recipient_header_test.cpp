@@ -17,7 +17,6 @@ using namespace faxpde::testing;
 using nx::faxticket::EscapeTicketValue;
 using pdehost::DialogOutcome;
 
-constexpr const char* kCommWindow = "FaxCommunicationSettings";
 constexpr const char* kInvalidNumber = "Warning_Invalid_Input_Number_ID";
 
 std::string DO(const std::string& body) { return R"({"panel": ")" + std::string(kDeviceOptionKind) + R"(", )" + body + "}"; }
@@ -48,14 +47,6 @@ class RecipientHeader : public nx::testing::JobfilterTest {
   }
 };
 
-// Opens the communication settings of list row `row` and leaves them with OK.
-std::vector<std::string> Communication(int row, const std::vector<std::string>& inside) {
-  std::vector<std::string> steps{
-      In(kRecipientWindow, R"("action": "selectRows", "tag": 4, "rows": [)" + std::to_string(row) + "]"), Click(16)};
-  steps.insert(steps.end(), inside.begin(), inside.end());
-  steps.push_back(Click(10, kCommWindow));
-  return steps;
-}
 
 TEST_F(RecipientHeader, LineNumbersWithADiallingPauseAreDialledAsTyped) {
   FaxHost h(User{"root", true});

@@ -12,6 +12,7 @@ inline constexpr const char* kRecipientWindow = "RecipientSetting_Default00";
 inline constexpr const char* kConfirmWindow = "FaxNumberConfirm";
 inline constexpr const char* kInfoWindow = "RecipientInformation";
 inline constexpr const char* kJobWindow = "FaxJobConfirmation";
+inline constexpr const char* kCommWindow = "FaxCommunicationSettings";
 
 inline std::string In(const std::string& window, const std::string& body) {
   return R"({"window": ")" + window + R"(", )" + body + "}";
@@ -47,6 +48,14 @@ inline std::vector<std::string> TypedRecipient(const std::string& name, const st
 }
 inline std::vector<std::string> SpeedDialRecipient(const std::string& name, const std::string& number) {
   return {SelectItem(11, 1), Enter(2, name), Enter(9, number), Click(5)};
+}
+// Opens the communication settings of list row `row`, runs `inside` there and leaves with OK.
+inline std::vector<std::string> Communication(int row, const std::vector<std::string>& inside) {
+  std::vector<std::string> steps{
+      In(kRecipientWindow, R"("action": "selectRows", "tag": 4, "rows": [)" + std::to_string(row) + "]"), Click(16)};
+  steps.insert(steps.end(), inside.begin(), inside.end());
+  steps.push_back(Click(10, kCommWindow));
+  return steps;
 }
 // OK in the recipient window, then OK in the job confirmation window.
 inline std::vector<std::string> Confirm() { return {Click(19), Click(16, kJobWindow)}; }

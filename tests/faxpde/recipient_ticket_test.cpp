@@ -12,16 +12,7 @@ namespace {
 using namespace faxpde::testing;
 using pdehost::DialogOutcome;
 
-constexpr const char* kCommWindow = "FaxCommunicationSettings";
 
-// Opens the communication settings of list row `row`.
-std::vector<std::string> Communication(int row, const std::vector<std::string>& inside) {
-  std::vector<std::string> steps{
-      In(kRecipientWindow, R"("action": "selectRows", "tag": 4, "rows": [)" + std::to_string(row) + "]"), Click(16)};
-  steps.insert(steps.end(), inside.begin(), inside.end());
-  steps.push_back(Click(10, kCommWindow));
-  return steps;
-}
 
 TEST(RecipientTicket, WindowWritesWhatTheEncoderGives) {
   StoredOptions options;
