@@ -73,7 +73,9 @@ TEST_F(E2eInstall, InstalledDriverServesAQueue) {
     defined(NX_INSTALL_PLUGINDIR)
 TEST_F(E2eInstall, InstalledDialogLoadsItsOwnPlugIns) {
   namespace fs = std::filesystem;
-  if (fs::path(NX_INSTALL_PLUGINDIR).is_absolute()) GTEST_SKIP() << "plug-in folder configured outside the prefix";
+  if (fs::path(NX_INSTALL_PLUGINDIR).is_absolute()) {
+    GTEST_SKIP() << "plug-in folder configured outside the prefix";
+  }
   const TempDir stage("nxstage");
   ASSERT_TRUE(stage.ok());
   // The dialog's component, staged, under a prefix other than the configured one.
@@ -95,7 +97,9 @@ TEST_F(E2eInstall, InstalledDialogLoadsItsOwnPlugIns) {
       const fs::path relative = fs::relative(e.path(), built);
       const fs::path installed = plugins / name / relative;
       ASSERT_TRUE(fs::is_regular_file(installed)) << installed;
-      if (relative.extension() != ".so") EXPECT_EQ(fs::file_size(installed), e.file_size()) << installed;
+      if (relative.extension() != ".so") {
+        EXPECT_EQ(fs::file_size(installed), e.file_size()) << installed;
+      }
     }
     EXPECT_GT(files, 10u) << built;
     const std::string module = (plugins / name / "Contents/Linux" / fs::path(name).stem()).string() + ".so";
