@@ -116,10 +116,15 @@ TEST_F(E2eInstall, InstalledDialogLoadsItsOwnPlugIns) {
       {"NX_PLUGIN_DIR=", "NX_USER_PREFS_DIR=" + work_.path() + "/prefs/user",
        "NX_ANY_USER_PREFS_DIR=" + work_.path() + "/prefs/any", "NX_KERNEL_RELEASE=14.5.0"});
   EXPECT_EQ(dialog.status, 1) << dialog.output;
-  for (const char* panel : {"JBAPDEnxbiqm08", "PrintTypePDEum08", "NXDirectFaxPDEPluginq21", "DEVICEOPTIONPDEq21"})
-    EXPECT_NE(dialog.output.find(std::string("\"name\": \"") + panel + "\""), std::string::npos) << panel << "\n"
-                                                                                              << dialog.output;
-  EXPECT_NE(dialog.output.find(plugins.string() + "/faxpde.plugin"), std::string::npos) << dialog.output;
+  for (const char* kind : {"qm08.pde.AccountKind", "qm08.pde.PrintTypeKind", "q21.pde.DeviceOptionKind",
+                           "q21.pde.DirectFaxKind"}) {
+    EXPECT_NE(dialog.output.find(std::string("\"kind\": \"com.norvalex.nb.") + kind + "\""), std::string::npos)
+        << kind << "\n" << dialog.output;
+  }
+  // And the folder it took them from is the staged one.
+  const CommandResult help = RunCommand({prefix + "/bin/pdehost", "--help"}, {"NX_PLUGIN_DIR="});
+  const std::string last = help.output.substr(help.output.rfind(": ") + 2);
+  EXPECT_EQ(fs::weakly_canonical(last.substr(0, last.find('\n'))), fs::weakly_canonical(plugins)) << help.output;
 }
 #endif
 
