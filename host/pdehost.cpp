@@ -8,6 +8,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "nx/platform/paths.h"
 #include "nx/platform/services.h"
 #include "pdehost/DialogHost.h"
 #include "pdehost/JobOptions.h"
@@ -26,9 +27,11 @@ constexpr int kExitSubmitFailed = 5;
 
 const char kUsage[] =
     "Usage: pdehost [OPTION]... BUNDLE_DIR\n"
-    "Runs the print dialog extensions (plug-in bundles) found in BUNDLE_DIR the way the print\n"
-    "dialog does, with a scenario playing the user, then prints the job options the panels\n"
-    "produced (as a CUPS option string) or sends a document to the queue with them.\n"
+    "  or:  pdehost [OPTION]...\n"
+    "Runs the print dialog extensions (plug-in bundles) found in BUNDLE_DIR (by default the\n"
+    "installed ones, see below) the way the print dialog does, with a scenario playing the\n"
+    "user, then prints the job options the panels produced (as a CUPS option string) or sends\n"
+    "a document to the queue with them.\n"
     "\n"
     "  -q, --queue NAME         the printer: the session's printer identifier, the queue whose\n"
     "                           PPD is used (unless --ppd) and the queue --submit sends to\n"
@@ -45,7 +48,9 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 printed, 1 printing cancelled (by the user or a panel), 2 a scenario step\n"
     "could not be done or an expectation failed, 3 bad command line or scenario file,\n"
-    "4 the PPD or a bundle could not be loaded, 5 the job could not be submitted.\n";
+    "4 the PPD or a bundle could not be loaded, 5 the job could not be submitted.\n"
+    "\n"
+    "Without BUNDLE_DIR the installed plug-ins are loaded (NX_PLUGIN_DIR moves them): ";
 
 int Usage(const std::string& message) {
   std::cerr << "pdehost: " << message << "\nTry 'pdehost --help' for more information.\n";
@@ -126,12 +131,15 @@ int main(int argc, char** argv) {
       case 'j': json = true; break;
       case 'S': submit = optarg; break;
       case 't': title = optarg; break;
-      case 'h': std::cout << kUsage; return kExitPrinted;
+      case 'h': std::cout << kUsage << nx::platform::PlugInDir() << "\n"; return kExitPrinted;
       case ':': return Usage(std::string("option ") + argv[optind - 1] + " needs a value");
       default: return Usage(std::string("unknown option ") + argv[optind - 1]);
     }
   }
-  if (optind + 1 != argc) return Usage(optind == argc ? "no bundle folder given" : "more than one bundle folder given");
+  if (optind + 1 < argc) return Usage("more than one bundle folder given");
+  const std::string bundlesDir = optind < argc ? argv[optind] : nx::platform::PlugInDir();
+  if (optind == argc && !std::filesystem::is_directory(bundlesDir))
+    return Usage("no bundle folder given, and no installed plug-ins in " + bundlesDir);
 
   pdehost::Scenario scenario;
   if (!scenarioPath.empty()) {
@@ -142,7 +150,7 @@ int main(int argc, char** argv) {
     }
   }
   pdehost::DialogSetup setup;
-  setup.bundlesDir = argv[optind];
+  setup.bundlesDir = bundlesDir;
   setup.bundles = scenario.bundles;
   setup.queue = !queue.empty() ? queue : scenario.queue.value_or("");
   setup.ppdPath = !ppd.empty() ? ppd : scenario.ppd.value_or("");

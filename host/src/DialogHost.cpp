@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "nx/platform/paths.h"
 #include "nx/platform/services.h"
 
 namespace pdehost {
@@ -75,11 +76,12 @@ bool DialogHost::Open(const DialogSetup& setup, std::string* error) {
   callback_ = std::make_unique<DialogHostCallback>(&session_, &settings_, ppd_.get());
   for (const auto& o : setup.refuseOptions) callback_->RefuseOption(o);
 
-  const std::vector<std::string> names = setup.bundles.empty() ? FindBundles(setup.bundlesDir) : setup.bundles;
-  if (names.empty()) return fail("no plug-in bundles in " + setup.bundlesDir);
+  const std::string bundlesDir = setup.bundlesDir.empty() ? nx::platform::PlugInDir() : setup.bundlesDir;
+  const std::vector<std::string> names = setup.bundles.empty() ? FindBundles(bundlesDir) : setup.bundles;
+  if (names.empty()) return fail("no plug-in bundles in " + bundlesDir);
   for (const auto& name : names) {
     std::string why;
-    auto loaded = LoadPlugIn((std::filesystem::path(setup.bundlesDir) / name).string(), services_, &why);
+    auto loaded = LoadPlugIn((std::filesystem::path(bundlesDir) / name).string(), services_, &why);
     if (!loaded) return fail(why);
     std::vector<std::unique_ptr<pdekit::PDEPanel>> panels;
     try {

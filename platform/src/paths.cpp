@@ -5,9 +5,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #ifndef NX_INSTALL_DATADIR
 #define NX_INSTALL_DATADIR "/usr/local/share/norvalex"
+#endif
+#ifndef NX_INSTALL_PLUGINDIR
+#define NX_INSTALL_PLUGINDIR "/usr/local/lib/norvalex/plugins"
 #endif
 
 namespace nx::platform {
@@ -66,6 +70,20 @@ std::string TempDir() {
 std::string DataDir() {
   if (auto v = Env("NX_DATA_DIR"); !v.empty()) return v;
   return NX_INSTALL_DATADIR;
+}
+
+std::string PlugInDir() {
+  if (auto v = Env("NX_PLUGIN_DIR"); !v.empty()) return v;
+#ifdef NX_PLUGINDIR_FROM_BINDIR
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    const fs::path dir = (program.parent_path() / NX_PLUGINDIR_FROM_BINDIR).lexically_normal();
+    if (fs::is_directory(dir, ec)) return dir.string();
+  }
+#endif
+  return NX_INSTALL_PLUGINDIR;
 }
 
 }  // namespace nx::platform

@@ -1,9 +1,11 @@
 // The installed layout: the filter, its localization tables and the PPD, installed by the build's
 // install rules into a staging folder (DESTDIR), serve a print server as a packaged driver would:
 // the driver index lists the PPD, a queue is made from it, and the filter speaks the job's
-// language from the installed tables.
+// language from the installed tables. The dialog's installation (pdehost and the plug-in bundles)
+// loads its own plug-ins without being told where they are.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "E2eFixture.h"
@@ -66,6 +68,65 @@ TEST_F(E2eInstall, InstalledDriverServesAQueue) {
             std::string::npos)
       << "no Japanese progress message in the server log";
 }
+
+#if defined(NX_PDEHOST_PATH) && defined(NX_FAXPDE_BUNDLES_DIR) && defined(NX_ACCOUNTPDE_BUNDLES_DIR) && \
+    defined(NX_INSTALL_PLUGINDIR)
+TEST_F(E2eInstall, InstalledDialogLoadsItsOwnPlugIns) {
+  namespace fs = std::filesystem;
+  if (fs::path(NX_INSTALL_PLUGINDIR).is_absolute()) {
+    GTEST_SKIP() << "plug-in folder configured outside the prefix";
+  }
+  const TempDir stage("nxstage");
+  ASSERT_TRUE(stage.ok());
+  // The dialog's component, staged, under a prefix other than the configured one.
+  const CommandResult install = RunCommand(
+      {NX_CMAKE_COMMAND, "--install", NX_BINARY_DIR, "--component", "dialog", "--prefix", "/opt/nx"},
+      {"DESTDIR=" + stage.path()});
+  ASSERT_EQ(install.status, 0) << install.output;
+  for (const auto& e : fs::directory_iterator(stage.path())) EXPECT_EQ(e.path().filename(), "opt") << e.path();
+  const std::string prefix = stage.path() + "/opt/nx";
+  const fs::path plugins = fs::path(prefix) / NX_INSTALL_PLUGINDIR;
+
+  // Each bundle as the build lays it out: every file, the layouts and string tables unchanged.
+  for (const char* name : {"accountpde.plugin", "faxpde.plugin"}) {
+    const fs::path built = fs::path(NX_BINARY_DIR) / name;
+    std::size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(built)) {
+      if (!e.is_regular_file()) continue;
+      ++files;
+      const fs::path relative = fs::relative(e.path(), built);
+      const fs::path installed = plugins / name / relative;
+      ASSERT_TRUE(fs::is_regular_file(installed)) << installed;
+      if (relative.extension() != ".so") {
+        EXPECT_EQ(fs::file_size(installed), e.file_size()) << installed;
+      }
+    }
+    EXPECT_GT(files, 10u) << built;
+    const std::string module = (plugins / name / "Contents/Linux" / fs::path(name).stem()).string() + ".so";
+    EXPECT_TRUE(FileExists(module)) << module;
+  }
+
+  // The installed pdehost, not told where the plug-ins are, loads both and offers their panels.
+  const std::string scenario = work_.path() + "/cancel.json";
+  ASSERT_TRUE(WriteFile(scenario, R"({"steps": [{"action": "cancel"}]})"));
+  fs::create_directories(work_.path() + "/prefs/user");
+  fs::create_directories(work_.path() + "/prefs/any");
+  const CommandResult dialog = RunCommand(
+      {prefix + "/bin/pdehost", "--json", "--ppd", FaxPpd(), "--scenario", scenario},
+      {"NX_PLUGIN_DIR=", "NX_USER_PREFS_DIR=" + work_.path() + "/prefs/user",
+       "NX_ANY_USER_PREFS_DIR=" + work_.path() + "/prefs/any", "NX_KERNEL_RELEASE=14.5.0"});
+  EXPECT_EQ(dialog.status, 1) << dialog.output;
+  for (const char* kind : {"qm08.pde.AccountKind", "qm08.pde.PrintTypeKind", "q21.pde.DeviceOptionKind",
+                           "q21.pde.DirectFaxKind"}) {
+    EXPECT_NE(dialog.output.find(std::string("\"kind\": \"com.norvalex.nb.") + kind + "\""), std::string::npos)
+        << kind << "\n" << dialog.output;
+  }
+  // And the folder it took them from is the staged one.
+  const CommandResult help = RunCommand({prefix + "/bin/pdehost", "--help"}, {"NX_PLUGIN_DIR="});
+  const std::string last = help.output.substr(help.output.rfind(": ") + 2);
+  EXPECT_EQ(fs::weakly_canonical(last.substr(0, last.find('\n'))), fs::weakly_canonical(plugins)) << help.output;
+}
+#endif
 
 }  // namespace
 }  // namespace nx::e2e

@@ -70,6 +70,22 @@ TEST_F(PdehostTest, PrintsTheJobOptionsAsAnOptionString) {
               HasSubstr("Test_Queue" + Key("TestNoteReference")));
 }
 
+// Without a folder the installed plug-ins are loaded; NX_PLUGIN_DIR says where they are.
+TEST_F(PdehostTest, LoadsTheInstalledPlugInsWithoutABundleFolder) {
+  const std::string bundles = std::string("NX_PLUGIN_DIR=") + NX_TEST_BUNDLES;
+  Result r = Run("--help", bundles);
+  EXPECT_THAT(r.out, HasSubstr("(NX_PLUGIN_DIR moves them): " + std::string(NX_TEST_BUNDLES) + "\n"));
+  r = Run("--json -s " + Scenarios("print_details.json"), bundles);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j["panels"].size(), 1u);
+  EXPECT_EQ(j["panels"][0]["kind"], kPanelKind);
+  // The folder given wins over the variable.
+  r = Run("-p " + Scenarios("TestQueue.ppd") + " " + dir_.path(), bundles);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_THAT(r.err, HasSubstr("no plug-in bundles in " + dir_.path()));
+}
+
 TEST_F(PdehostTest, JsonReportAndOptionsFromTheCommandLine) {
   const Result r =
       Run("--json -q Other -p " + Scenarios("TestQueue.ppd") + " -d file -o 'job-sheets=standard copies=2' " +
@@ -111,9 +127,12 @@ TEST_F(PdehostTest, BadCommandLinesAndScenarioFilesExitWithThree) {
   r = Run("-q");
   EXPECT_EQ(r.status, 3);
   EXPECT_THAT(r.err, HasSubstr("option -q needs a value"));
-  r = Run("-q Q");
+  r = Run("-q Q", "NX_PLUGIN_DIR=" + dir_ / "none");
   EXPECT_EQ(r.status, 3);
-  EXPECT_THAT(r.err, HasSubstr("no bundle folder given"));
+  EXPECT_THAT(r.err, HasSubstr("no bundle folder given, and no installed plug-ins in " + dir_ / "none"));
+  r = Run("-q Q " + std::string(NX_TEST_BUNDLES) + " " + std::string(NX_TEST_BUNDLES));
+  EXPECT_EQ(r.status, 3);
+  EXPECT_THAT(r.err, HasSubstr("more than one bundle folder given"));
   r = Run("-d paper " + std::string(NX_TEST_BUNDLES));
   EXPECT_EQ(r.status, 3);
 }

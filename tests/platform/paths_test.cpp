@@ -52,4 +52,22 @@ TEST(Paths, TempDirFallsBackWhenTmpdirUnsetOrEmpty) {
   EXPECT_EQ(nx::platform::TempDir(), "/var/spool/cups/tmp");
 }
 
+// The test program does not lie in an installation, so without the variable the folder is the
+// configured one.
+TEST(Paths, PlugInDirFollowsItsVariableElseTheInstalledFolder) {
+  std::string installed;
+  {
+    ScopedEnv unset("NX_PLUGIN_DIR", nullptr);
+    installed = nx::platform::PlugInDir();
+  }
+  EXPECT_EQ(installed.front(), '/');
+  EXPECT_TRUE(installed.ends_with("/norvalex/plugins")) << installed;
+  {
+    ScopedEnv empty("NX_PLUGIN_DIR", "");
+    EXPECT_EQ(nx::platform::PlugInDir(), installed);
+  }
+  ScopedEnv moved("NX_PLUGIN_DIR", "/t/plugins");
+  EXPECT_EQ(nx::platform::PlugInDir(), "/t/plugins");
+}
+
 }  // namespace

@@ -28,7 +28,7 @@ class Services;
 namespace pdehost {
 
 struct DialogSetup {
-  std::string bundlesDir;
+  std::string bundlesDir;             // empty: the installed plug-ins (nx::platform::PlugInDir())
   std::vector<std::string> bundles;  // folder names in load order; empty: every bundle, by name
   std::string queue;                 // the session's printer and the queue jobs go to
   std::string ppdPath;               // empty: the queue's PPD from the print system

@@ -8,6 +8,7 @@
 //   NX_SYSTEM_DIR          the driver's system folder   (/etc/norvalex)
 //   NX_PRIVATE_TMP         the system's private temp    (/tmp)
 //   NX_DATA_DIR            installed read-only data     (<prefix>/share/norvalex)
+//   NX_PLUGIN_DIR          print-dialog plug-in bundles (<prefix>/lib/norvalex/plugins)
 #pragma once
 
 #include <string>
@@ -30,6 +31,11 @@ std::string PrivateTmpDir();
 std::string TempDir();
 // Installed read-only data (localization tables of the filter, PPDs).
 std::string DataDir();
+// The installed print-dialog plug-in bundles, where the dialogs look when not told otherwise:
+// NX_PLUGIN_DIR; else, for a program in an installation's bin folder, that installation's
+// plug-in folder when it exists (a staged or moved installation finds its own bundles); else
+// the folder the build installs them into.
+std::string PlugInDir();
 // The home folder of the real user (HOME, else the password database).
 std::string HomeDir();
 
