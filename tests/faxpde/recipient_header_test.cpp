@@ -139,4 +139,22 @@ TEST(RecipientEntry, ListThatCannotBeWrittenStopsTheJobWithAWarning) {
   EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket0")), "<absent>");
 }
 
+// Generation 2 devices take no apostrophe in an item, and the filter refuses such a job for them:
+// the dialog stops it with the warning instead of saying it printed; other numbers still print.
+TEST(RecipientEntry, GenerationTwoDevicesStopAQuotedNumberInTheDialog) {
+  PPDVariant ppd(Lines{{"*DefaultNXPlatformGeneration:", "*DefaultNXPlatformGeneration: 2"}});
+  FaxHost h(User{"root", true});
+  auto report = h.Play(Scenario({{Print()}, TypedRecipient("Abc", "03'11"), Confirm(),
+                                 {Answer(0, "Warning_Recipient_List_Not_Written_ID")}}),
+                       h.Setup(ppd.Path()));
+  EXPECT_EQ(report.outcome, DialogOutcome::kCancelled) << Failures(report);
+  ASSERT_EQ(report.alerts.size(), 1u) << Failures(report);
+  EXPECT_EQ(Option(report, Key("DFRecipientListCountTicket")), "<absent>");
+
+  FaxHost plain(User{"root", true});
+  report = plain.Play(Scenario({{Print()}, TypedRecipient("Abc", "0311"), Confirm()}), plain.Setup(ppd.Path()));
+  EXPECT_EQ(report.outcome, DialogOutcome::kPrinted) << Failures(report);
+  EXPECT_EQ(Option(report, Key("DFRecipientListItemKeyTicket0")), "FAEN=0311{20}{30}{7QWJj}{}comment");
+}
+
 }  // namespace

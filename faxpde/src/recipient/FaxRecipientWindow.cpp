@@ -554,6 +554,22 @@ bool FaxRecipientWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings,
   return true;
 }
 
+namespace {
+
+// Generation 2 devices take no apostrophe in an item (it quotes a speed dial number there) and no
+// relay send field; our items are ASCII (the name field is base64), so a byte search is exact.
+bool TakenByGeneration2Devices(const std::vector<nx::faxticket::RecipientFields>& recipients,
+                               const nx::faxticket::LineSettings& line) {
+  std::string item;
+  for (const auto& r : recipients) {
+    if (!nx::faxticket::BuildRecipientItem(r, line, &item)) return false;
+    if (item.find('\'') != std::string::npos || item.find("{1") != std::string::npos) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool FaxRecipientWindowsClass::WriteRecipientList(pdekit::PrintSettings* settings, bool locked) {
   if (!faxPBRecipientData || faxPBRecipientData->recipientCount() == 0 || !settings) return true;
   std::vector<nx::faxticket::RecipientFields> recipients;
@@ -576,6 +592,12 @@ bool FaxRecipientWindowsClass::WriteRecipientList(pdekit::PrintSettings* setting
     // A passcode that cannot be protected must not travel in clear, and an address or line
     // number the item cannot carry would reach another number: no list is written.
     std::fprintf(stderr, "##Plugin debug## recipient list not written: a recipient cannot be encoded\n");
+  } else if (targetDeviceType == 1 && !TakenByGeneration2Devices(recipients, line)) {
+    // The filter refuses such a job for these devices; saying so here keeps the dialog from
+    // reporting a fax as printed that will never go out.
+    std::fprintf(stderr, "##Plugin debug## recipient list not written: the device takes no quoted number or relay\n");
+    pairs.clear();
+    written = false;
   }
   for (const auto& [key, value] : pairs) {
     if (pdekit::SetValueToSettingsWithTicketKeyAndLock(value.c_str(), settings, key.c_str(), locked) != pdekit::noErr) {
