@@ -13,6 +13,8 @@ void KTSetJobCopyFile(std::FILE* fp) { gJobFilefp = fp; }
 std::FILE* KTJobCopyFile() { return gJobFilefp; }
 
 std::size_t KTfwrite(const void* ptr, std::size_t size, std::size_t count, std::FILE* stream) {
+  // fwrite's buffer must not be null even for no bytes, and an empty view may hold none.
+  if (size == 0 || count == 0) return 0;
   if (gJobFilefp) std::fwrite(ptr, size, count, gJobFilefp);
   return std::fwrite(ptr, size, count, stream);
 }
