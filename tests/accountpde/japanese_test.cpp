@@ -10,7 +10,8 @@ namespace {
 using namespace accountpde::testing;
 
 TEST(Japanese, TablesTranslateEveryKeyWithTheSameFormats) {
-  const std::string res = std::string(NX_ACCOUNTPDE_BUNDLES) + "/accountpde.plugin/Contents/Resources/";
+  const std::string res =
+      std::string(NX_ACCOUNTPDE_BUNDLES) + "/accountpde.plugin/Contents/Resources/";
   for (const char* table : {"Localizable.strings", "Localizable00.strings"})
     EXPECT_EQ(nx::testing::TranslationFaults(res + "en.lproj/" + table, res + "ja.lproj/" + table),
               std::vector<std::string>{})

@@ -20,9 +20,10 @@ TEST(Japanese, TablesTranslateEveryKeyWithTheSameFormats) {
 TEST(Japanese, ASessionInJapaneseReadsThePanelsAndWindowsInJapanese) {
   nx::testing::ScopedLanguage japanese("ja_JP.UTF-8");
   FaxHost h;
-  const auto report = h.Play(Scenario({{Print(), In(kRecipientWindow, R"("action": "expect", "tag": 1, "title": "宛先名:")")},
-                                       TypedRecipient("Abc", "0312345678"),
-                                       Confirm()}));
+  const auto report = h.Play(Scenario(
+      {{Print(), In(kRecipientWindow, R"("action": "expect", "tag": 1, "title": "宛先名:")")},
+       TypedRecipient("Abc", "0312345678"),
+       Confirm()}));
   ASSERT_EQ(report.outcome, pdehost::DialogOutcome::kPrinted) << Failures(report);
   std::vector<std::string> panels, windows;
   for (const auto& p : report.panels) panels.push_back(p.name);

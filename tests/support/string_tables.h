@@ -16,16 +16,19 @@ namespace nx::testing {
 // The printf and object formats of `text` in order, "%%" included: a translation that drops,
 // adds or reorders one would format the wrong argument.
 inline std::vector<std::string> FormatSpecifiers(const std::string& text) {
-  static const std::regex kSpec(R"(%(\d+\$)?[-+ #0']*\d*(\.\d+)?(hh|h|ll|l|q|L|z|j|t)?[@dDiuUxXoOfFeEgGaAcCsSp%])");
+  static const std::regex kSpec(
+      R"(%(\d+\$)?[-+ #0']*\d*(\.\d+)?(hh|h|ll|l|q|L|z|j|t)?[@dDiuUxXoOfFeEgGaAcCsSp%])");
   std::vector<std::string> out;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), kSpec); it != std::sregex_iterator(); ++it)
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), kSpec);
+       it != std::sregex_iterator(); ++it)
     out.push_back(it->str());
   return out;
 }
 
 // What is wrong with the table `translated` next to `english`: unreadable files, keys only in
 // one of them, values that are not strings or are empty, formats that differ. Empty when sound.
-inline std::vector<std::string> TranslationFaults(const std::string& english, const std::string& translated) {
+inline std::vector<std::string> TranslationFaults(const std::string& english,
+                                                  const std::string& translated) {
   const auto en = platform::ReadPropertyListFile(english);
   const auto tr = platform::ReadPropertyListFile(translated);
   if (!en || !en->AsDictionary()) return {"cannot read " + english};
@@ -37,7 +40,8 @@ inline std::vector<std::string> TranslationFaults(const std::string& english, co
       faults.push_back("missing: " + key);
     } else if (!it->second.AsString() || it->second.AsString()->empty()) {
       faults.push_back("empty: " + key);
-    } else if (value.AsString() && FormatSpecifiers(*value.AsString()) != FormatSpecifiers(*it->second.AsString())) {
+    } else if (value.AsString() &&
+               FormatSpecifiers(*value.AsString()) != FormatSpecifiers(*it->second.AsString())) {
       faults.push_back("formats differ: " + key);
     }
   }
@@ -60,8 +64,10 @@ class ScopedLanguage {
   }
   ~ScopedLanguage() {
     for (const auto& [name, value] : saved_) {
-      if (value) ::setenv(name, value->c_str(), 1);
-      else ::unsetenv(name);
+      if (value)
+        ::setenv(name, value->c_str(), 1);
+      else
+        ::unsetenv(name);
     }
   }
   ScopedLanguage(const ScopedLanguage&) = delete;
