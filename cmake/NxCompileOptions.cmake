@@ -31,5 +31,7 @@ function(nx_add_test name dir)
   target_link_libraries(${name} PRIVATE nx_options GTest::gtest GTest::gmock GTest::gtest_main ${ARGN})
   target_compile_definitions(${name} PRIVATE
     NX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" NX_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  # The tests expect the English texts: a Japanese desktop's locale must not reach them.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300
+    ENVIRONMENT "LANG=C.UTF-8;LANGUAGE=;LC_ALL=;LC_MESSAGES=")
 endfunction()
