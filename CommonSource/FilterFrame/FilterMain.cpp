@@ -86,32 +86,12 @@ bool BuildJobHeader(FilterJob& job, const JobArguments& args, std::string& heade
   return ok;
 }
 
-bool IsSjisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Bytes of the Shift_JIS character starting at text[i] (a lead byte at the very end counts 1).
-std::size_t SjisCharBytes(const char* text, std::size_t i, std::size_t length) {
-  return IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < length ? 2 : 1;
-}
-
-// Length of the longest prefix of the NUL-terminated Shift_JIS `text` made of whole characters
-// and at most `limit` bytes.
-std::size_t WholeCharPrefix(const char* text, std::size_t limit) {
-  const std::size_t length = std::strlen(text);
-  std::size_t i = 0;
-  while (i < length) {
-    const std::size_t step = SjisCharBytes(text, i, length);
-    if (i + step > limit) break;
-    i += step;
-  }
-  return i;
-}
-
 // Copies at most `limit` bytes of `source` (whole characters) into the zero-filled
 // `destination` of `capacity` bytes and drops the bytes that could break a header line.
 void CopyHeaderText(const char* source, std::size_t limit, char* destination, std::size_t capacity) {
   std::memset(destination, 0, capacity);
   if (limit > capacity - 1) limit = capacity - 1;
-  std::memcpy(destination, source, WholeCharPrefix(source, limit));
+  std::memcpy(destination, source, platform::ShiftJisWholeCharPrefix(source, limit));
   StripHeaderUnsafeBytes(destination);
 }
 
@@ -151,19 +131,10 @@ void ApplyDocumentNameRule(FilterJob& job, bool present) {
   char* name = job.StdDocumentName;
   const std::size_t length = strnlen(name, sizeof job.StdDocumentName);
   if (length > limit) {
-    // Each character counts its bytes in the device encoding, so both cuts fall between
+    // Each character counts its bytes in the device encoding, so the cut falls between
     // characters: at the limit, or one byte short when a double-byte character straddles it.
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < length;) {
-      const std::size_t step = SjisCharBytes(name, i, length);
-      width += step;
-      i += step;
-      if (width == limit || width == limit + 1) {
-        const std::size_t cut = width == limit ? limit : limit - 1;
-        std::memset(name + cut, 0, sizeof job.StdDocumentName - cut);
-        break;
-      }
-    }
+    const std::size_t cut = platform::ShiftJisWholeCharPrefix(std::string_view(name, length), limit);
+    std::memset(name + cut, 0, sizeof job.StdDocumentName - cut);
   }
   std::memcpy(job.PTStdDocumentName, name, limit);
   if (!IsStringInScale(job.PTStdDocumentName, scale)) {
