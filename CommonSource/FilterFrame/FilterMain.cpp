@@ -1,7 +1,6 @@
 // The filter's main flow; see FilterMain.h.
 #include "FilterMain.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -144,45 +143,6 @@ void ApplyDocumentNameRule(FilterJob& job, bool present) {
   StripHeaderUnsafeBytes(job.PTStdDocumentName);
 }
 
-std::string EncodeIPv4Address(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string result = "I";
-  int fields = 0;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t dot = text.find('.', start);
-    const std::string_view field =
-        text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
-    if (field.empty() || field.size() > 3 || ++fields > 4) return {};
-    unsigned value = 0;
-    for (char c : field) {
-      if (c < '0' || c > '9') return {};
-      value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value > 255) return {};
-    result += kHex[value >> 4];
-    result += kHex[value & 0xF];
-    if (dot == std::string_view::npos) break;
-    start = dot + 1;
-  }
-  return fields == 4 ? result : std::string();
-}
-
-std::string EncodeIPv6Address(std::string_view text) {
-  text = text.substr(0, text.find('%'));
-  if (text.empty() || text.size() > kAddressTextLimit) return {};
-  const std::string address(text);
-  unsigned char bytes[16];
-  if (inet_pton(AF_INET6, address.c_str(), bytes) != 1) return {};
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string result = "6";
-  for (unsigned char b : bytes) {
-    result += kHex[b >> 4];
-    result += kHex[b & 0xF];
-  }
-  return result;
-}
-
 constexpr std::string_view kIPv6Loopback = "600000000000000000000000000000001";
 
 std::string SelectClientAddress(const std::vector<std::string>& addresses) {
@@ -191,14 +151,14 @@ std::string SelectClientAddress(const std::vector<std::string>& addresses) {
     // A text with a colon is IPv6 even when it ends in dotted form (::ffff:a.b.c.d).
     if (Contains(text, ":")) {
       if (Contains(text, "fe80::1")) continue;
-      std::string encoded = EncodeIPv6Address(text);
+      std::string encoded = platform::EncodeClientAddress(text);
       // The loopback address tells the device nothing about the client.
       if (encoded == kIPv6Loopback) continue;
       if (!encoded.empty()) ipv6 = std::move(encoded);
     } else if (Contains(text, ".")) {
       // Any loopback address, not only 127.0.0.1: Debian maps the host name to 127.0.1.1.
       if (text.rfind("127.", 0) == 0 || text.size() > kAddressTextLimit) continue;
-      return EncodeIPv4Address(text);
+      return platform::EncodeClientAddress(text);
     }
   }
   return ipv6;
