@@ -3,9 +3,30 @@
 #include "faxpde/DeviceOptionPanel.h"
 #include "faxpde/FaxSettingPanel.h"
 #include "nx/platform/bundle.h"
+#include "pdekit/BaseControl.h"
 #include "pdekit/UtilityFunction.h"
 
 namespace faxpde {
+namespace {
+
+constexpr pdekit::DeviceOptionKey kDeviceOptionKeys[] = {
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListReference", "FaxModuleTypePopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPhonebookExpansionKitPopupListReference",
+     "PhonebookExpansionKitPopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionISDNG4TypePopupListReference", "ISDNG4TypePopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutsideExtensionKitPopupListReference",
+     "OutsideExtensionKitPopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutlineNumberEtxtReference", "OutlineNumberEtxt"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionInlineNumberEtxtReference", "InlineNumberEtxt"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingOutsideLinePopupListReference",
+     "PortSettingOutsideLinePopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingExtensionPopupListReference",
+     "PortSettingExtensionPopupList"},
+};
+
+}  // namespace
+
+void RegisterFaxKeys() { pdekit::RegisterSpecialKeys({{}, kDeviceOptionKeys}); }
 
 FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd) {
   FaxPanelResources r;
@@ -19,6 +40,7 @@ FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd) {
 
 bool NXFaxSettingPDEPluginq21::initWithBundle(const nx::platform::Bundle& bundle,
                                               nx::platform::Services& services) {
+  RegisterFaxKeys();
   if (!pluginBundle) {
     pluginBundle = &bundle;
     services_ = &services;
