@@ -2,8 +2,10 @@
 
 #include "faxpde/DeviceOptionPanel.h"
 #include "faxpde/FaxSettingPanel.h"
+#include "nx/phonebook/alert_sink.h"
 #include "nx/platform/bundle.h"
 #include "pdekit/BaseControl.h"
+#include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
 
 namespace faxpde {
@@ -28,6 +30,14 @@ constexpr pdekit::DeviceOptionKey kDeviceOptionKeys[] = {
 
 void RegisterFaxKeys() { pdekit::RegisterSpecialKeys({{}, kDeviceOptionKeys}); }
 
+void InstallPhonebookAlerts() {
+  nx::phonebook::SetLocalizedAlertSink([](nx::platform::ui::Toolkit& toolkit, const nx::platform::Bundle& bundle,
+                                          const nx::phonebook::PhonebookAlert& alert) {
+    return pdekit::RunLocalizedAlert(toolkit, bundle, {}, nx::platform::ui::AlertStyle::kCritical, alert.titleKey,
+                                     alert.textKey, alert.buttonKeys, alert.arguments);
+  });
+}
+
 FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd) {
   FaxPanelResources r;
   ppd_attr_t* attr = ppd ? ppdFindAttr(ppd, "NXSettingType", nullptr) : nullptr;
@@ -41,6 +51,7 @@ FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd) {
 bool NXFaxSettingPDEPluginq21::initWithBundle(const nx::platform::Bundle& bundle,
                                               nx::platform::Services& services) {
   RegisterFaxKeys();
+  InstallPhonebookAlerts();
   if (!pluginBundle) {
     pluginBundle = &bundle;
     services_ = &services;

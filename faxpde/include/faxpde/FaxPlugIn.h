@@ -30,6 +30,10 @@ FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd);
 // has them too.
 void RegisterFaxKeys();
 
+// Installs the framework's localized alerts as the phonebook model's alert sink. The principal
+// object and the windows that give a model the bundle call it.
+void InstallPhonebookAlerts();
+
 class NXFaxSettingPDEPluginq21 : public pdekit::PDEPlugIn {
  public:
   // Keeps the first bundle it is given; always succeeds.
