@@ -11,21 +11,6 @@
 namespace nx::filter {
 namespace {
 
-bool IsSjisLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// Length of the longest prefix of `sjis` made of whole characters and at most `limit` bytes.
-std::size_t SjisPrefixLength(std::string_view sjis, std::size_t limit) {
-  std::size_t i = 0;
-  while (i < sjis.size()) {
-    const std::size_t step = IsSjisLeadByte(static_cast<unsigned char>(sjis[i])) ? 2 : 1;
-    if (i + step > limit) break;
-    i += step;
-  }
-  return i;
-}
-
 // Converts the longest prefix of the valid UTF-8 `utf8` (whole characters) that has a Shift_JIS
 // form. Converting whole prefixes, rather than character by character, keeps the JIS X 0213
 // combining sequences intact.
@@ -80,7 +65,7 @@ int ConvertUTF8ToEncoding(std::string_view source, char* destination, std::size_
   std::size_t length = sjis.size();
   if (length > size - 1) {
     complete = false;
-    length = SjisPrefixLength(sjis, size - 1);
+    length = platform::ShiftJisWholeCharPrefix(sjis, size - 1);
   }
   std::memcpy(destination, sjis.data(), length);
   return complete ? static_cast<int>(length) : 0;

@@ -21,6 +21,7 @@
 #include "QueuePpd.h"
 #include "TpjlTables.h"
 #include "nx/platform/system_version.h"
+#include "nx/platform/text_encoding.h"
 
 namespace nx::filter {
 namespace {
@@ -81,8 +82,6 @@ std::int32_t RecipientItemIndex(const char* name, std::int32_t limit) {
   return static_cast<std::int32_t>(index);
 }
 
-bool IsShiftJISLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || c >= 0xE0; }
-
 void ReleaseRecipientItems(FilterJob& job) {
   std::vector<std::array<char, kRecipientItemSize>>().swap(job.faxRecipientItems);
 }
@@ -136,7 +135,7 @@ bool IsItemUnavailableOnGeneration2(const char* item) {
   if (item == nullptr) return false;
   for (const char* p = item; *p != 0; ++p) {
     const auto c = static_cast<unsigned char>(*p);
-    if (IsShiftJISLeadByte(c) && p[1] != 0) {
+    if (platform::IsShiftJisLeadByte(c) && p[1] != 0) {
       ++p;  // the second byte of a double-byte character
       continue;
     }

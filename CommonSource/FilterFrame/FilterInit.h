@@ -8,12 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "nx/cups/ppd_file.h"
+
 namespace nx::filter {
 
-struct PpdClose {
-  void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
-};
-using PpdHandle = std::unique_ptr<ppd_file_t, PpdClose>;
+using PpdHandle = nx::cups::PpdFilePtr;
 
 // The job options (argument 5) as parsed by libcups; owns the option array.
 class JobOptions {

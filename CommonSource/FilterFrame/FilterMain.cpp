@@ -1,7 +1,6 @@
 // The filter's main flow; see FilterMain.h.
 #include "FilterMain.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -86,32 +85,12 @@ bool BuildJobHeader(FilterJob& job, const JobArguments& args, std::string& heade
   return ok;
 }
 
-bool IsSjisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Bytes of the Shift_JIS character starting at text[i] (a lead byte at the very end counts 1).
-std::size_t SjisCharBytes(const char* text, std::size_t i, std::size_t length) {
-  return IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < length ? 2 : 1;
-}
-
-// Length of the longest prefix of the NUL-terminated Shift_JIS `text` made of whole characters
-// and at most `limit` bytes.
-std::size_t WholeCharPrefix(const char* text, std::size_t limit) {
-  const std::size_t length = std::strlen(text);
-  std::size_t i = 0;
-  while (i < length) {
-    const std::size_t step = SjisCharBytes(text, i, length);
-    if (i + step > limit) break;
-    i += step;
-  }
-  return i;
-}
-
 // Copies at most `limit` bytes of `source` (whole characters) into the zero-filled
 // `destination` of `capacity` bytes and drops the bytes that could break a header line.
 void CopyHeaderText(const char* source, std::size_t limit, char* destination, std::size_t capacity) {
   std::memset(destination, 0, capacity);
   if (limit > capacity - 1) limit = capacity - 1;
-  std::memcpy(destination, source, WholeCharPrefix(source, limit));
+  std::memcpy(destination, source, platform::ShiftJisWholeCharPrefix(source, limit));
   StripHeaderUnsafeBytes(destination);
 }
 
@@ -151,19 +130,10 @@ void ApplyDocumentNameRule(FilterJob& job, bool present) {
   char* name = job.StdDocumentName;
   const std::size_t length = strnlen(name, sizeof job.StdDocumentName);
   if (length > limit) {
-    // Each character counts its bytes in the device encoding, so both cuts fall between
+    // Each character counts its bytes in the device encoding, so the cut falls between
     // characters: at the limit, or one byte short when a double-byte character straddles it.
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < length;) {
-      const std::size_t step = SjisCharBytes(name, i, length);
-      width += step;
-      i += step;
-      if (width == limit || width == limit + 1) {
-        const std::size_t cut = width == limit ? limit : limit - 1;
-        std::memset(name + cut, 0, sizeof job.StdDocumentName - cut);
-        break;
-      }
-    }
+    const std::size_t cut = platform::ShiftJisWholeCharPrefix(std::string_view(name, length), limit);
+    std::memset(name + cut, 0, sizeof job.StdDocumentName - cut);
   }
   std::memcpy(job.PTStdDocumentName, name, limit);
   if (!IsStringInScale(job.PTStdDocumentName, scale)) {
@@ -171,45 +141,6 @@ void ApplyDocumentNameRule(FilterJob& job, bool present) {
     return;
   }
   StripHeaderUnsafeBytes(job.PTStdDocumentName);
-}
-
-std::string EncodeIPv4Address(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string result = "I";
-  int fields = 0;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t dot = text.find('.', start);
-    const std::string_view field =
-        text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
-    if (field.empty() || field.size() > 3 || ++fields > 4) return {};
-    unsigned value = 0;
-    for (char c : field) {
-      if (c < '0' || c > '9') return {};
-      value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value > 255) return {};
-    result += kHex[value >> 4];
-    result += kHex[value & 0xF];
-    if (dot == std::string_view::npos) break;
-    start = dot + 1;
-  }
-  return fields == 4 ? result : std::string();
-}
-
-std::string EncodeIPv6Address(std::string_view text) {
-  text = text.substr(0, text.find('%'));
-  if (text.empty() || text.size() > kAddressTextLimit) return {};
-  const std::string address(text);
-  unsigned char bytes[16];
-  if (inet_pton(AF_INET6, address.c_str(), bytes) != 1) return {};
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string result = "6";
-  for (unsigned char b : bytes) {
-    result += kHex[b >> 4];
-    result += kHex[b & 0xF];
-  }
-  return result;
 }
 
 constexpr std::string_view kIPv6Loopback = "600000000000000000000000000000001";
@@ -220,14 +151,14 @@ std::string SelectClientAddress(const std::vector<std::string>& addresses) {
     // A text with a colon is IPv6 even when it ends in dotted form (::ffff:a.b.c.d).
     if (Contains(text, ":")) {
       if (Contains(text, "fe80::1")) continue;
-      std::string encoded = EncodeIPv6Address(text);
+      std::string encoded = platform::EncodeClientAddress(text);
       // The loopback address tells the device nothing about the client.
       if (encoded == kIPv6Loopback) continue;
       if (!encoded.empty()) ipv6 = std::move(encoded);
     } else if (Contains(text, ".")) {
       // Any loopback address, not only 127.0.0.1: Debian maps the host name to 127.0.1.1.
       if (text.rfind("127.", 0) == 0 || text.size() > kAddressTextLimit) continue;
-      return EncodeIPv4Address(text);
+      return platform::EncodeClientAddress(text);
     }
   }
   return ipv6;

@@ -71,11 +71,6 @@ void SetJobDocumentName(FilterJob& job, const char* title);
 // 12 for type 2, else 24; a longer StdDocumentName is cut to whole characters within it.
 void ApplyDocumentNameRule(FilterJob& job, bool present);
 
-// IPv4 text a.b.c.d as "I" + eight upper-case hexadecimal digits; "" for anything else (a
-// number of more than three digits or above 255 included).
-std::string EncodeIPv4Address(std::string_view text);
-// IPv6 text (zone suffix dropped) as "6" + 32 lower-case hexadecimal digits; "" when invalid.
-std::string EncodeIPv6Address(std::string_view text);
 // The encoded client address from the resolver's list: the first IPv4 address outside the
 // loopback network 127/8 wins; else the last IPv6 address that is neither ::1 nor contains
 // "fe80::1"; else "".

@@ -15,6 +15,7 @@
 
 #include "FilterInit.h"
 #include "FilterLog.h"
+#include "nx/platform/unique_fd.h"
 
 namespace nx::filter {
 namespace {
@@ -23,20 +24,6 @@ struct RasterClose {
   void operator()(cups_raster_t* r) const { cupsRasterClose(r); }
 };
 using RasterHandle = std::unique_ptr<cups_raster_t, RasterClose>;
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Buffered reads under libcups' raster streams, which otherwise make one system call per pixel
 // line. Remembers the errno of the first failure and whether the input ran out.
@@ -208,7 +195,7 @@ bool RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool, RasterSp
   }
 
   // Standard input unless argument 6 names the raster file.
-  const UniqueFd input_file(argc == 7 ? ::open(argv[6], O_RDONLY | O_CLOEXEC) : -1);
+  const platform::UniqueFd input_file(argc == 7 ? ::open(argv[6], O_RDONLY | O_CLOEXEC) : -1);
   if (argc == 7 && input_file.get() < 0) {
     LogMessage("ERROR", "Unable to open raster file - %s", std::strerror(errno));
     return false;

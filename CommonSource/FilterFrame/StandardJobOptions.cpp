@@ -14,6 +14,7 @@
 
 #include "DeviceEncoding.h"
 #include "EncryptLib.h"
+#include "nx/cups/ppd_file.h"
 #include "nx/faxticket/recipient_ticket.h"
 #include "nx/platform/text_encoding.h"
 
@@ -37,11 +38,6 @@ bool IsAllDigits(std::string_view text) {
 }
 
 std::string Ordinal(std::size_t n) { return std::to_string(n); }
-
-struct PpdCloser {
-  void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
-};
-using PpdPtr = std::unique_ptr<ppd_file_t, PpdCloser>;
 
 // Options parsed by the print system's parser, freed on scope exit.
 class ParsedOptions {
@@ -193,9 +189,9 @@ bool SplitDestinationUris(std::string_view value, std::vector<DestinationEntry>*
 // ---- PPD choices --------------------------------------------------------------------------
 
 // The queue's PPD with its defaults and the job's options marked; null without one.
-PpdPtr OpenMarkedPpd(const std::string& path, const ParsedOptions& options) {
+cups::PpdFilePtr OpenMarkedPpd(const std::string& path, const ParsedOptions& options) {
   if (path.empty()) return nullptr;
-  PpdPtr ppd(ppdOpenFile(path.c_str()));
+  cups::PpdFilePtr ppd(ppdOpenFile(path.c_str()));
   if (!ppd) return nullptr;
   ppdMarkDefaults(ppd.get());
   cupsMarkOptions(ppd.get(), options.count(), options.options());
@@ -535,7 +531,7 @@ bool BuildStandardTicketEntries(std::string_view optionString, const StandardJob
     const std::string text(optionString);
     const TicketOptions options(text.c_str());
     const ParsedOptions parsed(text.c_str());
-    const PpdPtr ppd = OpenMarkedPpd(context.ppdPath, parsed);
+    const cups::PpdFilePtr ppd = OpenMarkedPpd(context.ppdPath, parsed);
     EntryList add(options, entries);
 
     bool ok = true;

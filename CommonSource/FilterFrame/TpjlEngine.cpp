@@ -16,6 +16,7 @@
 #include "KTOutput.h"
 #include "TpjlTables.h"
 #include "nx/platform/paths.h"
+#include "nx/platform/unique_fd.h"
 
 namespace nx::filter {
 namespace {
@@ -54,26 +55,6 @@ bool KindsFit(const ConditionItem& item) {
   }
   return false;
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -271,7 +252,7 @@ bool OutputSpecialPageFile(const FilterJob& job, std::FILE* out) {
 
   // The folder must be the print system's temporary folder itself; identity by device and inode
   // accepts any spelling of it and no other place.
-  const FileDescriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const platform::UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!dirFd.ok()) return false;
   struct stat dirStat {};
   struct stat tempStat {};
@@ -282,7 +263,7 @@ bool OutputSpecialPageFile(const FilterJob& job, std::FILE* out) {
 
   // O_NONBLOCK keeps a FIFO from stalling the job; fstat then refuses it like any other
   // non-regular file. A second link would let a caller reach a file kept elsewhere.
-  FileDescriptor fd(::openat(dirFd.get(), base.c_str(),
+  platform::UniqueFd fd(::openat(dirFd.get(), base.c_str(),
                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (!fd.ok()) return false;
   struct stat fileStat {};
@@ -297,7 +278,7 @@ bool OutputSpecialPageFile(const FilterJob& job, std::FILE* out) {
     if (n <= 0) break;
     KTfwrite(block, 1, static_cast<std::size_t>(n), out);
   }
-  ::close(fd.release());
+  fd.Close();
   ::unlinkat(dirFd.get(), base.c_str(), 0);
   return true;
 }

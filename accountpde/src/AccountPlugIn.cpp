@@ -5,6 +5,7 @@
 #include "accountpde/JBAPanel.h"
 #include "accountpde/PrintTypePanel.h"
 #include "nx/platform/bundle.h"
+#include "pdekit/BaseControl.h"
 #include "pdekit/UtilityFunction.h"
 
 namespace accountpde {
@@ -22,6 +23,17 @@ constexpr ProductRow kProducts[] = {
     {"Default00", 0, "NXBIPrintJBA_Default00"}, {"Default01", 1, "NXPrintJBA_Default01"},
     {"Default02", 2, "NXPrintJBA_Default02"},   {"Pellan00", 3, "NXPrintJBA_Pellan00"},
     {"Printer00", 4, "NXPrintJBA_Printer00"},   {"Printer01", 5, "NXPrintJBA_Printer01"},
+};
+
+constexpr std::string_view kProtectedPreferenceKeys[] = {
+    "com.norvalex.nb.qtz.printsettings.PrintTypePasswordReference",
+    "com.norvalex.nb.qtz.printsettings.PrintTypeMBNPasswordReference",
+    "com.norvalex.nb.qtz.printsettings.JBAUserPasswordTextEditReference",
+    "com.norvalex.nb.qtz.printsettings.JBAStoragePasswordTextEditReference",
+    "com.norvalex.nb.qtz.printsettings.JBAAdminUserPasswordTextEditReference",
+    "com.norvalex.nb.qtz.printsettings.JBAAdminStoragePasswordTextEditReference",
+    "com.norvalex.nb.qtz.printsettings.JBAInputUserPasswordTextEditReference",
+    "com.norvalex.nb.qtz.printsettings.JBAInputStoragePasswordTextEditReference",
 };
 
 struct PanelResources {
@@ -62,8 +74,11 @@ bool CheckLoadCondition(ppd_file_t* ppd, const char* keyword) {
   return !(attr && attr->value && std::strcmp(attr->value, "False") == 0);
 }
 
+void RegisterAccountKeys() { pdekit::RegisterSpecialKeys({kProtectedPreferenceKeys, {}}); }
+
 bool PrintAccountPDEPlugInnxbiqm08::initWithBundle(const nx::platform::Bundle& bundle,
                                                    nx::platform::Services& services) {
+  RegisterAccountKeys();
   if (!bundle_) {
     bundle_ = &bundle;
     services_ = &services;

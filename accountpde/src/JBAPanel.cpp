@@ -99,7 +99,9 @@ void VersionLabel::ResetStatus() {
 
 JBAPDEnxbiqm08::JBAPDEnxbiqm08(pdekit::PDEHostCallback* host, nx::platform::Services& services,
                                const nx::platform::Bundle& bundle)
-    : BasePrintPanel(host, services), bundle_(bundle) {}
+    : BasePrintPanel(host, services), bundle_(bundle) {
+  RegisterAccountKeys();
+}
 
 JBAPDEnxbiqm08::~JBAPDEnxbiqm08() = default;
 

@@ -1,5 +1,6 @@
 #include "accountpde/PrintTypePanel.h"
 
+#include "accountpde/AccountPlugIn.h"
 #include "accountpde/JBAPanel.h"
 #include "accountpde/JBAWindows.h"
 #include "nx/platform/bundle.h"
@@ -170,7 +171,9 @@ void PrintTypeHelpBtn::ResetStatus() {
 
 PrintTypePDEum08::PrintTypePDEum08(pdekit::PDEHostCallback* host, nx::platform::Services& services,
                                    const nx::platform::Bundle& bundle)
-    : BasePrintPanel(host, services), bundle_(bundle) {}
+    : BasePrintPanel(host, services), bundle_(bundle) {
+  RegisterAccountKeys();
+}
 
 PrintTypePDEum08::~PrintTypePDEum08() = default;
 

@@ -1,5 +1,6 @@
 #include "faxpde/DeviceOptionPanel.h"
 
+#include "faxpde/FaxPlugIn.h"
 #include "nx/faxticket/recipient_ticket.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
@@ -216,6 +217,7 @@ DEVICEOPTIONPDEq21::DEVICEOPTIONPDEq21(pdekit::PDEHostCallback* host,
                                        nx::platform::Services& services,
                                        const nx::platform::Bundle& bundle)
     : BasePrintPanel(host, services), bundle_(bundle) {
+  RegisterFaxKeys();
   SetPDEBundleRef(&bundle_);
   // From 0x1070 on the stored device options are the PPD's.
   SetPreferenceReaderKind(pdekit::PreferenceReaderKind::kDeviceOptionsFromPPD);

@@ -2,10 +2,41 @@
 
 #include "faxpde/DeviceOptionPanel.h"
 #include "faxpde/FaxSettingPanel.h"
+#include "nx/phonebook/alert_sink.h"
 #include "nx/platform/bundle.h"
+#include "pdekit/BaseControl.h"
+#include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
 
 namespace faxpde {
+namespace {
+
+constexpr pdekit::DeviceOptionKey kDeviceOptionKeys[] = {
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListReference", "FaxModuleTypePopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPhonebookExpansionKitPopupListReference",
+     "PhonebookExpansionKitPopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionISDNG4TypePopupListReference", "ISDNG4TypePopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutsideExtensionKitPopupListReference",
+     "OutsideExtensionKitPopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutlineNumberEtxtReference", "OutlineNumberEtxt"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionInlineNumberEtxtReference", "InlineNumberEtxt"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingOutsideLinePopupListReference",
+     "PortSettingOutsideLinePopupList"},
+    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingExtensionPopupListReference",
+     "PortSettingExtensionPopupList"},
+};
+
+}  // namespace
+
+void RegisterFaxKeys() { pdekit::RegisterSpecialKeys({{}, kDeviceOptionKeys}); }
+
+void InstallPhonebookAlerts() {
+  nx::phonebook::SetLocalizedAlertSink([](nx::platform::ui::Toolkit& toolkit, const nx::platform::Bundle& bundle,
+                                          const nx::phonebook::PhonebookAlert& alert) {
+    return pdekit::RunLocalizedAlert(toolkit, bundle, {}, nx::platform::ui::AlertStyle::kCritical, alert.titleKey,
+                                     alert.textKey, alert.buttonKeys, alert.arguments);
+  });
+}
 
 FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd) {
   FaxPanelResources r;
@@ -19,6 +50,8 @@ FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd) {
 
 bool NXFaxSettingPDEPluginq21::initWithBundle(const nx::platform::Bundle& bundle,
                                               nx::platform::Services& services) {
+  RegisterFaxKeys();
+  InstallPhonebookAlerts();
   if (!pluginBundle) {
     pluginBundle = &bundle;
     services_ = &services;

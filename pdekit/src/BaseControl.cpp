@@ -18,35 +18,12 @@
 namespace pdekit {
 namespace {
 
-constexpr std::array<std::string_view, 8> kProtectedPreferenceKeys = {
-    "com.norvalex.nb.qtz.printsettings.PrintTypePasswordReference",
-    "com.norvalex.nb.qtz.printsettings.PrintTypeMBNPasswordReference",
-    "com.norvalex.nb.qtz.printsettings.JBAUserPasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAStoragePasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAAdminUserPasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAAdminStoragePasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAInputUserPasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAInputStoragePasswordTextEditReference",
-};
-
-struct DeviceOptionPair {
-  std::string_view preferenceKey;
-  const char* attribute;
-};
-constexpr std::array<DeviceOptionPair, 8> kDeviceOptionPairs = {{
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListReference", "FaxModuleTypePopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPhonebookExpansionKitPopupListReference",
-     "PhonebookExpansionKitPopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionISDNG4TypePopupListReference", "ISDNG4TypePopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutsideExtensionKitPopupListReference",
-     "OutsideExtensionKitPopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutlineNumberEtxtReference", "OutlineNumberEtxt"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionInlineNumberEtxtReference", "InlineNumberEtxt"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingOutsideLinePopupListReference",
-     "PortSettingOutsideLinePopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingExtensionPopupListReference",
-     "PortSettingExtensionPopupList"},
-}};
+// The plug-ins' registered tables. Each bundle carries its own copy of the framework, so a
+// plug-in sees only its own keys.
+std::vector<SpecialKeys>& RegisteredKeys() {
+  static std::vector<SpecialKeys> tables;
+  return tables;
+}
 
 // The largest text a 255-byte preference buffer holds with its terminator.
 constexpr size_t kPreferenceTextMax = kPreferenceStringSize - 1;
@@ -93,14 +70,29 @@ void Wipe(std::string& text) { std::fill(text.begin(), text.end(), '\0'); }
 
 }  // namespace
 
+void RegisterSpecialKeys(const SpecialKeys& keys) {
+  auto& tables = RegisteredKeys();
+  const bool known = std::any_of(tables.begin(), tables.end(), [&keys](const SpecialKeys& t) {
+    return t.protectedPreferenceKeys.data() == keys.protectedPreferenceKeys.data() &&
+           t.protectedPreferenceKeys.size() == keys.protectedPreferenceKeys.size() &&
+           t.deviceOptionKeys.data() == keys.deviceOptionKeys.data() &&
+           t.deviceOptionKeys.size() == keys.deviceOptionKeys.size();
+  });
+  if (!known) tables.push_back(keys);
+}
+
 bool IsProtectedPreferenceKey(std::string_view key) {
-  return std::find(kProtectedPreferenceKeys.begin(), kProtectedPreferenceKeys.end(), key) !=
-         kProtectedPreferenceKeys.end();
+  for (const SpecialKeys& t : RegisteredKeys())
+    if (std::find(t.protectedPreferenceKeys.begin(), t.protectedPreferenceKeys.end(), key) !=
+        t.protectedPreferenceKeys.end())
+      return true;
+  return false;
 }
 
 const char* DeviceOptionAttributeForPreferenceKey(std::string_view key) {
-  for (const auto& p : kDeviceOptionPairs)
-    if (p.preferenceKey == key) return p.attribute;
+  for (const SpecialKeys& t : RegisteredKeys())
+    for (const DeviceOptionKey& p : t.deviceOptionKeys)
+      if (p.preferenceKey == key) return p.attribute;
   return nullptr;
 }
 

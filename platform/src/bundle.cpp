@@ -176,4 +176,36 @@ SharedLibrary::~SharedLibrary() {
 
 void* SharedLibrary::Symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
 
+std::string FormatLocalized(std::string_view text, const std::vector<std::string>& arguments) {
+  std::string out;
+  size_t next = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%' || i + 1 >= text.size()) {
+      out += text[i];
+      continue;
+    }
+    if (text[i + 1] == '%') {
+      out += '%';
+      ++i;
+      continue;
+    }
+    // Optional "n$" position, optional "l", then the conversion.
+    size_t j = i + 1;
+    size_t position = 0;
+    while (j < text.size() && text[j] >= '0' && text[j] <= '9' && position < 100) position = position * 10 + (text[j++] - '0');
+    if (j < text.size() && text[j] == '$' && position > 0) ++j;
+    else j = i + 1, position = 0;
+    if (j < text.size() && text[j] == 'l') ++j;
+    if (j >= text.size() || std::string_view("@sdu").find(text[j]) == std::string_view::npos) {
+      out += text[i];
+      continue;
+    }
+    const size_t index = position > 0 ? position - 1 : next++;
+    if (index < arguments.size()) out += arguments[index];
+    else out.append(text.substr(i, j - i + 1));
+    i = j;
+  }
+  return out;
+}
+
 }  // namespace nx::platform

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "nx/platform/save_faults.h"
+#include "nx/platform/unique_fd.h"
 
 namespace nx::platform {
 namespace {
@@ -145,27 +146,6 @@ PlistPtr ToNode(const PropertyValue& v) {
   return nullptr;
 }
 
-// An open descriptor that closes itself.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now and reports the result: a failed close can mean lost data.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
@@ -231,7 +211,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, uns
   if (ec) return false;
 
   std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  Fd fd(SaveStepFault(SaveStep::kOpen) ? -1 : ::mkstemp(tmpl.data()));
+  UniqueFd fd(SaveStepFault(SaveStep::kOpen) ? -1 : ::mkstemp(tmpl.data()));
   if (fd.get() < 0) return false;
   const std::string tmp = tmpl;
   const bool ok = ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0 && !SaveStepFault(SaveStep::kWrite) &&
@@ -243,7 +223,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents, uns
     return false;
   }
   // The rename itself must reach the disk too.
-  Fd dirfd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd dirfd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dirfd.get() >= 0) ::fsync(dirfd.get());
   return true;
 }

@@ -59,13 +59,22 @@ Iconv& FromSjis() {
   return cd;
 }
 
-bool IsSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 }  // namespace
 
 bool ShiftJisX0213Available() {
   static const bool available = ToSjis().ok() && FromSjis().ok();
   return available;
+}
+
+std::size_t ShiftJisWholeCharPrefix(std::string_view sjis, std::size_t limit) {
+  std::size_t i = 0;
+  const std::size_t n = sjis.size();
+  while (i < n) {
+    const std::size_t step = IsShiftJisLeadByte(static_cast<unsigned char>(sjis[i])) && i + 1 < n ? 2 : 1;
+    if (i + step > limit) break;
+    i += step;
+  }
+  return i;
 }
 
 bool IsValidUtf8(std::string_view text) {
@@ -123,7 +132,7 @@ bool ShiftJisToUtf8(std::string_view sjis, std::string& out) {
     while (j < n) {
       const auto b = static_cast<unsigned char>(sjis[j]);
       if (b < 0x80) break;
-      j += (IsSjisLead(b) && j + 1 < n) ? 2 : 1;
+      j += (IsShiftJisLeadByte(b) && j + 1 < n) ? 2 : 1;
     }
     if (j > n) j = n;
     if (!FromSjis().Convert(sjis.substr(i, j - i), out)) {

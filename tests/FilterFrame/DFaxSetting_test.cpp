@@ -342,6 +342,8 @@ TEST(DFaxSetting, Generation2ItemTestWalksCharacters) {
   EXPECT_FALSE(IsItemUnavailableOnGeneration2("{ 1}{2}"));
   EXPECT_FALSE(IsItemUnavailableOnGeneration2("{"));
   EXPECT_FALSE(IsItemUnavailableOnGeneration2("\x81"));  // a lone lead byte at the end
+  EXPECT_TRUE(IsItemUnavailableOnGeneration2("\xFD'"));  // 0xFD leads no character: the quote counts
+  EXPECT_TRUE(IsItemUnavailableOnGeneration2("\xFF{1"));
   EXPECT_FALSE(IsItemUnavailableOnGeneration2(nullptr));
 }
 

@@ -11,14 +11,12 @@
 #include <vector>
 
 #include "E2eFixture.h"
+#include "nx/cups/ppd_file.h"
 
 namespace nx::e2e {
 namespace {
 
-struct PpdClose {
-  void operator()(ppd_file_t* p) const { ppdClose(p); }
-};
-using PpdPtr = std::unique_ptr<ppd_file_t, PpdClose>;
+using PpdPtr = nx::cups::PpdFilePtr;
 
 PpdPtr OpenFaxPpd() {
   PpdPtr ppd(ppdOpenFile(FaxPpd().c_str()));

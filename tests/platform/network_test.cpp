@@ -58,4 +58,52 @@ TEST(Network, DoublesAnswerForTheirOwnHostOnly) {
   EXPECT_FALSE(broken.HostName().has_value());
 }
 
+// The one encoding of the job header's and the accounting ticket's client address.
+TEST(Network, ClientAddressEncoding) {
+  struct Case {
+    const char* numeric;
+    const char* encoded;
+  };
+  const Case cases[] = {
+      {"192.168.1.10", "IC0A8010A"},
+      {"10.0.0.1", "I0A000001"},
+      {"0.0.0.0", "I00000000"},
+      {"255.255.255.255", "IFFFFFFFF"},
+      {"010.001.000.009", "I0A010009"},
+      {"256.1.1.1", ""},
+      {"1.2.3.999", ""},
+      {"1000.1.1.1", ""},
+      {"1.2.3.0010", ""},
+      {"1.2.3", ""},
+      {"1.2.3.4.5", ""},
+      {"1..3.4", ""},
+      {"1.2.3.4.", ""},
+      {"1.2.3.x", ""},
+      {"2001:db8::1", "620010db8000000000000000000000001"},
+      {"2001:db8::1%eth0", "620010db8000000000000000000000001"},
+      {"::", "600000000000000000000000000000000"},
+      {"::1", "600000000000000000000000000000001"},
+      {"1:2:3:4:5:6:7:8", "600010002000300040005000600070008"},
+      {"fe80::1%eth0", "6fe800000000000000000000000000001"},
+      {"fe80::a00:27ff:fe4e:66a1%enp0s3", "6fe800000000000000a0027fffe4e66a1"},
+      // Letters keep the text's case; the dotted tail of a mapped address becomes two groups.
+      {"2001:DB8:0:0:0:0:0:A", "620010DB800000000000000000000000A"},
+      {"::ffff:192.168.1.10", "600000000000000000000ffffc0a8010a"},
+      {"::FFFF:10.0.0.1", "600000000000000000000FFFF0a000001"},
+      {"1:2:3:4:5:6:1.2.3.4", "600010002000300040005000601020304"},
+      {"::ffff:256.1.1.1", ""},
+      {"2001:::1", ""},
+      {"1::2::3", ""},
+      {"12345::1", ""},
+      {"1:2:3:4:5:6:7", ""},
+      {"1:2:3:4:5:6:7:8:9", ""},
+      {"1:2:3:4::5:6:7:8", ""},
+      {"g::1", ""},
+      {"%eth0", ""},
+      {"localhost", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(nx::platform::EncodeClientAddress(c.numeric), c.encoded) << c.numeric;
+}
+
 }  // namespace

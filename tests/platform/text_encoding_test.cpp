@@ -49,4 +49,27 @@ TEST(TextEncoding, Utf8Validity) {
   EXPECT_FALSE(IsValidUtf8("\xe6\xbc"));          // truncated
 }
 
+TEST(TextEncoding, ShiftJisLeadBytesAndWholeCharacterCuts) {
+  // Every byte value once: the lead-byte ranges end exactly at 0x9F and 0xFC.
+  for (int c = 0; c <= 0xFF; ++c) {
+    const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    EXPECT_EQ(nx::platform::IsShiftJisLeadByte(static_cast<unsigned char>(c)), lead) << c;
+  }
+  struct Cut {
+    const char* text;
+    std::size_t limit, prefix;
+  };
+  const Cut cuts[] = {
+      {"abc", 2, 2},              {"abc", 9, 3},
+      {"a\x88\x9F", 2, 1},        // the kanji straddles the limit
+      {"a\x88\x9F", 3, 3},        {"\x88\x9F\x88\x9F", 3, 2},
+      {"\xA0\xDFx", 2, 2},        // half-width kana are single bytes
+      {"\xFC\x40z", 1, 0},        {"\xFD\x40z", 1, 1},  // 0xFD leads nothing
+      {"ab\x81", 3, 3},           // a lead byte at the very end counts alone
+      {"", 5, 0},                 {"ab", 0, 0},
+  };
+  for (const Cut& c : cuts)
+    EXPECT_EQ(nx::platform::ShiftJisWholeCharPrefix(c.text, c.limit), c.prefix) << c.text << " " << c.limit;
+}
+
 }  // namespace

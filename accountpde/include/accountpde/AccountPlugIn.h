@@ -24,6 +24,10 @@ const char* JBALayoutForProductType(int type);
 // False only when the PPD has the attribute with the value "False".
 bool CheckLoadCondition(ppd_file_t* ppd, const char* keyword);
 
+// Registers the plug-in's password preference keys with the framework (stored protected). The
+// principal object and both panels call it, so panels built without the bundle have them too.
+void RegisterAccountKeys();
+
 class PrintAccountPDEPlugInnxbiqm08 : public pdekit::PDEPlugIn {
  public:
   // Keeps the first bundle it is given.

@@ -27,13 +27,9 @@ bool SetCFStringToTicketWithByteFilter(pdekit::PrintSettings* settings, std::str
 // when the ticket writer succeeded.
 bool SetCStringToTicket(pdekit::PrintSettings* settings, std::string_view text, const char* key, bool locked);
 
-// The address text in the device's form: "I" + 8 hex digits for IPv4, "6" + 32 hex digits for
-// IPv6 (zone dropped, "::" expanded, letters kept as given); empty for anything else or for a
-// malformed address.
-std::string EncodeClientAddress(std::string_view numeric);
 // The first of `network`'s addresses for `host` that is IPv4 or IPv6 text of at most 46 bytes.
 std::string getHostAddress(const nx::platform::Network& network, std::string_view host);
-// Host name (at most 64 bytes) and encoded address; both empty when the host name cannot be
+// Host name (at most 64 bytes) and encoded address (nx::platform::EncodeClientAddress); both empty when the host name cannot be
 // read, the address empty when it does not resolve.
 void GetClientIPAddress(const nx::platform::Network& network, std::string& hostName, std::string& address);
 

@@ -25,6 +25,15 @@ struct FaxPanelResources {
 // Empty names when the PPD has no "NXSettingType".
 FaxPanelResources FaxPanelResourcesFor(ppd_file_t* ppd);
 
+// Registers the device-option preference keys and their PPD attributes with the framework. The
+// principal object and the Device Option panel call it, so a panel built without the bundle
+// has them too.
+void RegisterFaxKeys();
+
+// Installs the framework's localized alerts as the phonebook model's alert sink. The principal
+// object and the windows that give a model the bundle call it.
+void InstallPhonebookAlerts();
+
 class NXFaxSettingPDEPluginq21 : public pdekit::PDEPlugIn {
  public:
   // Keeps the first bundle it is given; always succeeds.

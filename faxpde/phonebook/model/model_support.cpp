@@ -1,7 +1,23 @@
 // Helpers shared by the phonebook model's sources.
 #include "model_support.h"
 
-#include "pdekit/Localization.h"
+#include <utility>
+
+#include "nx/phonebook/alert_sink.h"
+
+namespace nx::phonebook {
+namespace {
+
+LocalizedAlertSink& Sink() {
+  static LocalizedAlertSink sink;
+  return sink;
+}
+
+}  // namespace
+
+void SetLocalizedAlertSink(LocalizedAlertSink sink) { Sink() = std::move(sink); }
+
+}  // namespace nx::phonebook
 
 namespace nx::phonebook::detail {
 
@@ -23,17 +39,14 @@ int ShowPhonebookAlert(nx::platform::ui::Toolkit& toolkit, const nx::platform::B
                        const std::vector<std::string>& arguments) {
   using nx::platform::ui::Alert;
   using nx::platform::ui::AlertStyle;
-  if (bundle != nullptr) {
-    return pdekit::RunLocalizedAlert(toolkit, *bundle, {}, AlertStyle::kCritical, titleKey, textKey,
-                                     buttonKeys, arguments);
-  }
+  if (bundle != nullptr && Sink()) return Sink()(toolkit, *bundle, {titleKey, textKey, buttonKeys, arguments});
   Alert alert;
   alert.style = AlertStyle::kCritical;
   alert.title_key = titleKey;
   alert.text_key = textKey;
   alert.arguments = arguments;
-  alert.message_text = pdekit::FormatLocalized(titleKey, arguments);
-  alert.informative_text = pdekit::FormatLocalized(textKey, arguments);
+  alert.message_text = nx::platform::FormatLocalized(titleKey, arguments);
+  alert.informative_text = nx::platform::FormatLocalized(textKey, arguments);
   alert.buttons = buttonKeys;
   return toolkit.RunAlert(alert) - nx::platform::ui::kAlertFirstButtonReturn;
 }

@@ -14,8 +14,9 @@ namespace nx::phonebook::detail {
 // key counts as empty).
 std::string DuplicateKey(const FaxRecord& record);
 
-// A critical alert from keys: translated through `bundle` when there is one, else the keys
-// themselves (with the arguments put into them). Answers the index of the button pressed.
+// A critical alert from keys: translated through `bundle` by the installed sink when there are
+// both (alert_sink.h), else the keys themselves with the arguments put into them. Answers the
+// index of the button pressed.
 int ShowPhonebookAlert(nx::platform::ui::Toolkit& toolkit, const nx::platform::Bundle* bundle,
                        const std::string& titleKey, const std::string& textKey,
                        const std::vector<std::string>& buttonKeys,

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "faxpde/FaxPlugIn.h"
 #include "faxpde/FaxRecipientWindow.h"
 #include "faxpde/PhonebookImportWindow.h"
 #include "pdekit/Localization.h"
@@ -90,7 +91,9 @@ FaxPhonebookSelectWindowsClass::FaxPhonebookSelectWindowsClass(std::unique_ptr<n
       bundle_(bundle),
       model_(std::make_unique<pb::FaxPhonebookModel>(services, bundle)),
       selected_(std::make_unique<pb::FaxPBRecipientModel>(services.notifications(), services.toolkit(), bundle,
-                                                          pb::kFaxPhonebookSelectedRecipientModelChanged)) {}
+                                                          pb::kFaxPhonebookSelectedRecipientModelChanged)) {
+  InstallPhonebookAlerts();
+}
 
 FaxPhonebookSelectWindowsClass::~FaxPhonebookSelectWindowsClass() = default;
 

@@ -6,6 +6,7 @@
 
 #include "faxpde/CommunicationSettingsWindow.h"
 #include "faxpde/FaxNumberConfirmWindow.h"
+#include "faxpde/FaxPlugIn.h"
 #include "faxpde/FaxSettingPanel.h"
 #include "faxpde/JobConfirmationWindow.h"
 #include "faxpde/RecipientInformationWindow.h"
@@ -84,7 +85,9 @@ nx::faxticket::RecipientFields TicketFields(const FaxRecord& r) {
 FaxRecipientWindowsClass::FaxRecipientWindowsClass(std::unique_ptr<nx::platform::ui::Window> window,
                                                    std::string titleKey, pdekit::PDEHostCallback* host,
                                                    nx::platform::Services& services, NXDirectFaxPDEPluginq21& panel)
-    : FaxPBPopupWinInPanel(std::move(window), std::move(titleKey), host, services), panel_(panel) {}
+    : FaxPBPopupWinInPanel(std::move(window), std::move(titleKey), host, services), panel_(panel) {
+  InstallPhonebookAlerts();
+}
 
 FaxRecipientWindowsClass::~FaxRecipientWindowsClass() = default;
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,10 +42,26 @@ inline constexpr size_t kPreferenceStringSize = 255;
 // System version from which settings are kept inside the print settings.
 inline constexpr int kPrintSettingsPreferenceVersion = 0x1070;
 
-// Exactly the preference keys whose values are stored in protected form.
+// A device-option preference key and the PPD attribute that stands for it.
+struct DeviceOptionKey {
+  std::string_view preferenceKey;
+  const char* attribute;
+};
+// Keys the controls treat specially, named by the plug-in that owns them.
+struct SpecialKeys {
+  // Values kept in protected form in the preferences (passwords).
+  std::span<const std::string_view> protectedPreferenceKeys;
+  // Values the device-option reader takes from the PPD from 0x1070 on.
+  std::span<const DeviceOptionKey> deviceOptionKeys;
+};
+// Each plug-in registers its tables before it builds a panel (its principal object and panels
+// do). The tables are not copied and must outlive every control; registering the same tables
+// again changes nothing.
+void RegisterSpecialKeys(const SpecialKeys& keys);
+
+// Exactly the registered protected preference keys.
 bool IsProtectedPreferenceKey(std::string_view key);
-// The PPD attribute that stands for a device-option preference key in the fax plug-in's
-// reader from 0x1070 on; null for other keys.
+// The PPD attribute registered for a device-option preference key; null for other keys.
 const char* DeviceOptionAttributeForPreferenceKey(std::string_view key);
 
 // Which old-style preference reader the controls of a panel use.

@@ -23,10 +23,8 @@ std::string LocalizedString(const nx::platform::Bundle& bundle, std::string_view
 std::string LocalizedStringOrKey(const nx::platform::Bundle& bundle, std::string_view key,
                                  std::string_view table = {});
 
-// Replaces the printf-style placeholders ("%@", "%s", "%d", "%ld", "%u", positional "%1$@") of
-// a localized text with `arguments` in order; "%%" gives "%". Placeholders without an argument
-// are left as they are.
-std::string FormatLocalized(std::string_view text, const std::vector<std::string>& arguments);
+// The placeholders of a localized text filled in (nx/platform/bundle.h).
+using nx::platform::FormatLocalized;
 
 // An alert built from keys: each text and button title is looked up (the key itself when there
 // is no translation) and the arguments put into the texts; the keys and arguments are kept in

@@ -20,6 +20,8 @@
 #include <variant>
 #include <vector>
 
+#include "nx/cups/ppd_file.h"
+
 namespace nx::platform {
 class Bundle;
 class Services;
@@ -207,10 +209,7 @@ class BasicHostCallback final : public PDEHostCallback {
 };
 
 // A parsed PPD that closes itself.
-struct PpdCloser {
-  void operator()(ppd_file_t* ppd) const { ppdClose(ppd); }
-};
-using PpdFilePtr = std::unique_ptr<ppd_file_t, PpdCloser>;
+using nx::cups::PpdFilePtr;
 // Opens and parses `path` and marks its defaults; null when it cannot be read or parsed.
 PpdFilePtr OpenPPDFile(const std::string& path);
 

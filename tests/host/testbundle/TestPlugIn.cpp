@@ -206,9 +206,13 @@ class TestPanel : public BasePrintPanel, public PDEPanel {
   bool first_ = true;
 };
 
+// Like the account plug-in, the test bundle keeps its password protected in the preferences.
+constexpr std::string_view kProtectedKeys[] = {KEY("PrintTypePasswordReference")};
+
 class TestPlugIn : public PDEPlugIn {
  public:
   bool initWithBundle(const nx::platform::Bundle& bundle, nx::platform::Services& services) override {
+    RegisterSpecialKeys({kProtectedKeys, {}});
     bundle_ = &bundle;
     services_ = &services;
     return true;

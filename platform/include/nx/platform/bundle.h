@@ -21,6 +21,11 @@ inline constexpr std::string_view kDefaultStringTable = "Localizable";
 // What the plug-ins pass as the default value of a look-up, to tell a missing key apart.
 inline constexpr std::string_view kNoTranslation = "no translation";
 
+// Replaces the printf-style placeholders ("%@", "%s", "%d", "%ld", "%u", positional "%1$@") of
+// a localized text with `arguments` in order; "%%" gives "%". Placeholders without an argument
+// are left as they are.
+std::string FormatLocalized(std::string_view text, const std::vector<std::string>& arguments);
+
 class Bundle {
  public:
   // A bundle at `path`; empty when the folder has no readable Contents/Info.plist dictionary.

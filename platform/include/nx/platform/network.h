@@ -30,6 +30,14 @@ std::vector<std::string> ResolveHostAddresses(std::string_view host,
                                               std::chrono::milliseconds deadline = kDefaultResolveDeadline,
                                               BlockingResolver resolver = {});
 
+// A numeric address text in the devices' form, the same for the job header and the accounting
+// panel's ticket. IPv4 text a.b.c.d: "I" + each number as two upper-case hexadecimal digits.
+// IPv6 text (a "%zone" suffix dropped): "6" + the 32 hexadecimal digits of the full address,
+// "::" expanded and a dotted IPv4 tail (::ffff:a.b.c.d) written as its two groups; letters keep
+// the case the text gives them (the resolver's is lower case). Empty for anything else: a
+// number of more than three digits or above 255, a malformed address, other texts.
+std::string EncodeClientAddress(std::string_view numeric);
+
 // The networking service as the rest of the system sees it.
 class Network {
  public:

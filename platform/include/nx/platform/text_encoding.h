@@ -6,6 +6,7 @@
 // backslash and tilde, so those two bytes are decoded as ASCII here.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,16 @@ bool ShiftJisX0213Available();
 
 // Fails (returns false, `out` cleared) when the input is not valid Shift_JIS X0213.
 [[nodiscard]] bool ShiftJisToUtf8(std::string_view sjis, std::string& out);
+
+// Shift_JIS (CP932 and X0213 alike) lead bytes: 0x81-0x9F and 0xE0-0xFC. 0xFD-0xFF start no
+// double-byte character.
+constexpr bool IsShiftJisLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Bytes of the longest prefix of the Shift_JIS `sjis` made of whole characters and at most
+// `limit` bytes long. A lead byte with nothing after it counts as a character of its own.
+std::size_t ShiftJisWholeCharPrefix(std::string_view sjis, std::size_t limit);
 
 // Strict UTF-8 validity: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view text);
