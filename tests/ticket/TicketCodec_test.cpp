@@ -38,7 +38,8 @@ TEST(ByteList, BothSpellingsByteForByteAndBackToTheSameBytes) {
     EXPECT_EQ(NeedsByteList(c.text), c.needsList);
     EXPECT_EQ(EncodeByteList(c.text, ByteSpelling::kUnsigned), c.asUnsigned);
     EXPECT_EQ(EncodeByteList(c.text, ByteSpelling::kSigned), c.asSigned);
-    EXPECT_EQ(EncodeTicketText(c.text, ByteSpelling::kUnsigned), c.needsList ? c.asUnsigned : c.text);
+    EXPECT_EQ(EncodeTicketText(c.text, ByteSpelling::kUnsigned),
+              c.needsList ? c.asUnsigned : c.text);
     EXPECT_EQ(EncodeTicketText(c.text, ByteSpelling::kSigned), c.needsList ? c.asSigned : c.text);
     if (*c.text != 0) {
       EXPECT_EQ(DecodeTicketText(c.asUnsigned), c.text);
@@ -79,8 +80,8 @@ TEST(ByteList, WholeListsAreOnlyWhatTheWritersProduce) {
   for (const char* whole : {"/195/169", "/-61/-87", "/-128/255/1", "/065"}) {
     EXPECT_TRUE(IsWholeByteList(whole)) << whole;
   }
-  for (const char* broken : {"", "/", "abc", "/300", "/0", "/-0", "/65//66", "/65/", "/6a", "/-129", "/+5",
-                             "/ 5", "a/5"}) {
+  for (const char* broken : {"", "/", "abc", "/300", "/0", "/-0", "/65//66", "/65/", "/6a", "/-129",
+                             "/+5", "/ 5", "a/5"}) {
     EXPECT_FALSE(IsWholeByteList(broken)) << broken;
   }
 }
@@ -123,7 +124,8 @@ TEST(OptionArray, ParsesOnceAndAddsOrReplacesWithoutTheOptionSyntax) {
 // --- Keys ---------------------------------------------------------------------------------------
 
 TEST(TicketKeys, PrefixPlusSettingName) {
-  EXPECT_STREQ(key::JBAUserIDTextEditTicket, "com.norvalex.nb.qtz.printsettings.JBAUserIDTextEditTicket");
+  EXPECT_STREQ(key::JBAUserIDTextEditTicket,
+               "com.norvalex.nb.qtz.printsettings.JBAUserIDTextEditTicket");
   EXPECT_EQ(TicketKey("DFRecipientListItemKeyTicket") + "0",
             std::string(key::DFRecipientListItemKeyTicket) + "0");
 }
@@ -143,10 +145,12 @@ TEST(ProtectedText, EncipheredFormKnownAnswerAndLimit) {
 }
 
 TEST(ProtectedText, StorageFormRoundTripsAndRefusesWhatItCannotHold) {
-  for (const std::string& clear : {std::string("1234"), std::string(kMaxStoredTextBytes, 's'), std::string()}) {
+  for (const std::string& clear :
+       {std::string("1234"), std::string(kMaxStoredTextBytes, 's'), std::string()}) {
     std::string stored, back = "stale";
     ASSERT_EQ(EncryptStoredText(clear, &stored), encrypt::kEncSuccess) << clear.size();
-    EXPECT_EQ(stored.size(), 4 * ((encrypt::StorageCipherLen(static_cast<int>(clear.size())) + 2) / 3));
+    EXPECT_EQ(stored.size(),
+              4 * ((encrypt::StorageCipherLen(static_cast<int>(clear.size())) + 2) / 3));
     ASSERT_EQ(DecryptStoredText(stored, &back), encrypt::kEncSuccess);
     EXPECT_EQ(back, clear);
   }

@@ -38,7 +38,8 @@ Byte ReadField(std::string_view text, std::size_t& i) {
 }  // namespace
 
 bool NeedsByteList(std::string_view text) {
-  return (!text.empty() && text.front() == '/') || text.find_first_of("',\\") != std::string_view::npos;
+  return (!text.empty() && text.front() == '/') ||
+         text.find_first_of("',\\") != std::string_view::npos;
 }
 
 std::string EncodeByteList(std::string_view text, ByteSpelling spelling) {

@@ -42,8 +42,8 @@ bool EncipherTicketText(std::string_view clear, std::string* out) {
   SecretBuffer<kTextLimit> scrambled;
   int scrambledLength = 0;
   try {
-    return enc::XSPEncrypt(clear.data(), static_cast<int>(clear.size()), scrambled.bytes, &scrambledLength,
-                           kTextLimit) == enc::kXspSuccess &&
+    return enc::XSPEncrypt(clear.data(), static_cast<int>(clear.size()), scrambled.bytes,
+                           &scrambledLength, kTextLimit) == enc::kXspSuccess &&
            ToBase64(scrambled.bytes, scrambledLength, out) == enc::kXspSuccess;
   } catch (const std::bad_alloc&) {
     return false;
@@ -56,8 +56,9 @@ int EncryptStoredText(std::string_view clear, std::string* out) {
   if (clear.size() > kMaxStoredTextBytes) return enc::kXspNoRoom;
   unsigned char cipher[enc::StorageCipherLen(static_cast<int>(kMaxStoredTextBytes))];
   int cipherLength = sizeof cipher;
-  const int rc = enc::Encode_Storage(clear.data(), static_cast<int>(clear.size()), enc::seed1, enc::seed1Len,
-                                     enc::seed2, enc::seed2Len, enc::seed3, enc::seed3Len, cipher, &cipherLength);
+  const int rc = enc::Encode_Storage(clear.data(), static_cast<int>(clear.size()), enc::seed1,
+                                     enc::seed1Len, enc::seed2, enc::seed2Len, enc::seed3,
+                                     enc::seed3Len, cipher, &cipherLength);
   if (rc != enc::kEncSuccess) return rc;
   try {
     return ToBase64(cipher, cipherLength, out);
@@ -72,14 +73,15 @@ int DecryptStoredText(std::string_view stored, std::string* out) {
   if (stored.size() > static_cast<std::size_t>(INT_MAX)) return -1;
   unsigned char cipher[kTextLimit];
   int cipherLength = 0;
-  if (enc::XSPB64ToBin(stored.data(), static_cast<int>(stored.size()), cipher, &cipherLength, kTextLimit) !=
-      enc::kXspSuccess) {
+  if (enc::XSPB64ToBin(stored.data(), static_cast<int>(stored.size()), cipher, &cipherLength,
+                       kTextLimit) != enc::kXspSuccess) {
     return -1;
   }
   SecretBuffer<kTextLimit> plain;
   int plainLength = kTextLimit;
-  const int rc = enc::Decode_Storage(cipher, cipherLength, enc::seed1, enc::seed1Len, enc::seed2, enc::seed2Len,
-                                     enc::seed3, enc::seed3Len, plain.bytes, &plainLength);
+  const int rc =
+      enc::Decode_Storage(cipher, cipherLength, enc::seed1, enc::seed1Len, enc::seed2,
+                          enc::seed2Len, enc::seed3, enc::seed3Len, plain.bytes, &plainLength);
   if (rc != enc::kEncSuccess) return rc;
   try {
     out->assign(reinterpret_cast<const char*>(plain.bytes), static_cast<std::size_t>(plainLength));
