@@ -20,6 +20,9 @@
 #include "nx/phonebook/abif_data.h"
 #include "nx/phonebook/abif_file.h"
 #include "nx/phonebook/csv_record.h"
+#include "nx/ticket/byte_list.h"
+#include "nx/ticket/keys.h"
+#include "nx/ticket/protected_text.h"
 #include "phonebook_test_support.h"
 
 namespace {
@@ -27,6 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace pb = nx::phonebook;
 namespace enc = nx::encrypt;
+namespace key = nx::ticket::key;
 
 fs::path gRoot;
 
@@ -37,13 +41,14 @@ void Write(const std::string& target, const std::string& name, const std::string
 
 // ---- ticket_header ---------------------------------------------------------------------------
 
-std::string Key(const std::string& name) { return "com.norvalex.nb.qtz.printsettings." + name; }
+std::string ItemKey(int index) { return key::DFRecipientListItemKeyTicket + std::to_string(index); }
 
+// `pairs` of full keys and values as an option string.
 std::string Options(const std::vector<std::pair<std::string, std::string>>& pairs) {
   std::string out;
   for (const auto& [k, v] : pairs) {
     if (!out.empty()) out += ' ';
-    out += Key(k) + "=";
+    out += k + "=";
     const bool quote = v.empty() || v.find_first_of(" '\"\\") != std::string::npos;
     if (!quote) {
       out += v;
@@ -60,20 +65,13 @@ std::string Options(const std::vector<std::pair<std::string, std::string>>& pair
 }
 
 std::string StoredPassword(const std::string& plain) {
-  unsigned char cipher[256];
-  int cipherLength = sizeof cipher;
-  enc::Encode_Storage(plain.data(), static_cast<int>(plain.size()), enc::seed1, enc::seed1Len, enc::seed2,
-                      enc::seed2Len, enc::seed3, enc::seed3Len, cipher, &cipherLength);
-  char text[512];
-  int textLength = 0;
-  enc::XSPBinToB64(cipher, cipherLength, text, &textLength, sizeof text);
-  return std::string(text, static_cast<std::size_t>(textLength));
+  std::string stored;
+  if (nx::ticket::EncryptStoredText(plain, &stored) != enc::kEncSuccess) stored.clear();
+  return stored;
 }
 
 std::string ByteList(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) out += "/" + std::to_string(c);
-  return out;
+  return nx::ticket::EncodeByteList(text, nx::ticket::ByteSpelling::kUnsigned);
 }
 
 void TicketSeeds() {
@@ -81,62 +79,64 @@ void TicketSeeds() {
                  const std::string& options) {
     Write("ticket_header", name, std::string(1, mode) + user + '\0' + title + '\0' + options);
   };
-  const std::string accounting = Options({{"PrintTypeTicketKey", "2"},
-                                          {"PrintTypeUserNameTicketKey", "U1"},
-                                          {"PrintTypePasswordTicketKey", "Kx8qLR0="},
-                                          {"DocumentNameTypeTicketKey", "1"},
-                                          {"PrintTypeProductTypeTicketKey", "2"},
-                                          {"JBAManageTypeListTicketKey", "2"},
-                                          {"JBAUserSettingRadioBtnTicket", "1"},
-                                          {"JBAUserIDListCtrlTicket", "2"},
-                                          {"JBAUserIDTextEditTicket", "ABC"},
-                                          {"JBAUserPasswordTextEditTicket", "ERkVAw=="},
-                                          {"DFRecipientListCountTicket", "1"},
-                                          {"DFRecipientListItemKeyTicket0", "FAEN=0312345678"}});
+  const std::string accounting = Options({{key::PrintTypeTicketKey, "2"},
+                                          {key::PrintTypeUserNameTicketKey, "U1"},
+                                          {key::PrintTypePasswordTicketKey, "Kx8qLR0="},
+                                          {key::DocumentNameTypeTicketKey, "1"},
+                                          {key::PrintTypeProductTypeTicketKey, "2"},
+                                          {key::JBAManageTypeListTicketKey, "2"},
+                                          {key::JBAUserSettingRadioBtnTicket, "1"},
+                                          {key::JBAUserIDListCtrlTicket, "2"},
+                                          {key::JBAUserIDTextEditTicket, "ABC"},
+                                          {key::JBAUserPasswordTextEditTicket, "ERkVAw=="},
+                                          {key::DFRecipientListCountTicket, "1"},
+                                          {ItemKey(0), "FAEN=0312345678"}});
   seed("accounting-secure-print", 4, "alice", "Report", accounting);
-  const std::string fax = Options({{"DeviceOptionFaxModuleTypePopupListTicket", "2"},
-                                   {"DeviceOptionOutsideExtensionKitPopupListTicket", "0"},
-                                   {"DFFaxResolutionPopupListTicket", "2"},
-                                   {"DFTransmissionReportPopupListTicket", "2"},
-                                   {"DFaxSendHeaderTicket", "1"},
-                                   {"DFRecipientPaperSizeTicket", "A4"},
-                                   {"DFRecipientListCountTicket", "2"},
-                                   {"DFRecipientListItemKeyTicket0", "FAEN=90312345678{20}{30}{7QWJj}{}comment"},
-                                   {"DFRecipientListItemKeyTicket1", ByteList("FAEN='0012'{}comment")}});
+  const std::string fax = Options({{key::DeviceOptionFaxModuleTypePopupListTicket, "2"},
+                                   {key::DeviceOptionOutsideExtensionKitPopupListTicket, "0"},
+                                   {key::DFFaxResolutionPopupListTicket, "2"},
+                                   {key::DFTransmissionReportPopupListTicket, "2"},
+                                   {key::DFaxSendHeaderTicket, "1"},
+                                   {key::DFRecipientPaperSizeTicket, "A4"},
+                                   {key::DFRecipientListCountTicket, "2"},
+                                   {ItemKey(0), "FAEN=90312345678{20}{30}{7QWJj}{}comment"},
+                                   {ItemKey(1), ByteList("FAEN='0012'{}comment")}});
   seed("direct-fax-two-recipients", 4, "alice", "Report", fax);
   seed("direct-fax-generation-2", 2, "bob", "Fax", fax);
   seed("direct-fax-old-encryption", 0, "\xe5\xb1\xb1\xe7\x94\xb0", "\xe8\xa6\x8b\xe7\xa9\x8d\xe6\x9b\xb8", fax);
 
   std::vector<std::pair<std::string, std::string>> passwords = {
-      {"PrintTypeTicketKey", "2"}, {"JBAManageTypeListTicketKey", "1"}, {"DFRecipientListCountTicket", "1"},
-      {"DFRecipientListItemKeyTicket0", "FAEN=0311112222{21}{34}{40012cTI0eA==}"}};
-  for (const char* key : {"PrintTypePasswordTicketKey", "PrintTypeMBNPasswordTicketKey",
-                          "JBAUserPasswordTextEditTicket", "JBAStoragePasswordTextEditTicket",
-                          "JBAInputStoragePasswordTextEditTicket", "JBAInputUserPasswordTextEditTicket",
-                          "JBAAdminUserPasswordTextEditTicket", "JBAAdminStoragePasswordTextEditTicket"}) {
-    passwords.emplace_back(key, StoredPassword(std::string("Pw-") + key));
+      {key::PrintTypeTicketKey, "2"}, {key::JBAManageTypeListTicketKey, "1"}, {key::DFRecipientListCountTicket, "1"},
+      {ItemKey(0), "FAEN=0311112222{21}{34}{40012cTI0eA==}"}};
+  for (const char* k : {key::PrintTypePasswordTicketKey, key::PrintTypeMBNPasswordTicketKey,
+                        key::JBAUserPasswordTextEditTicket, key::JBAStoragePasswordTextEditTicket,
+                        key::JBAInputStoragePasswordTextEditTicket, key::JBAInputUserPasswordTextEditTicket,
+                        key::JBAAdminUserPasswordTextEditTicket, key::JBAAdminStoragePasswordTextEditTicket}) {
+    // Each password names its key's setting.
+    const std::string setting = std::string(k).substr(sizeof nx::ticket::kTicketKeyPrefix - 1);
+    passwords.emplace_back(k, StoredPassword("Pw-" + setting));
   }
   seed("passwords-re-encrypted", 1, "carol", "Secret", Options(passwords));
 
   seed("features-and-layout", 4, "dave", "Layout",
-       Options({{"TabMarginSwitchTicket", "1"}, {"TabMarginMMShiftTicket", "12"},
-                {"OffsetStackingListTicket", "2"}, {"OffsetStackingPagesLArrowTicket", "10"},
-                {"EjectOptionsListTicket", "3"}, {"DFRecipientListCountTicket", "1"},
-                {"DFRecipientListItemKeyTicket0", "FAEN=1"}}) +
+       Options({{key::TabMarginSwitchTicket, "1"}, {key::TabMarginMMShiftTicket, "12"},
+                {key::OffsetStackingListTicket, "2"}, {key::OffsetStackingPagesLArrowTicket, "10"},
+                {key::EjectOptionsListTicket, "3"}, {key::DFRecipientListCountTicket, "1"},
+                {ItemKey(0), "FAEN=1"}}) +
            " com.apple.print.PrintSettings.PMLayoutRows..n.=2 com.apple.print.PrintSettings.PMLayoutColumns..n.=2");
   seed("device-options-report", 4, "erin", "Options",
-       Options({{"DeviceOptionOutlineNumberEtxtTicket", "9\\\"x"}, {"DeviceOptionInlineNumberEtxtTicket", "\\"},
-                {"DeviceOptionISDNG4TypePopupListTicket", "2"}, {"DFRecipientListCountTicket", "1"},
-                {"DFRecipientListItemKeyTicket0", "FAEN=1"}}));
+       Options({{key::DeviceOptionOutlineNumberEtxtTicket, "9\\\"x"}, {key::DeviceOptionInlineNumberEtxtTicket, "\\"},
+                {key::DeviceOptionISDNG4TypePopupListTicket, "2"}, {key::DFRecipientListCountTicket, "1"},
+                {ItemKey(0), "FAEN=1"}}));
   seed("items-with-holes", 4, "frank", "Holes",
-       Options({{"DFRecipientListCountTicket", "3"}, {"DFRecipientListItemKeyTicket2", "FAEN=3"},
-                {"DFRecipientListItemKeyTicket0", "FAEN=1"}, {"DFRecipientListItemKeyTicket700", "FAEN=7"}}));
+       Options({{key::DFRecipientListCountTicket, "3"}, {ItemKey(2), "FAEN=3"},
+                {ItemKey(0), "FAEN=1"}, {ItemKey(700), "FAEN=7"}}));
   seed("hostile-texts", 4, "mallory\r\n@PJL", "title\"\x01",
-       Options({{"PrintTypeTicketKey", "2"}, {"PrintTypeUserNameTicketKey", ByteList("U\"\r\n@PJL")},
-                {"DelayPrintTicketKey", "/-61/-317/256/"}, {"DFRecipientListCountTicket", "1"},
-                {"DFRecipientListItemKeyTicket0", ByteList("FAEN=1\"\r\n@PJL SET X=1")},
-                {"TPIFCommandFileNameTicket", "/tmp/special"}}));
-  seed("refused-no-recipient", 4, "gina", "None", Options({{"DFRecipientPaperSizeTicket", "A4"}}));
+       Options({{key::PrintTypeTicketKey, "2"}, {key::PrintTypeUserNameTicketKey, ByteList("U\"\r\n@PJL")},
+                {key::DelayPrintTicketKey, "/-61/-317/256/"}, {key::DFRecipientListCountTicket, "1"},
+                {ItemKey(0), ByteList("FAEN=1\"\r\n@PJL SET X=1")},
+                {key::TPIFCommandFileNameTicket, "/tmp/special"}}));
+  seed("refused-no-recipient", 4, "gina", "None", Options({{key::DFRecipientPaperSizeTicket, "A4"}}));
 }
 
 // ---- raster_document -------------------------------------------------------------------------

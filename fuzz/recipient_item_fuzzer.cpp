@@ -32,12 +32,13 @@
 #include "FilterState.h"
 #include "FuzzSupport.h"
 #include "TicketReader.h"
-#include "nx/faxticket/recipient_ticket.h"
 #include "nx/platform/text_encoding.h"
+#include "nx/ticket/keys.h"
+#include "nx/ticket/recipient_ticket.h"
 
 namespace {
 
-namespace ft = nx::faxticket;
+namespace ft = nx::ticket;
 namespace enc = nx::encrypt;
 
 constexpr char kSeparator = '\xFF';
@@ -188,7 +189,7 @@ void ReadBack(const std::vector<ft::TicketPair>& pairs, const std::vector<std::s
     }
     options += "\" ";
   }
-  options += std::string(nx::filter::kTicketKeyPrefix) + "DFaxSendHeaderTicket=0";
+  options += std::string(ft::key::DFaxSendHeaderTicket) + "=0";
   const char* argv[] = {"jobfilter", "1", "user", "title", "1", options.c_str()};
   const nx::filter::JobArguments args{6, argv};
   auto job = std::make_unique<nx::filter::FilterJob>();
@@ -236,7 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (!in.Rest().empty() && records.size() < kMaxRecords) records.push_back(ReadRecord(in));
 
   std::vector<std::string> items;
-  std::vector<ft::TicketPair> pairs = {{ft::kRecipientCountKey, ""}, {ft::kRecipientPaperSizeKey, ""}};
+  std::vector<ft::TicketPair> pairs = {{ft::key::DFRecipientListCountTicket, ""}, {ft::key::DFRecipientPaperSizeTicket, ""}};
   bool allBuilt = true;
   for (const ft::RecipientFields& r : records) {
     std::string item = "stale";
@@ -255,7 +256,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(nx::filter::numstrtochar(escaped.data()) == item.size());
       FUZZ_CHECK(std::memcmp(escaped.data(), item.data(), item.size()) == 0);
     }
-    pairs.push_back({std::string(ft::kRecipientItemKeyPrefix) + std::to_string(items.size()),
+    pairs.push_back({std::string(ft::key::DFRecipientListItemKeyTicket) + std::to_string(items.size()),
                      ft::EscapeTicketValue(item)});
     items.push_back(std::move(item));
   }

@@ -13,8 +13,7 @@
 namespace nx::filter {
 
 // Recipient item keys: this prefix followed by the item index in decimal, without padding.
-inline constexpr char kRecipientItemKeyPrefix[] =
-    "com.norvalex.nb.qtz.printsettings.DFRecipientListItemKeyTicket";
+inline constexpr const auto& kRecipientItemKeyPrefix = nx::ticket::key::DFRecipientListItemKeyTicket;
 
 // Item keys at this index or above are not read. Every item names at least one recipient and a
 // job takes at most 600, so no job the panels write comes near it; a hostile count or index

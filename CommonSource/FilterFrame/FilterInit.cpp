@@ -5,7 +5,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 #include "FilterLog.h"
 
@@ -28,26 +27,6 @@ int ParseJobId(const char* text) {
 }
 
 }  // namespace
-
-JobOptions::JobOptions(const char* option_string) {
-  if (option_string) count_ = cupsParseOptions(option_string, 0, &options_);
-}
-
-JobOptions::~JobOptions() { cupsFreeOptions(count_, options_); }
-
-JobOptions::JobOptions(JobOptions&& other) noexcept
-    : count_(std::exchange(other.count_, 0)), options_(std::exchange(other.options_, nullptr)) {}
-
-JobOptions& JobOptions::operator=(JobOptions&& other) noexcept {
-  if (this != &other) {
-    cupsFreeOptions(count_, options_);
-    count_ = std::exchange(other.count_, 0);
-    options_ = std::exchange(other.options_, nullptr);
-  }
-  return *this;
-}
-
-const char* JobOptions::Get(const char* name) const { return cupsGetOption(name, count_, options_); }
 
 void SetLocale() {
   std::setvbuf(stderr, nullptr, _IONBF, 0);
@@ -86,7 +65,7 @@ PpdHandle Initialize(int argc, char* argv[], FilterContext& context) {
     return nullptr;
   }
   ppdMarkDefaults(ppd.get());
-  cupsMarkOptions(ppd.get(), context.options.count(), context.options.options());
+  cupsMarkOptions(ppd.get(), context.options.size(), context.options.data());
   return ppd;
 }
 

@@ -9,31 +9,14 @@
 #include <string>
 
 #include "nx/cups/ppd_file.h"
+#include "nx/ticket/option_array.h"
 
 namespace nx::filter {
 
 using PpdHandle = nx::cups::PpdFilePtr;
 
-// The job options (argument 5) as parsed by libcups; owns the option array.
-class JobOptions {
- public:
-  JobOptions() = default;
-  explicit JobOptions(const char* option_string);
-  ~JobOptions();
-  JobOptions(const JobOptions&) = delete;
-  JobOptions& operator=(const JobOptions&) = delete;
-  JobOptions(JobOptions&& other) noexcept;
-  JobOptions& operator=(JobOptions&& other) noexcept;
-
-  int count() const { return count_; }
-  cups_option_t* options() const { return options_; }
-  // The value of option `name`, or nullptr.
-  const char* Get(const char* name) const;
-
- private:
-  int count_ = 0;
-  cups_option_t* options_ = nullptr;
-};
+// The job options (argument 5) as parsed by libcups.
+using JobOptions = nx::ticket::OptionArray;
 
 // What Initialize learnt about the job.
 struct FilterContext {

@@ -15,13 +15,16 @@
 #include "DeviceEncoding.h"
 #include "EncryptLib.h"
 #include "nx/cups/ppd_file.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/byte_list.h"
+#include "nx/ticket/keys.h"
+#include "nx/ticket/protected_text.h"
+#include "nx/ticket/recipient_ticket.h"
 #include "nx/platform/text_encoding.h"
 
 namespace nx::filter {
 namespace {
 
-std::string Key(std::string_view name) { return std::string(kTicketKeyPrefix) + std::string(name); }
+namespace key = nx::ticket::key;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && strncasecmp(text.data(), prefix.data(), prefix.size()) == 0;
@@ -39,23 +42,6 @@ bool IsAllDigits(std::string_view text) {
 
 std::string Ordinal(std::size_t n) { return std::to_string(n); }
 
-// Options parsed by the print system's parser, freed on scope exit.
-class ParsedOptions {
- public:
-  explicit ParsedOptions(const char* text) {
-    count_ = cupsParseOptions(text ? text : "", 0, &options_);
-  }
-  ~ParsedOptions() { cupsFreeOptions(count_, options_); }
-  ParsedOptions(const ParsedOptions&) = delete;
-  ParsedOptions& operator=(const ParsedOptions&) = delete;
-  const char* Find(const char* name) const { return cupsGetOption(name, count_, options_); }
-  int count() const { return count_; }
-  cups_option_t* options() const { return options_; }
-
- private:
-  int count_ = 0;
-  cups_option_t* options_ = nullptr;
-};
 
 // ---- Fax numbers ------------------------------------------------------------------------------
 
@@ -156,7 +142,7 @@ bool SplitDestinationUris(std::string_view value, std::vector<DestinationEntry>*
         return false;
       }
       const std::string inner(value.substr(i + 1, end - i - 1));
-      const ParsedOptions members(inner.c_str());
+      const TicketOptions members(inner.c_str());
       DestinationEntry entry;
       const char* uri = members.Find("destination-uri");
       entry.uri = uri ? uri : "";
@@ -189,12 +175,12 @@ bool SplitDestinationUris(std::string_view value, std::vector<DestinationEntry>*
 // ---- PPD choices --------------------------------------------------------------------------
 
 // The queue's PPD with its defaults and the job's options marked; null without one.
-cups::PpdFilePtr OpenMarkedPpd(const std::string& path, const ParsedOptions& options) {
+cups::PpdFilePtr OpenMarkedPpd(const std::string& path, const TicketOptions& options) {
   if (path.empty()) return nullptr;
   cups::PpdFilePtr ppd(ppdOpenFile(path.c_str()));
   if (!ppd) return nullptr;
   ppdMarkDefaults(ppd.get());
-  cupsMarkOptions(ppd.get(), options.count(), options.options());
+  cupsMarkOptions(ppd.get(), options.size(), options.data());
   return ppd;
 }
 
@@ -233,11 +219,10 @@ void AppendTicketValue(const std::string& value, std::string* out) {
     *out += value;
     return;
   }
-  out->reserve(out->size() + 4 * value.size());  // no reallocation leaves copies behind
-  for (char c : value) {
-    *out += '/';
-    *out += std::to_string(static_cast<unsigned char>(c));
-  }
+  std::string list = nx::ticket::EncodeByteList(value, nx::ticket::ByteSpelling::kUnsigned);
+  out->reserve(out->size() + list.size());  // no reallocation leaves copies behind
+  *out += list;
+  OPENSSL_cleanse(list.data(), list.size());
 }
 
 class EntryList {
@@ -245,8 +230,7 @@ class EntryList {
   EntryList(const TicketOptions& options, std::vector<TicketEntry>* entries)
       : options_(options), entries_(entries) {}
   // Adds the entry unless the job options hold the key already.
-  void Add(std::string_view name, std::string value) {
-    std::string key = Key(name);
+  void Add(std::string key, std::string value) {
     if (options_.Find(key.c_str()) != nullptr) return;
     entries_->push_back({std::move(key), std::move(value)});
   }
@@ -258,7 +242,7 @@ class EntryList {
 
 // True when the job options hold any key of the panels whose setting name starts with `family`.
 bool HasTicketFamily(const TicketOptions& options, std::string_view family) {
-  const std::string prefix = Key(family);
+  const std::string prefix = nx::ticket::TicketKey(family);
   for (int i = 0; i < options.size(); ++i) {
     const char* name = options.name(i);
     if (name && StartsWithNoCase(name, prefix)) return true;
@@ -287,43 +271,43 @@ bool AddRecipientEntries(const TicketOptions& options, ppd_file_t* ppd, EntryLis
 
   std::vector<std::string> items;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
-    faxticket::RecipientFields fields;  // typed in, fax number, outside line, G3
+    ticket::RecipientFields fields;  // typed in, fax number, outside line, G3
     fields.recodeType = 0;
     fields.addressType = 0;
     fields.lineType = 0;
     fields.commMode = 0;
     fields.address = numbers[i].number;
     fields.fCode = numbers[i].subAddress;
-    faxticket::LineSettings line;
+    ticket::LineSettings line;
     line.outsideLineNumber = numbers[i].prefix;
     std::string item;
-    if (!faxticket::BuildRecipientItem(fields, line, &item) || item.empty()) {
+    if (!ticket::BuildRecipientItem(fields, line, &item) || item.empty()) {
       *refusal = "Fax number " + Ordinal(i + 1) + " cannot be sent to the device.";
       return false;
     }
     items.push_back(std::move(item));
   }
-  add.Add("DFRecipientListCountTicket", std::to_string(items.size()));
+  add.Add(key::DFRecipientListCountTicket, std::to_string(items.size()));
   if (const char* paper = MarkedChoiceName(ppd, "PageSize")) {
-    add.Add("DFRecipientPaperSizeTicket", faxticket::RecipientPaperName(paper));
+    add.Add(key::DFRecipientPaperSizeTicket, ticket::RecipientPaperName(paper));
   }
   for (std::size_t i = 0; i < items.size(); ++i) {
-    add.Add("DFRecipientListItemKeyTicket" + std::to_string(i), std::move(items[i]));
+    add.Add(key::DFRecipientListItemKeyTicket + std::to_string(i), std::move(items[i]));
   }
 
   // The fax settings a standard dialog offers: the PPD's marked choices. The popups' values
   // are the item number, as the panels write them.
   if (const int resolution = MarkedChoiceNumber(ppd, "NXFaxResolution")) {
-    add.Add("DFFaxResolutionPopupListTicket", std::to_string(resolution));
+    add.Add(key::DFFaxResolutionPopupListTicket, std::to_string(resolution));
   }
   if (const int report = MarkedChoiceNumber(ppd, "NXTransmissionReport")) {
-    add.Add("DFTransmissionReportPopupListTicket", std::to_string(report));
+    add.Add(key::DFTransmissionReportPopupListTicket, std::to_string(report));
   }
   if (const char* header = MarkedChoiceName(ppd, "NXSendHeader")) {
-    add.Add("DFaxSendHeaderTicket", std::strcmp(header, "True") == 0 ? "1" : "0");
+    add.Add(key::DFaxSendHeaderTicket, std::strcmp(header, "True") == 0 ? "1" : "0");
   }
   if (const int module = MarkedChoiceNumber(ppd, "NXFaxModule")) {
-    add.Add("DeviceOptionFaxModuleTypePopupListTicket", std::to_string(module));
+    add.Add(key::DeviceOptionFaxModuleTypePopupListTicket, std::to_string(module));
   }
   return true;
 }
@@ -346,15 +330,15 @@ bool AddAccountingEntries(const TicketOptions& options, EntryList& add, std::str
     return false;
   }
   // User mode with stored details, as the accounting panel writes them.
-  add.Add("JBAManageTypeListTicketKey", "2");
-  add.Add("JBAUserSettingRadioBtnTicket", "1");
+  add.Add(key::JBAManageTypeListTicketKey, "2");
+  add.Add(key::JBAUserSettingRadioBtnTicket, "1");
   if (user) {
-    add.Add("JBAUserIDListCtrlTicket", "2");
-    add.Add("JBAUserIDTextEditTicket", user);
+    add.Add(key::JBAUserIDListCtrlTicket, "2");
+    add.Add(key::JBAUserIDTextEditTicket, user);
   } else {
-    add.Add("JBAUserIDListCtrlTicket", "1");
+    add.Add(key::JBAUserIDListCtrlTicket, "1");
   }
-  if (account) add.Add("JBAAccountIDTextEditTicket", account);
+  if (account) add.Add(key::JBAAccountIDTextEditTicket, account);
   return true;
 }
 
@@ -363,27 +347,9 @@ bool AddAccountingEntries(const TicketOptions& options, EntryList& add, std::str
 // form. Empty on failure.
 std::string ProtectPin(std::string_view pin, bool deviceKey) {
   std::string out;
-  if (deviceKey) {
-    unsigned char cipher[encrypt::StorageCipherLen(static_cast<int>(kMaxSecurePrintPinLength))];
-    int cipherLen = sizeof cipher;
-    if (encrypt::Encode_Storage(pin.data(), static_cast<int>(pin.size()), encrypt::seed1,
-                                encrypt::seed1Len, encrypt::seed2, encrypt::seed2Len, encrypt::seed3,
-                                encrypt::seed3Len, cipher, &cipherLen) == encrypt::kEncSuccess) {
-      char b64[256] = {};
-      int b64Len = 0;
-      if (encrypt::XSPBinToB64(cipher, cipherLen, b64, &b64Len, sizeof b64 - 1) == encrypt::kXspSuccess) {
-        out.assign(b64, static_cast<std::size_t>(b64Len));
-      }
-    }
-    OPENSSL_cleanse(cipher, sizeof cipher);
-  } else {
-    char buffer[256] = {};
-    std::memcpy(buffer, pin.data(), pin.size());
-    if (const char* text = encrypt::XSPEncodeSecret(buffer, static_cast<int>(pin.size()), sizeof buffer)) {
-      out = text;
-    }
-    OPENSSL_cleanse(buffer, sizeof buffer);
-  }
+  const bool ok = deviceKey ? nx::ticket::EncryptStoredText(pin, &out) == encrypt::kEncSuccess
+                            : nx::ticket::EncipherTicketText(pin, &out);
+  if (!ok) out.clear();
   return out;
 }
 
@@ -391,7 +357,7 @@ bool AddSecurePrintEntries(const TicketOptions& options, const StandardJobContex
                            ppd_file_t* ppd, EntryList& add, std::string* refusal) {
   const char* pin = options.Find("job-password");
   if (!pin || !*pin) return true;
-  if (options.Find(Key("PrintTypeTicketKey").c_str())) return true;  // the panel's print type wins
+  if (options.Find(key::PrintTypeTicketKey)) return true;  // the panel's print type wins
 
   const char* encryption = options.Find("job-password-encryption");
   if (encryption && *encryption && std::strcmp(encryption, "none") != 0) {
@@ -419,9 +385,9 @@ bool AddSecurePrintEntries(const TicketOptions& options, const StandardJobContex
     *refusal = "The secure print PIN could not be protected.";
     return false;
   }
-  add.Add("PrintTypeTicketKey", "2");
-  add.Add("PrintTypeUserNameTicketKey", userId);
-  add.Add("PrintTypePasswordTicketKey", std::move(protectedPin));
+  add.Add(key::PrintTypeTicketKey, "2");
+  add.Add(key::PrintTypeUserNameTicketKey, userId);
+  add.Add(key::PrintTypePasswordTicketKey, std::move(protectedPin));
   return true;
 }
 
@@ -530,12 +496,11 @@ bool BuildStandardTicketEntries(std::string_view optionString, const StandardJob
   try {
     const std::string text(optionString);
     const TicketOptions options(text.c_str());
-    const ParsedOptions parsed(text.c_str());
-    const cups::PpdFilePtr ppd = OpenMarkedPpd(context.ppdPath, parsed);
+    const cups::PpdFilePtr ppd = OpenMarkedPpd(context.ppdPath, options);
     EntryList add(options, entries);
 
     bool ok = true;
-    if (!options.Find(Key("DFRecipientListCountTicket").c_str())) {
+    if (!options.Find(key::DFRecipientListCountTicket)) {
       ok = AddRecipientEntries(options, ppd.get(), add, refusal);
     }
     ok = ok && AddAccountingEntries(options, add, refusal);

@@ -1,7 +1,6 @@
 // Settings ticket readers and the key catalogue; see TicketReader.h.
 #include "TicketReader.h"
 
-#include <cups/cups.h>
 #include <openssl/crypto.h>
 
 #include <algorithm>
@@ -19,21 +18,20 @@
 #include "FaxSettingModule.h"
 #include "QueuePpd.h"
 #include "nx/platform/paths.h"
+#include "nx/ticket/byte_list.h"
+#include "nx/ticket/protected_text.h"
 
 namespace nx::filter {
 namespace {
 
-// Full ticket key of a panel setting.
-#define NX_TICKET_KEY(name) "com.norvalex.nb.qtz.printsettings." name
+namespace key = nx::ticket::key;
 
 constexpr char kLayoutRowsKey[] = "com.apple.print.PrintSettings.PMLayoutRows..n.";
 constexpr char kLayoutColumnsKey[] = "com.apple.print.PrintSettings.PMLayoutColumns..n.";
 
-// Password values: bytes of the decoded ticket text kept, and the limits of the re-encryption
-// steps.
+// Password values: bytes of the decoded ticket text kept, and the limit of the device-key blob
+// (the storage form's limits are nx::ticket's).
 constexpr std::size_t kPasswordTextLimit = 1023;
-constexpr std::size_t kStorageBlobLimit = 255;
-constexpr std::size_t kPlainPasswordLimit = 255;
 constexpr std::size_t kDeviceBlobLimit = 2000;
 
 bool IsBlank(char c) {
@@ -53,43 +51,6 @@ std::int32_t ParseTicketInteger(const char* text) {
   }
   if (negative) value = -value;
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
-// Reads one byte-list field starting after its "/" and returns its byte: the low 8 bits of the
-// signed value, 0 for 256 or more. Exact for numbers of any length. `*end` is set to the next "/"
-// or the terminating NUL.
-unsigned char ParseByteListField(const char* p, const char** end) {
-  while (IsBlank(*p)) ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = (*p++ == '-');
-  unsigned residue = 0;  // value mod 256
-  bool large = false;    // value >= 256
-  unsigned small = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    const unsigned digit = static_cast<unsigned>(*p - '0');
-    residue = (residue * 10 + digit) % 256;
-    if (!large) {
-      small = small * 10 + digit;
-      large = small >= 256;
-    }
-  }
-  while (*p != '/' && *p != 0) ++p;  // rest of the field is ignored
-  *end = p;
-  if (!negative) return large ? 0 : static_cast<unsigned char>(small);
-  return static_cast<unsigned char>((256 - residue) % 256);
-}
-
-// Decodes the byte list `src` (which starts with "/") into at most `capacity` bytes of `out`.
-// Stops at a zero byte. `out` may be `src` itself: each field consumes at least its "/".
-std::size_t DecodeByteList(const char* src, char* out, std::size_t capacity) {
-  std::size_t n = 0;
-  const char* p = src;
-  while (*p == '/' && n < capacity) {
-    const unsigned char byte = ParseByteListField(p + 1, &p);
-    if (byte == 0) break;
-    out[n++] = static_cast<char>(byte);
-  }
-  return n;
 }
 
 // Length of `text` cut to at most `limit` bytes, backed off to a UTF-8 character boundary when
@@ -114,7 +75,7 @@ void ConvertTicketText(const char* value, std::size_t limit, char* destination, 
     // One byte beyond the limit tells whether the text had to be cut.
     if (value[0] == '/') {
       work.resize(limit + 1);
-      work.resize(DecodeByteList(value, work.data(), work.size()));
+      work.resize(nx::ticket::DecodeTicketText(value, work.data(), work.size()));
     } else {
       work.assign(value, strnlen(value, limit + 1));
     }
@@ -151,26 +112,19 @@ std::string InstalledDeviceKey() {
 // device-key blob. On failure `text` is left as it was. Returns 1 on success.
 int ReEncryptPassword(char* text, std::size_t size) {
   namespace enc = nx::encrypt;
-  SecretBuffer<kStorageBlobLimit> stored;
-  int storedLength = 0;
-  if (enc::XSPB64ToBin(text, static_cast<int>(std::strlen(text)), stored.bytes, &storedLength,
-                       static_cast<int>(kStorageBlobLimit)) != enc::kXspSuccess) {
-    return 0;
-  }
-  SecretBuffer<kPlainPasswordLimit> plain;
-  int plainLength = static_cast<int>(kPlainPasswordLimit);
-  if (enc::Decode_Storage(stored.bytes, storedLength, enc::seed1, enc::seed1Len, enc::seed2,
-                          enc::seed2Len, enc::seed3, enc::seed3Len, plain.bytes,
-                          &plainLength) != enc::kEncSuccess) {
-    return 0;
-  }
+  std::string plain;
+  struct Wipe {
+    std::string& text;
+    ~Wipe() { OPENSSL_cleanse(text.data(), text.size()); }
+  } wipe{plain};
+  if (nx::ticket::DecryptStoredText(text, &plain) != enc::kEncSuccess) return 0;
   SecretBuffer<kDeviceBlobLimit> blob;
   int blobLength = static_cast<int>(kDeviceBlobLimit);
   const std::string deviceKey = InstalledDeviceKey();
   const int encodeResult =
       deviceKey.empty()
-          ? enc::Encode_Random(plain.bytes, plainLength, blob.bytes, &blobLength)
-          : enc::Encode_RandomWithKey(plain.bytes, plainLength, deviceKey.data(),
+          ? enc::Encode_Random(plain.data(), static_cast<int>(plain.size()), blob.bytes, &blobLength)
+          : enc::Encode_RandomWithKey(plain.data(), static_cast<int>(plain.size()), deviceKey.data(),
                                       static_cast<int>(deviceKey.size()), blob.bytes, &blobLength);
   if (encodeResult != enc::kEncSuccess) {
     std::fprintf(stderr, "##filter debug## final encode failed encodeResult : %d \n", encodeResult);
@@ -199,34 +153,6 @@ std::string DeviceKeyFile() { return platform::SystemDir() + "/device_public_key
 const char* JobArguments::OptionString() const {
   if (argv == nullptr || argc < 6 || argv[5] == nullptr) return "";
   return argv[5];
-}
-
-TicketOptions::TicketOptions(const char* optionString) {
-  cups_option_t* options = nullptr;
-  count_ = cupsParseOptions(optionString ? optionString : "", 0, &options);
-  options_ = options;
-  if (count_ < 0 || options_ == nullptr) count_ = 0;
-}
-
-TicketOptions::~TicketOptions() { cupsFreeOptions(count_, options_); }
-
-const char* TicketOptions::Find(const char* key) const {
-  if (key == nullptr) return nullptr;
-  return cupsGetOption(key, count_, options_);
-}
-
-bool TicketOptions::Add(const char* key, const char* value) {
-  if (key == nullptr || *key == 0 || value == nullptr) return false;
-  count_ = cupsAddOption(key, value, count_, &options_);
-  return Find(key) != nullptr && std::strcmp(Find(key), value) == 0;
-}
-
-const char* TicketOptions::name(int index) const {
-  return index >= 0 && index < count_ ? options_[index].name : nullptr;
-}
-
-const char* TicketOptions::value(int index) const {
-  return index >= 0 && index < count_ ? options_[index].value : nullptr;
 }
 
 int GetTicketFromArray(const JobArguments& args, std::span<const TicketReadRow> table) {
@@ -300,8 +226,9 @@ int GetTicketPasswordStringConvertedToEncryption(const char* key, const TicketOp
 
 std::size_t numstrtochar(char* text) {
   if (text == nullptr) return 0;
-  if (text[0] != '/') return std::strlen(text);
-  const std::size_t n = DecodeByteList(text, text, SIZE_MAX);
+  const std::size_t length = std::strlen(text);
+  if (text[0] != '/') return length;
+  const std::size_t n = nx::ticket::DecodeTicketText({text, length}, text, length);
   text[n] = 0;
   return n;
 }
@@ -309,18 +236,18 @@ std::size_t numstrtochar(char* text) {
 std::vector<TicketReadRow> PrintTypeTicketTable(FilterJob& job) {
   PrintTypeOption& o = job.printType;
   return {
-      Row(NX_TICKET_KEY("PrintTypeTicketKey"), o.printType, GetTicketInteger),
-      Row(NX_TICKET_KEY("PrintTypeUserNameTicketKey"), o.userName,
+      Row(key::PrintTypeTicketKey, o.printType, GetTicketInteger),
+      Row(key::PrintTypeUserNameTicketKey, o.userName,
           GetTicketStringConvertedToPrtLang),
-      Row(NX_TICKET_KEY("PrintTypePasswordTicketKey"), o.password,
+      Row(key::PrintTypePasswordTicketKey, o.password,
           GetTicketPasswordStringConvertedToEncryption),
-      Row(NX_TICKET_KEY("DocumentNameTypeTicketKey"), o.documentNameType, GetTicketInteger),
-      Row(NX_TICKET_KEY("DocumentNameTicketKey"), o.documentName,
+      Row(key::DocumentNameTypeTicketKey, o.documentNameType, GetTicketInteger),
+      Row(key::DocumentNameTicketKey, o.documentName,
           GetTicketStringConvertedToPrtLang),
-      Row(NX_TICKET_KEY("DelayPrintTicketKey"), o.delayPrint, GetTicketStringConvertedToPrtLang),
-      Row(NX_TICKET_KEY("PrintTypeMBNTicketKey"), o.mailboxNumber,
+      Row(key::DelayPrintTicketKey, o.delayPrint, GetTicketStringConvertedToPrtLang),
+      Row(key::PrintTypeMBNTicketKey, o.mailboxNumber,
           GetTicketStringConvertedToPrtLang),
-      Row(NX_TICKET_KEY("PrintTypeMBNPasswordTicketKey"), o.mailboxPassword,
+      Row(key::PrintTypeMBNPasswordTicketKey, o.mailboxPassword,
           GetTicketPasswordStringConvertedToEncryption),
   };
 }
@@ -331,26 +258,26 @@ std::vector<TicketReadRow> JBATicketTable(FilterJob& job) {
   constexpr TicketReader I = GetTicketInteger;
   constexpr TicketReader P = GetTicketPasswordStringConvertedToEncryption;
   return {
-      Row(NX_TICKET_KEY("JBAIPAddressStringTicket"), o.ipAddressString, T),
+      Row(key::JBAIPAddressStringTicket, o.ipAddressString, T),
       Row("number-up", o.numberUp, GetNumberUpTicketString),
-      Row(NX_TICKET_KEY("JBAManageTypeListTicketKey"), o.manageType, I),
-      Row(NX_TICKET_KEY("JBAUserSettingRadioBtnTicket"), o.userSetting, I),
-      Row(NX_TICKET_KEY("JBAUserIDListCtrlTicket"), o.userIDList, I),
-      Row(NX_TICKET_KEY("JBAUserIDTextEditTicket"), o.userID, T),
-      Row(NX_TICKET_KEY("JBAUserPasswordTextEditTicket"), o.userPassword, P),
-      Row(NX_TICKET_KEY("JBADomainNameTextEditTicket"), o.domainName, T),
-      Row(NX_TICKET_KEY("JBAInputDomainNameTextEditTicket"), o.inputDomainName, T),
-      Row(NX_TICKET_KEY("JBAAccountIDTextEditTicket"), o.accountID, T),
-      Row(NX_TICKET_KEY("JBAStorageIDTextEditTicket"), o.storageID, T),
-      Row(NX_TICKET_KEY("JBAStoragePasswordTextEditTicket"), o.storagePassword, P),
-      Row(NX_TICKET_KEY("JBAUserInputRadioBtnTicket"), o.userInput, I),
-      Row(NX_TICKET_KEY("JBAInputAuthRadioBtnTicketKey"), o.inputAuth, I),
-      Row(NX_TICKET_KEY("JBAInputStrgRadioBtnTicketKey"), o.inputStorage, I),
-      Row(NX_TICKET_KEY("JBAInputStorageIDTextEditTicket"), o.inputStorageID, T),
-      Row(NX_TICKET_KEY("JBAInputStoragePasswordTextEditTicket"), o.inputStoragePassword, P),
-      Row(NX_TICKET_KEY("JBAInputUserIDTextEditTicket"), o.inputUserID, T),
-      Row(NX_TICKET_KEY("JBAInputUserPasswordTextEditTicket"), o.inputUserPassword, P),
-      Row(NX_TICKET_KEY("JBAInputAccountIDTextEditTicket"), o.inputAccountID, T),
+      Row(key::JBAManageTypeListTicketKey, o.manageType, I),
+      Row(key::JBAUserSettingRadioBtnTicket, o.userSetting, I),
+      Row(key::JBAUserIDListCtrlTicket, o.userIDList, I),
+      Row(key::JBAUserIDTextEditTicket, o.userID, T),
+      Row(key::JBAUserPasswordTextEditTicket, o.userPassword, P),
+      Row(key::JBADomainNameTextEditTicket, o.domainName, T),
+      Row(key::JBAInputDomainNameTextEditTicket, o.inputDomainName, T),
+      Row(key::JBAAccountIDTextEditTicket, o.accountID, T),
+      Row(key::JBAStorageIDTextEditTicket, o.storageID, T),
+      Row(key::JBAStoragePasswordTextEditTicket, o.storagePassword, P),
+      Row(key::JBAUserInputRadioBtnTicket, o.userInput, I),
+      Row(key::JBAInputAuthRadioBtnTicketKey, o.inputAuth, I),
+      Row(key::JBAInputStrgRadioBtnTicketKey, o.inputStorage, I),
+      Row(key::JBAInputStorageIDTextEditTicket, o.inputStorageID, T),
+      Row(key::JBAInputStoragePasswordTextEditTicket, o.inputStoragePassword, P),
+      Row(key::JBAInputUserIDTextEditTicket, o.inputUserID, T),
+      Row(key::JBAInputUserPasswordTextEditTicket, o.inputUserPassword, P),
+      Row(key::JBAInputAccountIDTextEditTicket, o.inputAccountID, T),
   };
 }
 
@@ -360,15 +287,15 @@ std::vector<TicketReadRow> JBAAdminTicketTable(FilterJob& job) {
   constexpr TicketReader I = GetTicketInteger;
   constexpr TicketReader P = GetTicketPasswordStringConvertedToEncryption;
   return {
-      Row(NX_TICKET_KEY("JBAAdminUserSettingRadioBtnTicket"), o.userSetting, I),
-      Row(NX_TICKET_KEY("JBAAdminUserIDListCtrlTicket"), o.userIDList, I),
-      Row(NX_TICKET_KEY("JBAAdminUserIDTextEditTicket"), o.userID, T),
-      Row(NX_TICKET_KEY("JBAAdminDomainNameTextEditTicket"), o.domainName, T),
-      Row(NX_TICKET_KEY("JBAAdminUserPasswordTextEditTicket"), o.userPassword, P),
-      Row(NX_TICKET_KEY("JBAAdminAccountIDTextEditTicket"), o.accountID, T),
-      Row(NX_TICKET_KEY("JBAAdminStorageIDTextEditTicket"), o.storageID, T),
-      Row(NX_TICKET_KEY("JBAAdminStoragePasswordTextEditTicket"), o.storagePassword, P),
-      Row(NX_TICKET_KEY("JBAAdminUserInputRadioBtnTicket"), o.userInput, I),
+      Row(key::JBAAdminUserSettingRadioBtnTicket, o.userSetting, I),
+      Row(key::JBAAdminUserIDListCtrlTicket, o.userIDList, I),
+      Row(key::JBAAdminUserIDTextEditTicket, o.userID, T),
+      Row(key::JBAAdminDomainNameTextEditTicket, o.domainName, T),
+      Row(key::JBAAdminUserPasswordTextEditTicket, o.userPassword, P),
+      Row(key::JBAAdminAccountIDTextEditTicket, o.accountID, T),
+      Row(key::JBAAdminStorageIDTextEditTicket, o.storageID, T),
+      Row(key::JBAAdminStoragePasswordTextEditTicket, o.storagePassword, P),
+      Row(key::JBAAdminUserInputRadioBtnTicket, o.userInput, I),
   };
 }
 
@@ -377,21 +304,21 @@ std::vector<TicketReadRow> FeaturesTicketTable(FilterJob& job) {
   constexpr TicketReader T = GetTicketStringConvertedToPrtLang;
   constexpr TicketReader I = GetTicketInteger;
   return {
-      Row(NX_TICKET_KEY("TabMarginSwitchTicket"), o.tabMarginSwitch, I),
-      Row(NX_TICKET_KEY("TrimmerSwitchTicket"), o.trimmerSwitch, I),
-      Row(NX_TICKET_KEY("TabMarginMMShiftTicket"), o.tabMarginMMShift, T),
-      Row(NX_TICKET_KEY("TrimmerMMCuttingSizeTicket"), o.trimmerMMCuttingSize, T),
-      Row(NX_TICKET_KEY("NumInSequenceSwitchTicket"), o.numInSequenceSwitch, I),
-      Row(NX_TICKET_KEY("NumInSequenceLArrowTicket"), o.numInSequenceCount, T),
-      Row(NX_TICKET_KEY("OffsetStackingListTicket"), o.offsetStacking, I),
-      Row(NX_TICKET_KEY("OffsetStackingPagesLArrowTicket"), o.offsetStackingPages, T),
-      Row(NX_TICKET_KEY("OffsetStackingUnitsLArrowTicket"), o.offsetStackingUnits, T),
-      Row(NX_TICKET_KEY("EjectOptionsListTicket"), o.ejectOptions, I),
+      Row(key::TabMarginSwitchTicket, o.tabMarginSwitch, I),
+      Row(key::TrimmerSwitchTicket, o.trimmerSwitch, I),
+      Row(key::TabMarginMMShiftTicket, o.tabMarginMMShift, T),
+      Row(key::TrimmerMMCuttingSizeTicket, o.trimmerMMCuttingSize, T),
+      Row(key::NumInSequenceSwitchTicket, o.numInSequenceSwitch, I),
+      Row(key::NumInSequenceLArrowTicket, o.numInSequenceCount, T),
+      Row(key::OffsetStackingListTicket, o.offsetStacking, I),
+      Row(key::OffsetStackingPagesLArrowTicket, o.offsetStackingPages, T),
+      Row(key::OffsetStackingUnitsLArrowTicket, o.offsetStackingUnits, T),
+      Row(key::EjectOptionsListTicket, o.ejectOptions, I),
   };
 }
 
 std::vector<TicketReadRow> SpecialPageTicketTable(FilterJob& job) {
-  return {Row(NX_TICKET_KEY("TPIFCommandFileNameTicket"), job.specialPage.commandFileName,
+  return {Row(key::TPIFCommandFileNameTicket, job.specialPage.commandFileName,
               GetTicketStringConvertedToPrtLang)};
 }
 
@@ -400,26 +327,26 @@ std::vector<TicketReadRow> DFaxSettingTicketTable(FilterJob& job) {
   constexpr TicketReader T = GetTicketStringConvertedToPrtLang;
   constexpr TicketReader I = GetTicketInteger;
   return {
-      Row(NX_TICKET_KEY("DeviceOptionFaxModuleTypePopupListTicket"), o.faxModuleType, I),
-      Row(NX_TICKET_KEY("DeviceOptionPhonebookExpansionKitPopupListTicket"),
+      Row(key::DeviceOptionFaxModuleTypePopupListTicket, o.faxModuleType, I),
+      Row(key::DeviceOptionPhonebookExpansionKitPopupListTicket,
           o.phonebookExpansionKit, I),
-      Row(NX_TICKET_KEY("DeviceOptionSpeedDialPopupListTicket"), o.speedDial, I),
-      Row(NX_TICKET_KEY("DeviceOptionOutsideExtensionKitPopupListTicket"), o.outsideExtensionKit,
+      Row(key::DeviceOptionSpeedDialPopupListTicket, o.speedDial, I),
+      Row(key::DeviceOptionOutsideExtensionKitPopupListTicket, o.outsideExtensionKit,
           I),
-      Row(NX_TICKET_KEY("DeviceOptionISDNG4TypePopupListTicket"), o.isdnG4Type, I),
-      Row(NX_TICKET_KEY("DeviceOptionOutlineNumberEtxtTicket"), o.outlineNumber, T),
-      Row(NX_TICKET_KEY("DeviceOptionInlineNumberEtxtTicket"), o.inlineNumber, T),
-      Row(NX_TICKET_KEY("DeviceOptionPortSettingOutsideLinePopupListTicket"),
+      Row(key::DeviceOptionISDNG4TypePopupListTicket, o.isdnG4Type, I),
+      Row(key::DeviceOptionOutlineNumberEtxtTicket, o.outlineNumber, T),
+      Row(key::DeviceOptionInlineNumberEtxtTicket, o.inlineNumber, T),
+      Row(key::DeviceOptionPortSettingOutsideLinePopupListTicket,
           o.portSettingOutsideLine, I),
-      Row(NX_TICKET_KEY("DeviceOptionPortSettingExtensionPopupListTicket"), o.portSettingExtension,
+      Row(key::DeviceOptionPortSettingExtensionPopupListTicket, o.portSettingExtension,
           I),
-      Row(NX_TICKET_KEY("DFaxSendHeaderTicket"), o.sendHeader, I),
-      Row(NX_TICKET_KEY("DFFaxResolutionPopupListTicket"), o.faxResolution, I),
-      Row(NX_TICKET_KEY("DFTransmissionReportPopupListTicket"), o.transmissionReport, I),
-      Row(NX_TICKET_KEY("DFDelaySendDummyKeyTicket"), o.delaySendDummy, T),
-      Row(NX_TICKET_KEY("DFDelaySendKeyTicket"), o.delaySend, T),
-      Row(NX_TICKET_KEY("DFRecipientListCountTicket"), o.recipientListCount, I),
-      Row(NX_TICKET_KEY("DFRecipientPaperSizeTicket"), o.recipientPaperSize, T),
+      Row(key::DFaxSendHeaderTicket, o.sendHeader, I),
+      Row(key::DFFaxResolutionPopupListTicket, o.faxResolution, I),
+      Row(key::DFTransmissionReportPopupListTicket, o.transmissionReport, I),
+      Row(key::DFDelaySendDummyKeyTicket, o.delaySendDummy, T),
+      Row(key::DFDelaySendKeyTicket, o.delaySend, T),
+      Row(key::DFRecipientListCountTicket, o.recipientListCount, I),
+      Row(key::DFRecipientPaperSizeTicket, o.recipientPaperSize, T),
   };
 }
 
@@ -443,7 +370,7 @@ int SpecialPageGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
 int PrintTypeGetProductTypeTicket(FilterJob& job, const JobArguments& args) {
   std::optional<TicketOptions> parsed;
   const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
-  return GetTicketInteger(NX_TICKET_KEY("PrintTypeProductTypeTicketKey"), options,
+  return GetTicketInteger(key::PrintTypeProductTypeTicketKey, options,
                           &job.printType.productType, sizeof job.printType.productType);
 }
 

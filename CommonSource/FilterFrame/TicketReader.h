@@ -13,16 +13,17 @@
 #include <vector>
 
 #include "FilterState.h"
-
-struct cups_option_s;
+#include "nx/ticket/keys.h"
+#include "nx/ticket/option_array.h"
 
 namespace nx::filter {
 
 // Every key of the panels is this prefix + the setting name ("number-up" and the layout keys
-// are the print system's own).
-inline constexpr char kTicketKeyPrefix[] = "com.norvalex.nb.qtz.printsettings.";
+// are the print system's own); the keys themselves are nx::ticket::key.
+using nx::ticket::kTicketKeyPrefix;
 
-class TicketOptions;
+// The job options parsed by the print system's own parser.
+using TicketOptions = nx::ticket::OptionArray;
 
 // The filter's command line: job, user, title, copies, options [, file].
 struct JobArguments {
@@ -34,32 +35,6 @@ struct JobArguments {
 
   // Argument 5, the job options; "" when it is missing.
   const char* OptionString() const;
-};
-
-// The job options parsed by the print system's own parser; owns the parsed array.
-class TicketOptions {
- public:
-  explicit TicketOptions(const char* optionString);
-  ~TicketOptions();
-  TicketOptions(const TicketOptions&) = delete;
-  TicketOptions& operator=(const TicketOptions&) = delete;
-
-  // The value of `key`, or nullptr when the options do not hold it.
-  const char* Find(const char* key) const;
-
-  // Sets `key` to `value` in the parsed array. The value never passes through the option-string
-  // syntax, so nothing in the option text (an open quote, a trailing backslash) can hide it or
-  // change it. False when the entry could not be added.
-  bool Add(const char* key, const char* value);
-
-  // The options in parse order, for readers that look for a family of keys (recipient items).
-  int size() const { return count_; }
-  const char* name(int index) const;
-  const char* value(int index) const;
-
- private:
-  int count_ = 0;
-  cups_option_s* options_ = nullptr;
 };
 
 // A reader fills `destination` (`size` bytes; 4 for an integer) from the value of `key`.
@@ -109,9 +84,9 @@ int GetTicketPasswordStringConvertedToEncryption(const char* key, const TicketOp
 // built-in one.
 std::string DeviceKeyFile();
 
-// Byte-list decoding in place: a text starting with "/" becomes the bytes of its "/"-separated
-// signed decimal fields (low 8 bits; a value of 256 or more gives 0, which ends the text). Other
-// texts are left unchanged. Returns the resulting length.
+// Byte-list decoding in place (nx::ticket::DecodeTicketText): a text starting with "/" becomes
+// the bytes of its "/"-separated signed decimal fields (low 8 bits; a value of 256 or more gives
+// 0, which ends the text). Other texts are left unchanged. Returns the resulting length.
 std::size_t numstrtochar(char* text);
 
 // The reader tables of the key catalogue, one per module, pointing into `job`.

@@ -5,6 +5,7 @@
 #include "accountpde/JBAPanel.h"
 #include "accountpde/PrintTypePanel.h"
 #include "nx/platform/bundle.h"
+#include "nx/ticket/keys.h"
 #include "pdekit/BaseControl.h"
 #include "pdekit/UtilityFunction.h"
 
@@ -26,14 +27,14 @@ constexpr ProductRow kProducts[] = {
 };
 
 constexpr std::string_view kProtectedPreferenceKeys[] = {
-    "com.norvalex.nb.qtz.printsettings.PrintTypePasswordReference",
-    "com.norvalex.nb.qtz.printsettings.PrintTypeMBNPasswordReference",
-    "com.norvalex.nb.qtz.printsettings.JBAUserPasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAStoragePasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAAdminUserPasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAAdminStoragePasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAInputUserPasswordTextEditReference",
-    "com.norvalex.nb.qtz.printsettings.JBAInputStoragePasswordTextEditReference",
+    nx::ticket::key::PrintTypePasswordReference,
+    nx::ticket::key::PrintTypeMBNPasswordReference,
+    nx::ticket::key::JBAUserPasswordTextEditReference,
+    nx::ticket::key::JBAStoragePasswordTextEditReference,
+    nx::ticket::key::JBAAdminUserPasswordTextEditReference,
+    nx::ticket::key::JBAAdminStoragePasswordTextEditReference,
+    nx::ticket::key::JBAInputUserPasswordTextEditReference,
+    nx::ticket::key::JBAInputStoragePasswordTextEditReference,
 };
 
 struct PanelResources {

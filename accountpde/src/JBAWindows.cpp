@@ -5,6 +5,7 @@
 #include "accountpde/JBAPanel.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
+#include "nx/ticket/keys.h"
 #include "pdekit/Localization.h"
 #include "pdekit/TextEditFormatter.h"
 #include "pdekit/UtilityFunction.h"
@@ -20,7 +21,7 @@ const pdekit::InputFilter kJBADomainFilter{0, {}, 1, {{0x20, 0x7E}}, "Warning35"
 
 namespace {
 
-constexpr const char* kPrefix = "com.norvalex.nb.qtz.printsettings.";
+namespace key = nx::ticket::key;
 constexpr const char* kHelpTitleKey = "Help Viewer Title for Job Accounting";
 
 const pdekit::TextEditIniData kDomainIni{"", "", 0, 64};
@@ -113,20 +114,10 @@ constexpr int kAuthOffHides[] = {kInputDomainLabel, kInputDomain,        kInputD
 constexpr pdekit::ControlIDList kAuthHide[] = {kAuthOffHides};
 constexpr pdekit::ConstrainTable kAuthConstrain{{}, kAuthHide, {}};
 
-pdekit::DataAccessInfo Access(uint32_t type, const std::string& ticket, const std::string& preference) {
-  return pdekit::DataAccessInfo{type, type, ticket.empty() ? nullptr : ticket.c_str(),
-                                preference.empty() ? nullptr : preference.c_str()};
-}
-
-// Ticket and preference keys with their stable storage.
+// The access record of one control: its ticket key and its preference key (null: none).
 struct KeyPair {
-  std::string ticket, preference;
   pdekit::DataAccessInfo access;
-  KeyPair(const std::string& stem, const std::string& ticketSuffix, const std::string& preferenceSuffix,
-          uint32_t type)
-      : ticket(kPrefix + stem + ticketSuffix),
-        preference(preferenceSuffix.empty() ? std::string() : kPrefix + stem + preferenceSuffix),
-        access(Access(type, ticket, preference)) {}
+  KeyPair(const char* ticket, const char* preference, uint32_t type) : access{type, type, ticket, preference} {}
   KeyPair(const KeyPair&) = delete;
 };
 
@@ -289,28 +280,32 @@ void JBASourceList::RequestControlAction(nx::platform::ui::Element& sender) {
 
 // ---- JBADetailsWindow ----
 
+// The administrator's details and the user's are the same controls under their own keys.
+#define NX_JBA_KEY(admin, name) ((admin) ? key::JBAAdmin##name : key::JBA##name)
 struct JBADetailsWindow::Keys {
-  explicit Keys(const std::string& s)
-      : stored(s, "UserSettingRadioBtnTicket", "UserSettingRadioBtnReference", 0),
-        source(s, "UserIDListCtrlTicket", "UserIDListCtrlReference", 0),
-        domain(s, "DomainNameTextEditTicket", "DomainNameTextEditReference", kAccessTypeText),
-        userID(s, "UserIDTextEditTicket", "UserIDTextEditReference", kAccessTypeText),
-        login(s, "LoginTextEditTicket", "", kAccessTypeText),
-        password(s, "UserPasswordTextEditTicket", "", kAccessTypePassword),
-        perJob(s, "UserInputRadioBtnTicket", "UserInputRadioBtnReference", 0),
-        account(s, "AccountIDTextEditTicket", "AccountIDTextEditReference", kAccessTypeText),
-        lastInput(s, "LastInfoCheckboxTicket", "LastInfoCheckboxReference", 0),
-        userIDFormat(s, "UserIDFormatCheckboxTicket", "UserIDFormatCheckboxReference", 0),
-        accountFormat(s, "AccountIDFormatCheckboxTicket", "AccountIDFormatCheckboxReference", 0) {}
+  explicit Keys(bool a)
+      : stored(NX_JBA_KEY(a, UserSettingRadioBtnTicket), NX_JBA_KEY(a, UserSettingRadioBtnReference), 0),
+        source(NX_JBA_KEY(a, UserIDListCtrlTicket), NX_JBA_KEY(a, UserIDListCtrlReference), 0),
+        domain(NX_JBA_KEY(a, DomainNameTextEditTicket), NX_JBA_KEY(a, DomainNameTextEditReference), kAccessTypeText),
+        userID(NX_JBA_KEY(a, UserIDTextEditTicket), NX_JBA_KEY(a, UserIDTextEditReference), kAccessTypeText),
+        login(NX_JBA_KEY(a, LoginTextEditTicket), nullptr, kAccessTypeText),
+        password(NX_JBA_KEY(a, UserPasswordTextEditTicket), nullptr, kAccessTypePassword),
+        perJob(NX_JBA_KEY(a, UserInputRadioBtnTicket), NX_JBA_KEY(a, UserInputRadioBtnReference), 0),
+        account(NX_JBA_KEY(a, AccountIDTextEditTicket), NX_JBA_KEY(a, AccountIDTextEditReference), kAccessTypeText),
+        lastInput(NX_JBA_KEY(a, LastInfoCheckboxTicket), NX_JBA_KEY(a, LastInfoCheckboxReference), 0),
+        userIDFormat(NX_JBA_KEY(a, UserIDFormatCheckboxTicket), NX_JBA_KEY(a, UserIDFormatCheckboxReference), 0),
+        accountFormat(NX_JBA_KEY(a, AccountIDFormatCheckboxTicket), NX_JBA_KEY(a, AccountIDFormatCheckboxReference),
+                      0) {}
   KeyPair stored, source, domain, userID, login, password, perJob, account, lastInput, userIDFormat, accountFormat;
 };
+#undef NX_JBA_KEY
 
 JBADetailsWindow::JBADetailsWindow(std::unique_ptr<nx::platform::ui::Window> window, std::string titleKey, bool admin,
                                    JBAPDEnxbiqm08& panel, std::vector<int>* encryptArray)
     : PopupWinInPanel(std::move(window), std::move(titleKey), panel.GetCurrentPDECallbackObj(), panel.GetServices()),
       admin_(admin),
       panel_(panel),
-      keys_(std::make_unique<Keys>(admin ? "JBAAdmin" : "JBA")),
+      keys_(std::make_unique<Keys>(admin)),
       radios_(std::make_unique<pdekit::RadioGroup>()) {
   auto* view = GetPanelControlPtr();
   const nx::platform::Bundle* bundle = &panel.GetBundle();
@@ -455,14 +450,16 @@ void JBADetailsWindow::OnOK() {
 
 struct JBAInputWindow::Keys {
   Keys()
-      : auth("JBAInput", "AuthRadioBtnTicketKey", "AuthRadioBtnReference", 0),
-        domain("JBAInput", "DomainNameTextEditTicket", "DomainNameTextEditReference", kAccessTypeText),
-        domainMasked("JBAInput", "DomainNameTextEditTicket", "DomainNameTextEditReference", kAccessTypePassword),
-        userID("JBAInput", "UserIDTextEditTicket", "UserIDTextEditReference", kAccessTypeText),
-        userIDMasked("JBAInput", "UserIDTextEditTicket", "UserIDTextEditReference", kAccessTypePassword),
-        password("JBAInput", "UserPasswordTextEditTicket", "", kAccessTypePassword),
-        account("JBAInput", "AccountIDTextEditTicket", "AccountIDTextEditReference", kAccessTypeText),
-        accountMasked("JBAInput", "AccountIDTextEditTicket", "AccountIDTextEditReference", kAccessTypePassword) {}
+      : auth(key::JBAInputAuthRadioBtnTicketKey, key::JBAInputAuthRadioBtnReference, 0),
+        domain(key::JBAInputDomainNameTextEditTicket, key::JBAInputDomainNameTextEditReference, kAccessTypeText),
+        domainMasked(key::JBAInputDomainNameTextEditTicket, key::JBAInputDomainNameTextEditReference,
+                     kAccessTypePassword),
+        userID(key::JBAInputUserIDTextEditTicket, key::JBAInputUserIDTextEditReference, kAccessTypeText),
+        userIDMasked(key::JBAInputUserIDTextEditTicket, key::JBAInputUserIDTextEditReference, kAccessTypePassword),
+        password(key::JBAInputUserPasswordTextEditTicket, nullptr, kAccessTypePassword),
+        account(key::JBAInputAccountIDTextEditTicket, key::JBAInputAccountIDTextEditReference, kAccessTypeText),
+        accountMasked(key::JBAInputAccountIDTextEditTicket, key::JBAInputAccountIDTextEditReference,
+                      kAccessTypePassword) {}
   KeyPair auth, domain, domainMasked, userID, userIDMasked, password, account, accountMasked;
 };
 

@@ -16,7 +16,7 @@ namespace accountpde {
 namespace {
 
 using nx::platform::PrefUser;
-#define PT_KEY(name) "com.norvalex.nb.qtz.printsettings." name
+namespace key = nx::ticket::key;
 
 constexpr PTProductInfo kPTProducts[] = {
     {"Default00", 0, "PrintType_Default00"}, {"Default01", 1, "PrintType_Default01"},
@@ -26,30 +26,30 @@ constexpr PTProductInfo kPTProducts[] = {
 
 constexpr const char* kTypeItems[] = {"Job Type None", "Job Type Secure", "Job Type Sample", "Job Type Time", nullptr};
 const pdekit::PopupIniData kTypeIni{0, 1, -1, kTypeItems};
-constexpr pdekit::DataAccessInfo kTypeAccess{0, 0, PT_KEY("PrintTypeTicketKey"), PT_KEY("PrintTypeReference")};
+constexpr pdekit::DataAccessInfo kTypeAccess{0, 0, key::PrintTypeTicketKey, key::PrintTypeReference};
 
 constexpr const char* kDocItems[] = {"Document Name Type Auto", "Document Name Type Enter Name", nullptr};
 const pdekit::PopupIniData kDocIni{0, 1, -1, kDocItems};
-constexpr pdekit::DataAccessInfo kDocListAccess{0, 0, PT_KEY("DocumentNameTypeTicketKey"),
-                                                PT_KEY("DocumentNameTypeReference")};
+constexpr pdekit::DataAccessInfo kDocListAccess{0, 0, key::DocumentNameTypeTicketKey,
+                                                key::DocumentNameTypeReference};
 
 const pdekit::TextEditIniData kUserIDIni{"", "", 1, 24};
 const pdekit::InputFilter kUserIDFilter{0, {}, 1, {{0x20, 0x7E}}, "Message43"};
 constexpr pdekit::DataAccessInfo kUserIDAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText,
-                                               PT_KEY("PrintTypeUserNameTicketKey"),
-                                               PT_KEY("PrintTypeUserNameReference")};
+                                               key::PrintTypeUserNameTicketKey,
+                                               key::PrintTypeUserNameReference};
 const pdekit::TextEditIniData kPasswordIni{"", "", 0, 12};
 const pdekit::InputFilter kPasswordFilter{0, {}, 1, {{0x30, 0x39}}, "Message39"};
 constexpr pdekit::DataAccessInfo kPasswordAccess{pdekit::kAccessTypePassword, pdekit::kAccessTypePassword,
-                                                 PT_KEY("PrintTypePasswordTicketKey"),
-                                                 PT_KEY("PrintTypePasswordReference")};
+                                                 key::PrintTypePasswordTicketKey,
+                                                 key::PrintTypePasswordReference};
 const pdekit::TextEditIniData kDocNameIni{"", "", 0, 24};
 const pdekit::InputFilter kDocNameFilter{0, {}, 1, {{0x20, 0x7E}}, "Message41"};
 constexpr pdekit::DataAccessInfo kDocNameAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText,
-                                                PT_KEY("DocumentNameTicketKey"), PT_KEY("DocumentNameReference")};
+                                                key::DocumentNameTicketKey, key::DocumentNameReference};
 const pdekit::ClockIniData kTimeIni{0, 0, 0, 0, 0, 0, 0};
 constexpr pdekit::DataAccessInfo kTimeAccess{pdekit::kAccessTypeDate, pdekit::kAccessTypeDate,
-                                             PT_KEY("DelayPrintTicketKey"), PT_KEY("DelayPrintReference")};
+                                             key::DelayPrintTicketKey, key::DelayPrintReference};
 
 // Print type list, value numbers = item index.
 constexpr int kNoneDisables[] = {kPTUserIDTitle, kPTUserID, kPTPasswordTitle, kPTPassword, kPTDocNameListTitle,

@@ -1,9 +1,9 @@
 #include "faxpde/DeviceOptionPanel.h"
 
 #include "faxpde/FaxPlugIn.h"
-#include "nx/faxticket/recipient_ticket.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
+#include "nx/ticket/recipient_ticket.h"
 #include "pdekit/ControlTables.h"
 #include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
@@ -13,26 +13,26 @@ namespace faxpde {
 namespace {
 
 using nx::platform::PrefUser;
-#define DO_PREF(name) "com.norvalex.nb.qtz.printsettings.DeviceOption" name
+namespace key = nx::ticket::key;
 
 constexpr pdekit::DataAccessInfo kFaxModuleAccess{0, 0, kFaxModuleTicketKey,
-                                                  DO_PREF("FaxModuleTypePopupListReference")};
+                                                  key::DeviceOptionFaxModuleTypePopupListReference};
 constexpr const char* kISDNItems[] = {"ISDN G4Kit On", "ISDN G4Kit Off", nullptr};
 const pdekit::PopupIniData kISDNIni{0, 2, -1, kISDNItems};
 constexpr pdekit::DataAccessInfo kISDNAccess{0, 0, kISDNG4TicketKey,
-                                             DO_PREF("ISDNG4TypePopupListReference")};
+                                             key::DeviceOptionISDNG4TypePopupListReference};
 constexpr const char* kKitItems[] = {"Outside Line Extension Kit On",
                                      "Outside Line Extension Kit Off", nullptr};
 const pdekit::PopupIniData kKitIni{0, 2, -1, kKitItems};
 constexpr pdekit::DataAccessInfo kOutsideKitAccess{
-    0, 0, kOutsideKitTicketKey, DO_PREF("OutsideExtensionKitPopupListReference")};
+    0, 0, kOutsideKitTicketKey, key::DeviceOptionOutsideExtensionKitPopupListReference};
 constexpr const char* kSpeedDialItems[] = {"Speed Dial number 2000", "Speed Dial number 5000",
                                            nullptr};
 const pdekit::PopupIniData kSpeedDialIni{0, 1, -1, kSpeedDialItems};
 constexpr pdekit::DataAccessInfo kSpeedDialAccess{0, 0, kSpeedDialTicketKey,
-                                                  DO_PREF("SpeedDialPopupListReference")};
+                                                  key::DeviceOptionSpeedDialPopupListReference};
 constexpr pdekit::DataAccessInfo kExpansionAccess{
-    0, 0, kExpansionTicketKey, DO_PREF("PhonebookExpansionKitPopupListReference")};
+    0, 0, kExpansionTicketKey, key::DeviceOptionPhonebookExpansionKitPopupListReference};
 const pdekit::TextEditIniData kNumberIni{"", "", 0, 5};
 const pdekit::InputFilter kOutlineFilter{
     0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, "Warning527"};
@@ -40,21 +40,20 @@ const pdekit::InputFilter kInlineFilter{
     0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, "Warning528"};
 constexpr pdekit::DataAccessInfo kOutlineAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText,
                                                 kOutlineTicketKey,
-                                                DO_PREF("OutlineNumberEtxtReference")};
+                                                key::DeviceOptionOutlineNumberEtxtReference};
 constexpr pdekit::DataAccessInfo kInlineAccess{pdekit::kAccessTypeText, pdekit::kAccessTypeText,
                                                kInlineTicketKey,
-                                               DO_PREF("InlineNumberEtxtReference")};
+                                               key::DeviceOptionInlineNumberEtxtReference};
 constexpr const char* kPortOutsideItems[] = {"Port Setting Outside Line Type Extension",
                                              "Port Setting Outside Line Type Outside", nullptr};
 const pdekit::PopupIniData kPortOutsideIni{0, 2, -1, kPortOutsideItems};
 constexpr pdekit::DataAccessInfo kPortOutsideAccess{
-    0, 0, kPortOutsideTicketKey, DO_PREF("PortSettingOutsideLinePopupListReference")};
+    0, 0, kPortOutsideTicketKey, key::DeviceOptionPortSettingOutsideLinePopupListReference};
 constexpr const char* kPortExtensionItems[] = {"Port Setting Extension Type Extension",
                                                "Port Setting Extension Type Outside", nullptr};
 const pdekit::PopupIniData kPortExtensionIni{0, 1, -1, kPortExtensionItems};
 constexpr pdekit::DataAccessInfo kPortExtensionAccess{
-    0, 0, kPortExtensionTicketKey, DO_PREF("PortSettingExtensionPopupListReference")};
-#undef DO_PREF
+    0, 0, kPortExtensionTicketKey, key::DeviceOptionPortSettingExtensionPopupListReference};
 
 constexpr int kItemOn = 1;
 
@@ -201,7 +200,7 @@ bool OPTTextEditCtrl::InvalidateData() {
   if (!TextEditCtrl::InvalidateData()) return false;
   // The number is dialled in front of fax numbers inside each recipient item, which cannot carry
   // a double quote or braces: every fax job would lose its recipients.
-  if (nx::faxticket::IsRecipientAddressText(GetUIText())) return true;
+  if (nx::ticket::IsRecipientAddressText(GetUIText())) return true;
   ShowValidationAlert(filter_ ? filter_->messageKey : nullptr);
   return false;
 }

@@ -4,6 +4,7 @@
 #include "faxpde/FaxSettingPanel.h"
 #include "nx/phonebook/alert_sink.h"
 #include "nx/platform/bundle.h"
+#include "nx/ticket/keys.h"
 #include "pdekit/BaseControl.h"
 #include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
@@ -12,17 +13,17 @@ namespace faxpde {
 namespace {
 
 constexpr pdekit::DeviceOptionKey kDeviceOptionKeys[] = {
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListReference", "FaxModuleTypePopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPhonebookExpansionKitPopupListReference",
+    {nx::ticket::key::DeviceOptionFaxModuleTypePopupListReference, "FaxModuleTypePopupList"},
+    {nx::ticket::key::DeviceOptionPhonebookExpansionKitPopupListReference,
      "PhonebookExpansionKitPopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionISDNG4TypePopupListReference", "ISDNG4TypePopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutsideExtensionKitPopupListReference",
+    {nx::ticket::key::DeviceOptionISDNG4TypePopupListReference, "ISDNG4TypePopupList"},
+    {nx::ticket::key::DeviceOptionOutsideExtensionKitPopupListReference,
      "OutsideExtensionKitPopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionOutlineNumberEtxtReference", "OutlineNumberEtxt"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionInlineNumberEtxtReference", "InlineNumberEtxt"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingOutsideLinePopupListReference",
+    {nx::ticket::key::DeviceOptionOutlineNumberEtxtReference, "OutlineNumberEtxt"},
+    {nx::ticket::key::DeviceOptionInlineNumberEtxtReference, "InlineNumberEtxt"},
+    {nx::ticket::key::DeviceOptionPortSettingOutsideLinePopupListReference,
      "PortSettingOutsideLinePopupList"},
-    {"com.norvalex.nb.qtz.printsettings.DeviceOptionPortSettingExtensionPopupListReference",
+    {nx::ticket::key::DeviceOptionPortSettingExtensionPopupListReference,
      "PortSettingExtensionPopupList"},
 };
 

@@ -10,6 +10,7 @@
 
 #include "nx/platform/paths.h"
 #include "nx/platform/services.h"
+#include "nx/ticket/option_array.h"
 
 namespace pdehost {
 
@@ -60,14 +61,12 @@ bool DialogHost::Open(const DialogSetup& setup, std::string* error) {
     return fail("cannot read the PPD " + ppdPath_ + ": " + ppdErrorString(status) + " (line " +
                 std::to_string(line) + ")");
   }
-  cups_option_t* options = nullptr;
-  int count = 0;
+  nx::ticket::OptionArray options;
   for (const auto& [name, value] : setup.options) {
-    count = cupsAddOption(name.c_str(), value.c_str(), count, &options);
+    options.Add(name.c_str(), value.c_str());
     settings_.SetValue(name, value, false);
   }
-  cupsMarkOptions(ppd_.get(), count, options);
-  cupsFreeOptions(count, options);
+  cupsMarkOptions(ppd_.get(), options.size(), options.data());
 
   // CUPS keeps a queue's PPD under the queue's name, so a PPD file alone names the printer.
   session_.SetCurrentPrinterID(setup.queue.empty() ? std::filesystem::path(ppdPath_).stem().string() : setup.queue);

@@ -5,18 +5,9 @@
 
 #include <cups/cups.h>
 
-#include <memory>
+#include "nx/ticket/option_array.h"
 
 namespace pdehost {
-namespace {
-
-struct CupsOptions {
-  int count = 0;
-  cups_option_t* options = nullptr;
-  ~CupsOptions() { cupsFreeOptions(count, options); }
-};
-
-}  // namespace
 
 std::string FormatOptionString(const JobOptionList& options) {
   std::string out;
@@ -39,10 +30,9 @@ std::string FormatOptionString(const JobOptionList& options) {
 }
 
 JobOptionList ParseOptionString(const std::string& text) {
-  CupsOptions parsed;
-  parsed.count = cupsParseOptions(text.c_str(), 0, &parsed.options);
+  const nx::ticket::OptionArray parsed(text.c_str());
   JobOptionList out;
-  for (int i = 0; i < parsed.count; ++i) out.emplace_back(parsed.options[i].name, parsed.options[i].value);
+  for (int i = 0; i < parsed.size(); ++i) out.emplace_back(parsed.name(i), parsed.value(i));
   return out;
 }
 
@@ -55,9 +45,15 @@ int SubmitJob(const std::string& queue, const std::string& file, const std::stri
     if (error) *error = "cannot submit " + file + " to " + queue + ": " + unfit;
     return 0;
   }
-  CupsOptions job;
-  for (const auto& [name, value] : fitted) job.count = cupsAddOption(name.c_str(), value.c_str(), job.count, &job.options);
-  const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.c_str(), file.c_str(), title.c_str(), job.count, job.options);
+  nx::ticket::OptionArray job;
+  for (const auto& [name, value] : fitted) {
+    if (name.empty()) continue;  // the client library would drop it too
+    if (!job.Add(name.c_str(), value.c_str())) {
+      if (error) *error = "cannot submit " + file + " to " + queue + ": out of memory for the job options";
+      return 0;
+    }
+  }
+  const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.c_str(), file.c_str(), title.c_str(), job.size(), job.data());
   if (id <= 0 && error) {
     const char* why = cupsLastErrorString();
     *error = std::string("cannot submit ") + file + " to " + queue + ": " + (why ? why : "unknown error");

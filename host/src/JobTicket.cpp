@@ -1,49 +1,21 @@
 // The ticket as job options; see JobTicket.h.
 #include "pdehost/JobTicket.h"
 
-#include <algorithm>
-#include <charconv>
+#include "nx/ticket/byte_list.h"
 
 namespace pdehost {
 
-std::string TicketKey(std::string_view name) {
-  std::string key(kTicketPrefix);
-  key += name;
-  return key;
-}
-
 std::string ByteList(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    out += '/';
-    out += std::to_string(static_cast<int>(static_cast<signed char>(c)));
-  }
-  return out;
+  return nx::ticket::EncodeByteList(text, nx::ticket::ByteSpelling::kSigned);
 }
 
 std::string EscapeTicketText(std::string_view text) {
-  const bool escape = (!text.empty() && text.front() == '/') ||
-                      text.find_first_of("',\\") != std::string_view::npos;
-  return escape ? ByteList(text) : std::string(text);
+  return nx::ticket::EncodeTicketText(text, nx::ticket::ByteSpelling::kSigned);
 }
 
 std::optional<std::string> DecodeByteList(std::string_view text) {
-  if (text.size() < 2 || text.front() != '/') return std::nullopt;
-  std::string out;
-  std::size_t pos = 1;
-  while (pos <= text.size()) {
-    const std::size_t end = std::min(text.find('/', pos), text.size());
-    const std::string_view field = text.substr(pos, end - pos);
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (field.empty() || ec != std::errc() || ptr != field.data() + field.size() || value < -128 ||
-        value > 255 || value == 0) {
-      return std::nullopt;
-    }
-    out += static_cast<char>(value & 0xFF);
-    pos = end + 1;
-  }
-  return out;
+  if (!nx::ticket::IsWholeByteList(text)) return std::nullopt;
+  return nx::ticket::DecodeTicketText(text);
 }
 
 std::size_t ServerOptionLength(const JobOptionList& options) {
@@ -59,7 +31,7 @@ std::size_t ServerOptionLength(const JobOptionList& options) {
 namespace {
 
 bool IsRecipientItemKey(std::string_view key) {
-  return key.starts_with(kTicketPrefix) && key.substr(kTicketPrefix.size()).starts_with(kRecipientItemKey);
+  return key.starts_with(nx::ticket::key::DFRecipientListItemKeyTicket);
 }
 
 bool PrintableAscii(std::string_view s) {

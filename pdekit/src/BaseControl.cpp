@@ -11,6 +11,9 @@
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
 #include "nx/platform/system_version.h"
+#include "nx/ticket/byte_list.h"
+#include "nx/ticket/keys.h"
+#include "nx/ticket/protected_text.h"
 #include "pdekit/BasePrintPanel.h"
 #include "pdekit/Localization.h"
 #include "pdekit/UtilityFunction.h"
@@ -33,38 +36,16 @@ constexpr size_t kTicketTextMax = kTicketDataSize - 1;
 // its whole text (its byte length, which is also its width for the ASCII these fields accept).
 // Nothing when it cannot be made (logged; the value never is).
 std::optional<std::string> ProtectStoredText(std::string_view text) {
-  unsigned char cipher[nx::encrypt::StorageCipherLen(static_cast<int>(kPreferenceTextMax))];
-  int cipherLen = sizeof cipher;
-  const int rc = nx::encrypt::Encode_Storage(text.data(), static_cast<int>(text.size()), nx::encrypt::seed1,
-                                             nx::encrypt::seed1Len, nx::encrypt::seed2, nx::encrypt::seed2Len,
-                                             nx::encrypt::seed3, nx::encrypt::seed3Len, cipher, &cipherLen);
-  if (rc != nx::encrypt::kEncSuccess) {
-    PluginLog("##Plugin debug##  SetValueToPreference encode fail: %d \n", rc);
-    return std::nullopt;
-  }
-  char b64[256] = {};
-  int b64Len = 0;
-  if (nx::encrypt::XSPBinToB64(cipher, cipherLen, b64, &b64Len, 255) != nx::encrypt::kXspSuccess) return std::nullopt;
-  return std::string(b64, static_cast<size_t>(b64Len));
+  std::string stored;
+  const int rc = nx::ticket::EncryptStoredText(text, &stored);
+  if (rc > 0) PluginLog("##Plugin debug##  SetValueToPreference encode fail: %d \n", rc);
+  if (rc != nx::encrypt::kEncSuccess) return std::nullopt;
+  return stored;
 }
 
 // The value held in a protected stored text: kEncSuccess with the value in `out`, -1 when the
 // text is not base64 of a cipher, else the decryption's result.
-int UnprotectStoredText(std::string_view stored, std::string* out) {
-  unsigned char cipher[255];
-  int cipherLen = 0;
-  if (nx::encrypt::XSPB64ToBin(stored.data(), static_cast<int>(stored.size()), cipher, &cipherLen, sizeof cipher) !=
-      nx::encrypt::kXspSuccess)
-    return -1;
-  char plain[255];
-  int plainLen = sizeof plain;
-  const int rc = nx::encrypt::Decode_Storage(cipher, cipherLen, nx::encrypt::seed1, nx::encrypt::seed1Len,
-                                             nx::encrypt::seed2, nx::encrypt::seed2Len, nx::encrypt::seed3,
-                                             nx::encrypt::seed3Len, plain, &plainLen);
-  if (rc == nx::encrypt::kEncSuccess) out->assign(plain, static_cast<size_t>(plainLen));
-  std::fill(std::begin(plain), std::end(plain), '\0');
-  return rc;
-}
+int UnprotectStoredText(std::string_view stored, std::string* out) { return nx::ticket::DecryptStoredText(stored, out); }
 
 void Wipe(std::string& text) { std::fill(text.begin(), text.end(), '\0'); }
 
@@ -97,44 +78,10 @@ const char* DeviceOptionAttributeForPreferenceKey(std::string_view key) {
 }
 
 std::string ToTicketByteList(std::string_view text) {
-  if (text.empty() || (text.front() != '/' && text.find_first_of("',\\") == std::string_view::npos))
-    return std::string(text);
-  std::string out;
-  out.reserve(text.size() * 4);
-  for (char c : text) {
-    out += '/';
-    out += std::to_string(static_cast<unsigned>(static_cast<unsigned char>(c)));
-  }
-  return out;
+  return nx::ticket::EncodeTicketText(text, nx::ticket::ByteSpelling::kUnsigned);
 }
 
-std::string FromTicketByteList(std::string_view text) {
-  if (text.empty() || text.front() != '/') return std::string(text);
-  std::string out;
-  size_t i = 0;
-  while (i < text.size() && text[i] == '/') {
-    ++i;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    unsigned residue = 0;  // value mod 256
-    bool large = false;    // value >= 256
-    unsigned small = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-      const unsigned digit = static_cast<unsigned>(text[i] - '0');
-      residue = (residue * 10 + digit) % 256;
-      if (!large) {
-        small = small * 10 + digit;
-        large = small >= 256;
-      }
-    }
-    while (i < text.size() && text[i] != '/') ++i;  // the rest of the field is ignored
-    const unsigned byte = negative ? (256 - residue) % 256 : (large ? 0 : small);
-    if (byte == 0) break;
-    out.push_back(static_cast<char>(byte));
-  }
-  return out;
-}
+std::string FromTicketByteList(std::string_view text) { return nx::ticket::DecodeTicketText(text); }
 
 std::string_view CutUtf8(std::string_view text, size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
@@ -455,20 +402,11 @@ bool BaseControl::SetValueToTicketWithXSPEnc(PrintSettings* settings, bool locke
   std::string text;
   if (!ConvertToTickectData(text)) return false;
   text = std::string(CutUtf8(text, kTicketTextMax));
+  // Every byte is enciphered (a yen sign is two bytes but one column wide).
   std::string stored;
-  if (!text.empty()) {
-    // Every byte is enciphered (a yen sign is two bytes but one column wide).
-    unsigned char cipher[255];
-    int cipherLen = 0;
-    const int rc = nx::encrypt::XSPEncrypt(text.data(), static_cast<int>(text.size()), cipher, &cipherLen,
-                                           sizeof cipher);
-    std::fill(text.begin(), text.end(), '\0');
-    if (rc != nx::encrypt::kXspSuccess) return false;
-    char b64[256] = {};
-    int b64Len = 0;
-    if (nx::encrypt::XSPBinToB64(cipher, cipherLen, b64, &b64Len, 255) != nx::encrypt::kXspSuccess) return false;
-    stored.assign(b64, static_cast<size_t>(b64Len));
-  }
+  const bool enciphered = nx::ticket::EncipherTicketText(text, &stored);
+  Wipe(text);
+  if (!enciphered) return false;
   return SetValueToSettingsWithTicketKeyAndLock(stored.c_str(), settings, ctrlDataAccessInfoPtr->ticketKey, locked) ==
          noErr;
 }

@@ -44,7 +44,7 @@ TEST_F(FilterInitTest, FillsTheContextAndMarksJobOptionsOverDefaults) {
   EXPECT_EQ(context.job_id, 17);
   EXPECT_EQ(context.user, "bob");
   EXPECT_EQ(context.title, "Minutes");
-  EXPECT_STREQ(context.options.Get("foo"), "bar");
+  EXPECT_STREQ(context.options.Find("foo"), "bar");
   EXPECT_STREQ(ppdFindMarkedChoice(ppd.get(), "PageSize")->choice, "Letter");
   EXPECT_STREQ(ppdFindMarkedChoice(ppd.get(), "NXFaxResolution")->choice, "Fine");
 }

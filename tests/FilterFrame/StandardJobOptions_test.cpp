@@ -11,7 +11,7 @@
 #include "EncryptLib.h"
 #include "FilterMainTestSupport.h"
 #include "TicketTestSupport.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 
 namespace nx::filter::test {
 namespace {
@@ -162,13 +162,13 @@ std::map<std::string, std::string> Entries(const std::string& options, std::stri
 }
 
 std::string Item(const std::string& number, const std::string& prefix, const std::string& fcode = "") {
-  faxticket::RecipientFields fields;
+  ticket::RecipientFields fields;
   fields.address = number;
   fields.fCode = fcode;
-  faxticket::LineSettings line;
+  ticket::LineSettings line;
   line.outsideLineNumber = prefix;
   std::string item;
-  EXPECT_TRUE(faxticket::BuildRecipientItem(fields, line, &item));
+  EXPECT_TRUE(ticket::BuildRecipientItem(fields, line, &item));
   return item;
 }
 
@@ -335,12 +335,12 @@ TEST(StandardJobFlow, FaxNumberGivesTheHeaderOfTheRecipientWindow) {
 
   // The same number typed into the recipient window (outside line number 9), with the Fax
   // Setting panel's defaults and the device's setting type.
-  faxticket::RecipientFields fields;
+  ticket::RecipientFields fields;
   fields.address = "0312345678";
-  faxticket::LineSettings line;
+  ticket::LineSettings line;
   line.outsideLineNumber = "9";
-  std::vector<faxticket::TicketPair> pairs;
-  ASSERT_TRUE(faxticket::BuildRecipientListTicket({fields}, line, "A4", &pairs));
+  std::vector<ticket::TicketPair> pairs;
+  ASSERT_TRUE(ticket::BuildRecipientListTicket({fields}, line, "A4", &pairs));
   std::string ticket = "number-up=1 " + Key("DFFaxResolutionPopupListTicket") + "=1 " +
                        Key("DFTransmissionReportPopupListTicket") + "=2 " + Key("DFaxSendHeaderTicket") +
                        "=1 " + Key("DeviceOptionFaxModuleTypePopupListTicket") + "=2";

@@ -12,7 +12,6 @@ using pdehost::ByteList;
 using pdehost::DecodeByteList;
 using pdehost::EscapeTicketText;
 using pdehost::FitTicketToServer;
-using pdehost::kRecipientItemKey;
 using pdehost::kServerOptionBudget;
 using pdehost::kTicketPrefix;
 using pdehost::ServerOptionLength;

@@ -10,19 +10,19 @@
 #include "../support/fax_job_lines.h"
 #include "E2eFixture.h"
 #include "EncryptLib.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 
 namespace nx::e2e {
 namespace {
 
 // The item the recipient window writes for a number typed in on an outside line.
 std::string WindowItem(const std::string& number, const std::string& outsideLine = "") {
-  faxticket::RecipientFields fields;
+  ticket::RecipientFields fields;
   fields.address = number;
-  faxticket::LineSettings line;
+  ticket::LineSettings line;
   line.outsideLineNumber = outsideLine;
   std::string item;
-  EXPECT_TRUE(faxticket::BuildRecipientItem(fields, line, &item));
+  EXPECT_TRUE(ticket::BuildRecipientItem(fields, line, &item));
   return item;
 }
 

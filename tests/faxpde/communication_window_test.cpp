@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "communication_fixture.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST(CommunicationWindow, RelaySendIsStoredAndBecomesTheTicketField) {
   EXPECT_EQ(FaxRecordText(record, "MailBoxId"), "");
   EXPECT_EQ(FaxRecordText(record, "Name"), "Branch") << "keys outside the window are kept";
 
-  nx::faxticket::RecipientFields fields;
+  nx::ticket::RecipientFields fields;
   fields.name = FaxRecordText(record, "Name");
   fields.address = FaxRecordText(record, "Address");
   fields.secureOrRelay = 2;
@@ -49,7 +49,7 @@ TEST(CommunicationWindow, RelaySendIsStoredAndBecomesTheTicketField) {
   fields.rlyPrn = 1;
   fields.rlyDestList = FaxRecordList(record, "RlyDestList");
   std::string item;
-  ASSERT_TRUE(nx::faxticket::BuildRecipientItem(fields, {}, &item));
+  ASSERT_TRUE(nx::ticket::BuildRecipientItem(fields, {}, &item));
   // Station 0007, print 1, destinations 0005 and 0012.
   EXPECT_NE(item.find("{10007100050012}"), std::string::npos) << item;
 }

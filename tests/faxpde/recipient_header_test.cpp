@@ -7,14 +7,14 @@
 
 #include "../support/jobfilter_fixture.h"
 #include "faxpde/DeviceOptionPanel.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 #include "pdehost/JobOptions.h"
 #include "recipient_steps.h"
 
 namespace {
 
 using namespace faxpde::testing;
-using nx::faxticket::EscapeTicketValue;
+using nx::ticket::EscapeTicketValue;
 using pdehost::DialogOutcome;
 
 constexpr const char* kInvalidNumber = "Warning_Invalid_Input_Number_ID";

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "faxpde/FaxRecipientWindow.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 #include "recipient_steps.h"
 
 namespace {
@@ -43,21 +43,21 @@ TEST(RecipientTicket, WindowWritesWhatTheEncoderGives) {
   EXPECT_EQ(report.alerts[0].alert.arguments[1], "");
   EXPECT_EQ(report.alerts[0].alert.arguments[2], "");
 
-  nx::faxticket::RecipientFields first;
+  nx::ticket::RecipientFields first;
   first.name = "Abc";
   first.address = "0312345678";
-  nx::faxticket::RecipientFields second;
+  nx::ticket::RecipientFields second;
   second.name = "Def";
   second.address = "0398765432";
   second.lineType = 1;
   second.commMode = 1;
   second.secureOrRelay = 1;
   second.mailBoxId = "7";
-  nx::faxticket::RecipientFields third;
+  nx::ticket::RecipientFields third;
   third.recodeType = 1;
   third.address = "012";
-  std::vector<nx::faxticket::TicketPair> expected;
-  ASSERT_TRUE(nx::faxticket::BuildRecipientListTicket({first, second, third}, {"9", "5", true}, "Tabloid", &expected));
+  std::vector<nx::ticket::TicketPair> expected;
+  ASSERT_TRUE(nx::ticket::BuildRecipientListTicket({first, second, third}, {"9", "5", true}, "Tabloid", &expected));
   ASSERT_EQ(expected.size(), 5u);
   for (const auto& [key, value] : expected) EXPECT_EQ(Option(report, key), value) << key;
   // The values the encoder gave, spelled out for the parts this window decides.

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "nx/ticket/keys.h"
 #include "pdekit/PDEHost.h"
 
 namespace nx::platform {
@@ -14,9 +15,9 @@ class Network;
 
 namespace accountpde {
 
-inline constexpr const char* kMacHostNameTicketKey = "com.norvalex.nb.qtz.printsettings.JBAMacHostNameStringTicket";
-inline constexpr const char* kHostNameTicketKey = "com.norvalex.nb.qtz.printsettings.JBAHostNameStringTicket";
-inline constexpr const char* kIPAddressTicketKey = "com.norvalex.nb.qtz.printsettings.JBAIPAddressStringTicket";
+inline constexpr const char* kMacHostNameTicketKey = nx::ticket::key::JBAMacHostNameStringTicket;
+inline constexpr const char* kHostNameTicketKey = nx::ticket::key::JBAHostNameStringTicket;
+inline constexpr const char* kIPAddressTicketKey = nx::ticket::key::JBAIPAddressStringTicket;
 
 // Stores `text` under `key`: at most `maxBytes` bytes are read (256 when `maxBytes` <= 0) and at
 // most 32 kept, cut at a character boundary; spaces only become empty; bytes outside

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "nx/ticket/keys.h"
 #include "pdekit/BasePrintPanel.h"
 #include "pdekit/PDEHost.h"
 #include "pdekit/PopupControl.h"
@@ -31,10 +32,9 @@ enum JBATag {
 inline constexpr int kJobStatusPrint = 2001;
 inline constexpr int kJobStatusCancelled = 2002;
 
-inline constexpr const char* kJBAManageTypeTicketKey = "com.norvalex.nb.qtz.printsettings.JBAManageTypeListTicketKey";
-inline constexpr const char* kJBAManageTypePreferenceKey =
-    "com.norvalex.nb.qtz.printsettings.JBAManageTypeListReference";
-inline constexpr const char* kJBAInfoSetTicketKey = "com.norvalex.nb.qtz.printsettings.JBAInfoSetListTicketKey";
+inline constexpr const char* kJBAManageTypeTicketKey = nx::ticket::key::JBAManageTypeListTicketKey;
+inline constexpr const char* kJBAManageTypePreferenceKey = nx::ticket::key::JBAManageTypeListReference;
+inline constexpr const char* kJBAInfoSetTicketKey = nx::ticket::key::JBAInfoSetListTicketKey;
 inline constexpr const char* kSelectIDKeyword = "NXSelectID";
 inline constexpr const char* kCDFSettingAttribute = "NXXCDFSetting";
 

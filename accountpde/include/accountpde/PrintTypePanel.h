@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "nx/ticket/keys.h"
 #include "pdekit/BasePrintPanel.h"
 #include "pdekit/PDEHost.h"
 #include "pdekit/PopupControl.h"
@@ -22,8 +23,7 @@ enum PrintTypeTag {
   kPTVersion = 123,
 };
 
-inline constexpr const char* kPrintTypeProductTypeTicketKey =
-    "com.norvalex.nb.qtz.printsettings.PrintTypeProductTypeTicketKey";
+inline constexpr const char* kPrintTypeProductTypeTicketKey = nx::ticket::key::PrintTypeProductTypeTicketKey;
 
 struct PTProductInfo {
   const char* variant;

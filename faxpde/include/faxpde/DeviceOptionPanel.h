@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "faxpde/FaxControls.h"
+#include "nx/ticket/keys.h"
 #include "pdekit/BasePrintPanel.h"
 #include "pdekit/CQuickXPPD.h"
 #include "pdekit/PDEHost.h"
@@ -39,20 +40,19 @@ enum DeviceOptionTag {
   kDOHelp = 319,
 };
 
-#define NX_DO_KEY(name) "com.norvalex.nb.qtz.printsettings.DeviceOption" name
-inline constexpr const char* kFaxModuleTicketKey = NX_DO_KEY("FaxModuleTypePopupListTicket");
-inline constexpr const char* kISDNG4TicketKey = NX_DO_KEY("ISDNG4TypePopupListTicket");
-inline constexpr const char* kOutsideKitTicketKey = NX_DO_KEY("OutsideExtensionKitPopupListTicket");
-inline constexpr const char* kSpeedDialTicketKey = NX_DO_KEY("SpeedDialPopupListTicket");
+inline constexpr const char* kFaxModuleTicketKey = nx::ticket::key::DeviceOptionFaxModuleTypePopupListTicket;
+inline constexpr const char* kISDNG4TicketKey = nx::ticket::key::DeviceOptionISDNG4TypePopupListTicket;
+inline constexpr const char* kOutsideKitTicketKey =
+    nx::ticket::key::DeviceOptionOutsideExtensionKitPopupListTicket;
+inline constexpr const char* kSpeedDialTicketKey = nx::ticket::key::DeviceOptionSpeedDialPopupListTicket;
 inline constexpr const char* kExpansionTicketKey =
-    NX_DO_KEY("PhonebookExpansionKitPopupListTicket");
-inline constexpr const char* kOutlineTicketKey = NX_DO_KEY("OutlineNumberEtxtTicket");
-inline constexpr const char* kInlineTicketKey = NX_DO_KEY("InlineNumberEtxtTicket");
+    nx::ticket::key::DeviceOptionPhonebookExpansionKitPopupListTicket;
+inline constexpr const char* kOutlineTicketKey = nx::ticket::key::DeviceOptionOutlineNumberEtxtTicket;
+inline constexpr const char* kInlineTicketKey = nx::ticket::key::DeviceOptionInlineNumberEtxtTicket;
 inline constexpr const char* kPortOutsideTicketKey =
-    NX_DO_KEY("PortSettingOutsideLinePopupListTicket");
+    nx::ticket::key::DeviceOptionPortSettingOutsideLinePopupListTicket;
 inline constexpr const char* kPortExtensionTicketKey =
-    NX_DO_KEY("PortSettingExtensionPopupListTicket");
-#undef NX_DO_KEY
+    nx::ticket::key::DeviceOptionPortSettingExtensionPopupListTicket;
 
 class DEVICEOPTIONPDEq21;
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nx/ticket/keys.h"
 #include "pdekit/BasePrintPanel.h"
 #include "pdekit/PDEHost.h"
 #include "pdekit/PopupControl.h"
@@ -35,18 +36,12 @@ enum FaxSettingTag {
 };
 
 // Ticket and preference keys of the panel's controls.
-inline constexpr const char* kFaxResolutionTicketKey =
-    "com.norvalex.nb.qtz.printsettings.DFFaxResolutionPopupListTicket";
-inline constexpr const char* kFaxResolutionPrefKey =
-    "com.norvalex.nb.qtz.printsettings.DFFaxResolutionPopupListReference";
-inline constexpr const char* kTransmissionReportTicketKey =
-    "com.norvalex.nb.qtz.printsettings.DFTransmissionReportPopupListTicket";
-inline constexpr const char* kTransmissionReportPrefKey =
-    "com.norvalex.nb.qtz.printsettings.DFTransmissionReportPopupListReference";
-inline constexpr const char* kSendHeaderTicketKey =
-    "com.norvalex.nb.qtz.printsettings.DFaxSendHeaderTicket";
-inline constexpr const char* kSendHeaderPrefKey =
-    "com.norvalex.nb.qtz.printsettings.DFaxSendHeaderCboxReference";
+inline constexpr const char* kFaxResolutionTicketKey = nx::ticket::key::DFFaxResolutionPopupListTicket;
+inline constexpr const char* kFaxResolutionPrefKey = nx::ticket::key::DFFaxResolutionPopupListReference;
+inline constexpr const char* kTransmissionReportTicketKey = nx::ticket::key::DFTransmissionReportPopupListTicket;
+inline constexpr const char* kTransmissionReportPrefKey = nx::ticket::key::DFTransmissionReportPopupListReference;
+inline constexpr const char* kSendHeaderTicketKey = nx::ticket::key::DFaxSendHeaderTicket;
+inline constexpr const char* kSendHeaderPrefKey = nx::ticket::key::DFaxSendHeaderCboxReference;
 
 class NXDirectFaxPDEPluginq21 : public pdekit::BasePrintPanel, public pdekit::PDEPanel {
  public:

@@ -11,6 +11,7 @@
 
 #include "faxpde/FaxPBPopupWinInPanel.h"
 #include "nx/phonebook/fax_record.h"
+#include "nx/ticket/keys.h"
 #include "pdekit/ClockControl.h"
 #include "pdekit/PDEHost.h"
 #include "pdekit/StateControls.h"
@@ -24,10 +25,8 @@ class Window;
 
 namespace faxpde {
 
-inline constexpr const char* kDelaySendTicketKey =
-    "com.norvalex.nb.qtz.printsettings.DFDelaySendKeyTicket";
-inline constexpr const char* kDelaySendDummyTicketKey =
-    "com.norvalex.nb.qtz.printsettings.DFDelaySendDummyKeyTicket";
+inline constexpr const char* kDelaySendTicketKey = nx::ticket::key::DFDelaySendKeyTicket;
+inline constexpr const char* kDelaySendDummyTicketKey = nx::ticket::key::DFDelaySendDummyKeyTicket;
 
 // Element tags of the window's layout ("FaxJobConfirmation").
 enum JobConfirmationTag {

@@ -10,7 +10,8 @@
 #include "faxpde/FaxSettingPanel.h"
 #include "faxpde/JobConfirmationWindow.h"
 #include "faxpde/RecipientInformationWindow.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/keys.h"
+#include "nx/ticket/recipient_ticket.h"
 #include "nx/phonebook/fax_phonebook_model.h"
 #include "nx/platform/bundle.h"
 #include "nx/platform/services.h"
@@ -30,20 +31,19 @@ namespace {
 
 constexpr const char* kRecipientChanged = "FaxPhonebookRecipientModelChanged";
 
-constexpr const char* kFaxModuleTicket = "com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListTicket";
-constexpr const char* kFaxModulePref = "com.norvalex.nb.qtz.printsettings.DeviceOptionFaxModuleTypePopupListReference";
-constexpr const char* kExpansionTicket =
-    "com.norvalex.nb.qtz.printsettings.DeviceOptionPhonebookExpansionKitPopupListTicket";
-constexpr const char* kExpansionPref =
-    "com.norvalex.nb.qtz.printsettings.DeviceOptionPhonebookExpansionKitPopupListReference";
-constexpr const char* kISDNTicket = "com.norvalex.nb.qtz.printsettings.DeviceOptionISDNG4TypePopupListTicket";
-constexpr const char* kISDNPref = "com.norvalex.nb.qtz.printsettings.DeviceOptionISDNG4TypePopupListReference";
-constexpr const char* kOutlineTicket = "com.norvalex.nb.qtz.printsettings.DeviceOptionOutlineNumberEtxtTicket";
-constexpr const char* kOutlinePref = "com.norvalex.nb.qtz.printsettings.DeviceOptionOutlineNumberEtxtReference";
-constexpr const char* kInlineTicket = "com.norvalex.nb.qtz.printsettings.DeviceOptionInlineNumberEtxtTicket";
-constexpr const char* kInlinePref = "com.norvalex.nb.qtz.printsettings.DeviceOptionInlineNumberEtxtReference";
-constexpr const char* kSpeedDialTicket = "com.norvalex.nb.qtz.printsettings.DeviceOptionSpeedDialPopupListTicket";
-constexpr const char* kSpeedDialPref = "com.norvalex.nb.qtz.printsettings.DeviceOptionSpeedDialPopupListReference";
+namespace key = nx::ticket::key;
+constexpr const char* kFaxModuleTicket = key::DeviceOptionFaxModuleTypePopupListTicket;
+constexpr const char* kFaxModulePref = key::DeviceOptionFaxModuleTypePopupListReference;
+constexpr const char* kExpansionTicket = key::DeviceOptionPhonebookExpansionKitPopupListTicket;
+constexpr const char* kExpansionPref = key::DeviceOptionPhonebookExpansionKitPopupListReference;
+constexpr const char* kISDNTicket = key::DeviceOptionISDNG4TypePopupListTicket;
+constexpr const char* kISDNPref = key::DeviceOptionISDNG4TypePopupListReference;
+constexpr const char* kOutlineTicket = key::DeviceOptionOutlineNumberEtxtTicket;
+constexpr const char* kOutlinePref = key::DeviceOptionOutlineNumberEtxtReference;
+constexpr const char* kInlineTicket = key::DeviceOptionInlineNumberEtxtTicket;
+constexpr const char* kInlinePref = key::DeviceOptionInlineNumberEtxtReference;
+constexpr const char* kSpeedDialTicket = key::DeviceOptionSpeedDialPopupListTicket;
+constexpr const char* kSpeedDialPref = key::DeviceOptionSpeedDialPopupListReference;
 
 const char* const kOffOn[] = {"Off", "On"};
 const char* const kResAddressNames[] = {"Normal", "FaxAndPhonebook", "SpeedDial", "Phonebook"};
@@ -61,8 +61,8 @@ std::optional<int> AsInteger(const std::optional<std::string>& text) {
 
 std::string Cut5(const std::string& text) { return std::string(pdekit::CutUtf8(text, 5)); }
 
-nx::faxticket::RecipientFields TicketFields(const FaxRecord& r) {
-  nx::faxticket::RecipientFields f;
+nx::ticket::RecipientFields TicketFields(const FaxRecord& r) {
+  nx::ticket::RecipientFields f;
   f.recodeType = static_cast<int>(FaxRecordInteger(r, "RecodeType", 0));
   f.name = FaxRecordText(r, "Name");
   f.address = FaxRecordText(r, "Address");
@@ -548,7 +548,7 @@ void FaxRecipientWindowsClass::StoreCurrentPhonebookFileName() {
 bool FaxRecipientWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings, bool locked, const char* key,
                                                 const char* text) {
   if (!settings || !key || !text) return false;
-  const std::string escaped = nx::faxticket::EscapeTicketValue(text);
+  const std::string escaped = nx::ticket::EscapeTicketValue(text);
   return pdekit::SetValueToSettingsWithTicketKeyAndLock(escaped.c_str(), settings, key, locked) == pdekit::noErr;
 }
 
@@ -561,11 +561,11 @@ namespace {
 
 // Generation 2 devices take no apostrophe in an item (it quotes a speed dial number there) and no
 // relay send field; our items are ASCII (the name field is base64), so a byte search is exact.
-bool TakenByGeneration2Devices(const std::vector<nx::faxticket::RecipientFields>& recipients,
-                               const nx::faxticket::LineSettings& line) {
+bool TakenByGeneration2Devices(const std::vector<nx::ticket::RecipientFields>& recipients,
+                               const nx::ticket::LineSettings& line) {
   std::string item;
   for (const auto& r : recipients) {
-    if (!nx::faxticket::BuildRecipientItem(r, line, &item)) return false;
+    if (!nx::ticket::BuildRecipientItem(r, line, &item)) return false;
     if (item.find('\'') != std::string::npos || item.find("{1") != std::string::npos) return false;
   }
   return true;
@@ -575,9 +575,9 @@ bool TakenByGeneration2Devices(const std::vector<nx::faxticket::RecipientFields>
 
 bool FaxRecipientWindowsClass::WriteRecipientList(pdekit::PrintSettings* settings, bool locked) {
   if (!faxPBRecipientData || faxPBRecipientData->recipientCount() == 0 || !settings) return true;
-  std::vector<nx::faxticket::RecipientFields> recipients;
+  std::vector<nx::ticket::RecipientFields> recipients;
   for (const auto& r : faxPBRecipientData->getRecipientArray()) recipients.push_back(TicketFields(r));
-  nx::faxticket::LineSettings line;
+  nx::ticket::LineSettings line;
   line.outsideLineNumber = curOutlineNumber;
   line.extensionLineNumber = curInlineNumber;
   line.isdnG4Kit = curISDNG4Kit;
@@ -589,8 +589,8 @@ bool FaxRecipientWindowsClass::WriteRecipientList(pdekit::PrintSettings* setting
   if (ppd)
     if (ppd_choice_t* marked = ppdFindMarkedChoice(ppd, "PageSize")) paper = marked->choice;
 
-  std::vector<nx::faxticket::TicketPair> pairs;
-  bool written = nx::faxticket::BuildRecipientListTicket(recipients, line, paper, &pairs);
+  std::vector<nx::ticket::TicketPair> pairs;
+  bool written = nx::ticket::BuildRecipientListTicket(recipients, line, paper, &pairs);
   if (!written) {
     // A passcode that cannot be protected must not travel in clear, and an address or line
     // number the item cannot carry would reach another number: no list is written.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "faxpde/FaxRecipientWindow.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 #include "nx/platform/services.h"
 #include "nx/platform/text_encoding.h"
 #include "pdekit/Localization.h"
@@ -128,7 +128,7 @@ std::optional<FieldWarning> CheckFaxNumberText(std::string_view text, int maxLen
   if (IsAllSpaceText(text)) return FieldWarning{kAllSpaceKey, {}};
   // The set admits the double quote and braces, which no recipient item can carry: the number
   // would be dropped from the job when it prints, so it is refused here.
-  if (!pdekit::validateInput(text, kFaxNumberInputFilter) || !nx::faxticket::IsRecipientAddressText(text))
+  if (!pdekit::validateInput(text, kFaxNumberInputFilter) || !nx::ticket::IsRecipientAddressText(text))
     return FieldWarning{"Warning_Invalid_Input_Number_ID", {}};
   return std::nullopt;
 }

@@ -20,25 +20,26 @@
 #include <string>
 #include <string_view>
 
+#include "nx/ticket/keys.h"
 #include "pdehost/JobOptions.h"
 
 namespace pdehost {
 
-inline constexpr std::string_view kTicketPrefix = "com.norvalex.nb.qtz.printsettings.";
-inline constexpr std::string_view kRecipientItemKey = "DFRecipientListItemKeyTicket";
+inline constexpr std::string_view kTicketPrefix = nx::ticket::kTicketKeyPrefix;
 
 // kTicketPrefix + name.
-std::string TicketKey(std::string_view name);
+using nx::ticket::TicketKey;
 
-// The panels' ticket escaping: when the text starts with "/" or holds an apostrophe, a comma or
-// a backslash, "/" + the signed 8-bit decimal value of every byte; otherwise the text itself.
+// The recipient list's ticket escaping (nx::ticket::EncodeTicketText, signed spelling): when the
+// text starts with "/" or holds an apostrophe, a comma or a backslash, "/" + the signed 8-bit
+// decimal value of every byte; otherwise the text itself.
 std::string EscapeTicketText(std::string_view text);
 
 // The byte-list form of any text: "/" + the signed 8-bit decimal value of every byte.
 std::string ByteList(std::string_view text);
 
 // The bytes of a byte-list text, when every field is a decimal number giving a non-zero byte
-// (-128..-1, 1..255); nothing for any other text.
+// (-128..-1, 1..255; nx::ticket::IsWholeByteList); nothing for any other text.
 std::optional<std::string> DecodeByteList(std::string_view text);
 
 // Length of argv[5] as the server would build it from these options alone: name=value pairs

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "EncryptLib.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 
-namespace nx::faxticket {
+namespace nx::ticket {
 namespace {
 
 RecipientFields TypedFax(std::string address, std::string name = {}) {
@@ -302,4 +302,4 @@ TEST(BuildRecipientListTicket, OverlongPaperNameIsCutAtACharacterBoundaryThenEsc
 }
 
 }  // namespace
-}  // namespace nx::faxticket
+}  // namespace nx::ticket

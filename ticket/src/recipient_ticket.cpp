@@ -1,20 +1,20 @@
 // Recipient items, ticket value escaping and the list's settings pairs; see recipient_ticket.h.
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 
 #include <openssl/crypto.h>
 
 #include <array>
-#include <cstring>
 #include <new>
 
 #include "EncryptLib.h"
+#include "nx/ticket/byte_list.h"
+#include "nx/ticket/keys.h"
+#include "nx/ticket/protected_text.h"
 #include "nx/platform/text_encoding.h"
 
-namespace nx::faxticket {
+namespace nx::ticket {
 namespace {
 
-// Buffer handed to the stored-secret encoding, as the panels size it.
-constexpr int kSecretCapacity = 256;
 // The device keeps at most this many Shift-JIS bytes of a recipient's name.
 constexpr std::size_t kNameLimitBytes = 36;
 // XSPBinToB64 limit of the name field.
@@ -48,25 +48,9 @@ std::string ZeroPad4(std::string_view text) {
   return out;
 }
 
-// The stored-secret form of a password (cipher then base64). False when it cannot be made; the
-// clear text is wiped from the work buffer either way.
+// The enciphered form of a password. False when it cannot be made (an empty password has none).
 bool ProtectSecret(std::string_view clear, std::string* out) {
-  out->clear();
-  if (clear.empty() || clear.size() >= static_cast<std::size_t>(kSecretCapacity)) return false;
-  std::array<char, kSecretCapacity> buffer{};
-  std::memcpy(buffer.data(), clear.data(), clear.size());
-  const char* text = nx::encrypt::XSPEncodeSecret(buffer.data(), static_cast<int>(clear.size()),
-                                                  kSecretCapacity);
-  bool ok = text != nullptr && *text != 0;
-  if (ok) {
-    try {
-      out->assign(text);
-    } catch (const std::bad_alloc&) {
-      ok = false;
-    }
-  }
-  OPENSSL_cleanse(buffer.data(), buffer.size());
-  return ok;
+  return !clear.empty() && EncipherTicketText(clear, out);
 }
 
 // Length of the UTF-8 sequence starting at `i`, or 0 when the bytes there are not one whole,
@@ -239,17 +223,7 @@ bool BuildRecipientItem(const RecipientFields& recipient, const LineSettings& li
   return true;
 }
 
-std::string EscapeTicketValue(std::string_view text) {
-  const bool escape = (!text.empty() && text[0] == '/') || text.find_first_of("',\\") != std::string_view::npos;
-  if (!escape) return std::string(text);
-  std::string out;
-  out.reserve(text.size() * 5);
-  for (const char ch : text) {
-    out.push_back('/');
-    out.append(std::to_string(static_cast<int>(static_cast<signed char>(ch))));
-  }
-  return out;
-}
+std::string EscapeTicketValue(std::string_view text) { return EncodeTicketText(text, ByteSpelling::kSigned); }
 
 std::string RecipientPaperName(std::string_view pageSizeChoice) {
   struct Mapping {
@@ -273,12 +247,12 @@ bool BuildRecipientListTicket(const std::vector<RecipientFields>& recipients, co
   try {
     std::vector<TicketPair> out;
     out.reserve(recipients.size() + 2);
-    out.push_back({kRecipientCountKey, TicketValue(std::to_string(recipients.size()))});
-    out.push_back({kRecipientPaperSizeKey, TicketValue(RecipientPaperName(pageSizeChoice))});
+    out.push_back({key::DFRecipientListCountTicket, TicketValue(std::to_string(recipients.size()))});
+    out.push_back({key::DFRecipientPaperSizeTicket, TicketValue(RecipientPaperName(pageSizeChoice))});
     std::string item;
     for (std::size_t i = 0; i < recipients.size(); ++i) {
       if (!BuildRecipientItem(recipients[i], line, &item)) return false;
-      out.push_back({std::string(kRecipientItemKeyPrefix) + std::to_string(i), TicketValue(item)});
+      out.push_back({std::string(key::DFRecipientListItemKeyTicket) + std::to_string(i), TicketValue(item)});
     }
     *pairs = std::move(out);
   } catch (const std::bad_alloc&) {
@@ -288,4 +262,4 @@ bool BuildRecipientListTicket(const std::vector<RecipientFields>& recipients, co
   return true;
 }
 
-}  // namespace nx::faxticket
+}  // namespace nx::ticket

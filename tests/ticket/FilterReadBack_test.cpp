@@ -12,9 +12,9 @@
 #include "FaxSettingModule.h"
 #include "FilterState.h"
 #include "TicketReader.h"
-#include "nx/faxticket/recipient_ticket.h"
+#include "nx/ticket/recipient_ticket.h"
 
-namespace nx::faxticket {
+namespace nx::ticket {
 namespace {
 
 // The job options as the print system hands them over: name="value" pairs, quoted.
@@ -157,4 +157,4 @@ TEST(FilterReadBack, HundredAndFiftyRecipientsOnA4) {
 }
 
 }  // namespace
-}  // namespace nx::faxticket
+}  // namespace nx::ticket

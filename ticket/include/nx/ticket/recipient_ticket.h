@@ -9,12 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace nx::faxticket {
-
-// Settings keys of the list.
-inline constexpr char kRecipientCountKey[] = "com.norvalex.nb.qtz.printsettings.DFRecipientListCountTicket";
-inline constexpr char kRecipientPaperSizeKey[] = "com.norvalex.nb.qtz.printsettings.DFRecipientPaperSizeTicket";
-inline constexpr char kRecipientItemKeyPrefix[] = "com.norvalex.nb.qtz.printsettings.DFRecipientListItemKeyTicket";
+namespace nx::ticket {
 
 // The longest value a list key may hold, in bytes, before escaping.
 inline constexpr std::size_t kMaxTicketValueBytes = 2047;
@@ -65,15 +60,15 @@ bool IsRecipientAddressText(std::string_view text);
 // left out when nothing remains).
 bool BuildRecipientItem(const RecipientFields& recipient, const LineSettings& line, std::string* item);
 
-// The escaped form a ticket value is stored in: unchanged unless it begins with "/" or holds
-// "'", "," or "\"; then every byte as "/" and its signed 8-bit decimal value.
+// The form the list's values are stored in: EncodeTicketText with the signed spelling
+// (byte_list.h), so that "FAEN='12'" is stored as /70/65/69/78/61/39/49/50/39.
 std::string EscapeTicketValue(std::string_view text);
 
 // The device's name for a page size ("Tabloid" -> "LEDGER", ...); other names unchanged.
 std::string RecipientPaperName(std::string_view pageSizeChoice);
 
 // The settings pairs of a whole list, in the order they are written: the count, the paper size,
-// then each item under its numbered key; every value cut to kMaxTicketValueBytes (at a UTF-8
+// then each item under its numbered key (keys.h); every value cut to kMaxTicketValueBytes (at a UTF-8
 // character boundary; only a page size name can be that long) and escaped. An empty list gives
 // no pairs (and true). False when an item could not be built (no pairs are returned then).
 struct TicketPair {
@@ -83,4 +78,4 @@ struct TicketPair {
 bool BuildRecipientListTicket(const std::vector<RecipientFields>& recipients, const LineSettings& line,
                               std::string_view pageSizeChoice, std::vector<TicketPair>* pairs);
 
-}  // namespace nx::faxticket
+}  // namespace nx::ticket
