@@ -49,6 +49,7 @@ Placement ReadPlacement(const PropertyValue::Dictionary& d) {
   ReadInt(d, "ColumnSpan", 1, kMaxCell, &p.column_span);
   ReadInt(d, "Group", INT32_MIN, INT32_MAX, &p.group);
   ReadInt(d, "Buddy", INT32_MIN, INT32_MAX, &p.buddy);
+  ReadInt(d, "Strip", 1, kMaxCell, &p.strip);
   ReadInt(d, "Rows", 1, kMaxRows, &p.rows);
   ReadInt(d, "MinWidth", 0, kMaxWidth, &p.min_width);
   p.role = RoleFromName(ReadString(d, "Role"));

@@ -18,6 +18,7 @@ struct Placement {
   int row_span = 1;
   int column_span = 1;
   int group = 0;  // tag of the enclosing group box; 0: the window itself
+  int strip = 0;  // elements of one strip sit side by side in the first one's cell
   int buddy = 0;  // static texts: the control they name
   ButtonRole role = ButtonRole::kNone;
   int rows = 0;       // lists: visible rows

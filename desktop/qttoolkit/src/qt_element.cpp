@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,6 +32,20 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString Plain(const std::string& s) { return Q(s).replace('&', "&&"); }
 
 bool InRange(int i, int size) { return i >= 0 && i < size; }
+
+// A label's text as a name: no mnemonic marks, no closing colon.
+QString AccessibleText(QString text) {
+  text.replace("&&", "&");
+  text = text.trimmed();
+  if (text.endsWith(':') || text.endsWith(QChar(0xFF1A))) text.chop(1);
+  return text;
+}
+
+// A help button without a title of its own shows Qt's, in the user's language.
+QString StandardHelpText() {
+  QDialogButtonBox box(QDialogButtonBox::Help);
+  return box.button(QDialogButtonBox::Help)->text();
+}
 
 // A click switches a radio button on, never off: turning the others off is the program's job,
 // as in the layouts' own toolkit.
@@ -179,9 +194,9 @@ QtElement::QtElement(ElementKind kind, int tag, std::string title, Placement pla
   }
   if (w) outer_ = control_ = w;
   control_->setObjectName(QStringLiteral("e%1").arg(tag));
-  if (!placement_.name_key.empty()) control_->setAccessibleName(localized(placement_.name_key));
+  if (!placement_.name_key.empty()) control_->setAccessibleName(AccessibleText(localized(placement_.name_key)));
   if (placement_.min_width > 0) outer_->setMinimumWidth(placement_.min_width);
-  if (!title_.empty()) ShowText(title_);
+  ShowText(title_);
 }
 
 QtElement::~QtElement() {
@@ -213,17 +228,15 @@ void QtElement::Names(QtElement* control) {
 
 void QtElement::UpdateAccessibleName() {
   if (!named_ || !named_->Control()) return;
-  QString text = qobject_cast<QLabel*>(control_.data()) ? qobject_cast<QLabel*>(control_.data())->text() : QString();
-  text.replace("&&", "&");
-  text = text.trimmed();
-  if (text.endsWith(':') || text.endsWith(QChar(0xFF1A))) text.chop(1);
+  auto* label = qobject_cast<QLabel*>(control_.data());
+  const QString text = label ? AccessibleText(label->text()) : QString();
   if (!text.isEmpty()) named_->Control()->setAccessibleName(text);
 }
 
 void QtElement::ShowText(const std::string& text) {
   if (!control_) return;
   if (auto* b = qobject_cast<QAbstractButton*>(control_.data())) {
-    b->setText(Plain(text));
+    b->setText(text.empty() && placement_.role == ButtonRole::kHelp ? StandardHelpText() : Plain(text));
   } else if (auto* g = qobject_cast<QGroupBox*>(control_.data())) {
     g->setTitle(Plain(text));
   } else if (auto* l = qobject_cast<QLabel*>(control_.data()); l && kind_ == ElementKind::kStaticText) {

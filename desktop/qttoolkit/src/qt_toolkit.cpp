@@ -114,6 +114,7 @@ class Surface {
       next_row[g] = std::max(next_row[g], p.row + p.row_span);
     }
     std::vector<QtElement*> buttons;
+    std::map<std::pair<QGridLayout*, int>, QHBoxLayout*> strips;
     bool any_list = false;
     for (const auto& e : elements_) {
       Placement& p = e->placement();
@@ -127,6 +128,16 @@ class Surface {
         p.column = 0;
         p.column_span = std::max(1, g->columnCount());
       }
+      if (p.strip != 0) {
+        auto [it, first] = strips.try_emplace({g, p.strip}, nullptr);
+        if (first) {
+          it->second = new QHBoxLayout;
+          it->second->setSpacing(8);
+          g->addLayout(it->second, p.row, p.column, p.row_span, p.column_span);
+        }
+        it->second->addWidget(e->Outer());
+        continue;
+      }
       Qt::Alignment align;
       if (e->Kind() == ElementKind::kStaticText && !p.wrap) align = Qt::AlignVCenter;
       if (e->Kind() == ElementKind::kButton && p.column_span == 1) align = Qt::AlignLeft | Qt::AlignVCenter;
@@ -136,10 +147,12 @@ class Surface {
         if (p.column_span == 1) g->setColumnStretch(p.column, 1);
       }
       if (e->Kind() == ElementKind::kList || (e->Kind() == ElementKind::kGroupBox && p.row_span > 1)) {
-        g->setRowStretch(p.row, 1);
+        // A list beside a column of fields grows into its last row, which the layout keeps for it.
+        g->setRowStretch(p.row + p.row_span - 1, 1);
         any_list = true;
       }
     }
+    for (auto& [key, strip] : strips) strip->addStretch(1);
     if (!any_list) column->addStretch(1);
     if (!buttons.empty()) {
       auto* row = new QHBoxLayout;

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -58,9 +59,9 @@ const std::map<std::string, std::vector<std::vector<Act>>>& Walk() {
   static const std::map<std::string, std::vector<std::vector<Act>>> walk = {
       {"RecipientSetting_Default00",
        {{Type(2, "Example Office"), Type(7, "0312345678"), Click(5), Select(11, 1), Type(2, "Branch"),
-         Type(9, "12"), Click(5), SelectRow(4, 0), Click(15), Click(16), Click(13), Click(19)}}},
+         Type(9, "12"), Click(5), SelectRow(4, 0), Click(15), Click(16), Click(14), Click(19)}}},
       {"FaxNumberConfirm", {{Type(4, "0312345678"), Click(7)}}},
-      {"Phonebook_Default00", {{Click(8), Click(8), SelectRow(5, 0), Click(10), Click(11)}}},
+      {"Phonebook_Default00", {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(10), Click(11)}}},
       {"FaxPBNewEntry", {{Click(3)}, {Click(2), Click(3)}}},
       {"FaxPBGroupEntry", {{Type(21, "Sales"), Click(10)}}},
       {"JBAInfoWnd", {{Click(30), Click(10)}}},
@@ -121,22 +122,24 @@ void CheckNames(QWidget* window, const QString& name) {
   }
 }
 
+constexpr const char* kHost = "PrintDialog";
+
 class Shooter : public QObject {
  public:
-  explicit Shooter(QString out) : out_(std::move(out)) {}
+  Shooter(QString out, QString scratch) : out_(std::move(out)), scratch_(std::move(scratch)) {}
 
   void Save(QWidget* w, const QString& name) {
     QApplication::processEvents();
     const QString path = out_ + "/" + name + ".png";
     if (!w->grab().save(path)) std::fprintf(stderr, "nxshot: cannot write %s\n", qPrintable(path));
-    else std::printf("%s\n", qPrintable(path));
+    else std::printf("%s\t%s\n", qPrintable(path), qPrintable(w->windowTitle()));
     CheckNames(w, name);
   }
 
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::Show) {
       auto* d = qobject_cast<QDialog*>(o);
-      if (d && d->isWindow() && !seen_.count(d)) {
+      if (d && d->isWindow() && !seen_.count(d) && d->objectName() != kHost) {
         seen_.insert(d);
         QPointer<QDialog> p(d);
         QTimer::singleShot(30, this, [this, p] {
@@ -156,6 +159,7 @@ class Shooter : public QObject {
     else if (qobject_cast<QFileDialog*>(d)) name = QStringLiteral("file-%1").arg(++files_);
     if (name.isEmpty()) name = QStringLiteral("window-%1").arg(++others_);
     const int occurrence = count_[name]++;
+    if (qEnvironmentVariableIsSet("NXSHOT_TRACE")) std::fprintf(stderr, "nxshot: visit %s\n", qPrintable(name));
     if (occurrence == 0) Save(d, name);
     if (auto* box = qobject_cast<QMessageBox*>(d.data())) {
       std::fprintf(stderr, "nxshot: %s: %s\n", qPrintable(name), qPrintable(box->text()));
@@ -163,8 +167,23 @@ class Shooter : public QObject {
       else box->reject();
       return;
     }
-    if (qobject_cast<QFileDialog*>(d.data())) {
-      d->reject();
+    if (auto* files = qobject_cast<QFileDialog*>(d.data())) {
+      // New phonebooks go to the scratch folder; there is nothing to open.
+      if (files->acceptMode() == QFileDialog::AcceptSave) {
+        // As a user would: the name typed into the dialog's own field, then Save.
+        const QString book = files->directory().filePath(QStringLiteral("Book.fap"));
+        QDir().mkpath(files->directory().path());
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* row = files->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (name && row && row->button(QDialogButtonBox::Save)) {
+          name->clear();
+          QTest::keyClicks(name, book);
+          row->button(QDialogButtonBox::Save)->click();
+        }
+        if (files->isVisible()) files->reject();
+      } else {
+        files->reject();
+      }
       return;
     }
     const auto walk = Walk().find(name.toStdString());
@@ -181,6 +200,7 @@ class Shooter : public QObject {
   }
 
   QString out_;
+  QString scratch_;
   std::set<QObject*> seen_;
   std::map<QString, int> count_;
   int alerts_ = 0, files_ = 0, others_ = 0;
@@ -254,7 +274,7 @@ int main(int argc, char** argv) {
     plugins.push_back(std::move(loaded));
   }
 
-  Shooter shooter(out);
+  Shooter shooter(out, scratch.path());
   app.installEventFilter(&shooter);
   QTimer watchdog;
   watchdog.setSingleShot(true);
@@ -265,7 +285,7 @@ int main(int argc, char** argv) {
   watchdog.start(120000);
 
   QDialog host;
-  host.setObjectName(QStringLiteral("PrintDialog"));
+  host.setObjectName(kHost);
   host.setWindowTitle(QApplication::translate("QPrintDialog", "Print"));
   auto* tabs = new QTabWidget(&host);
   (new QVBoxLayout(&host))->addWidget(tabs);

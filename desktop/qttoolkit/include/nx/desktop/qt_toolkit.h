@@ -6,6 +6,8 @@
 //   Element: Row, Column, RowSpan, ColumnSpan  grid cell (elements without Row go one per row
 //                                             below the others)
 //            Group      tag of the group box the element sits in (its grid is the group's own)
+//            Strip      elements with the same number sit side by side, packed to the left,
+//                       in the cell of the first of them
 //            Buddy      on a static text: tag of the control it names (its accessible name)
 //            Role       default | cancel | help | reset: a button of the window's button row
 //                       (help and reset at the left, then Cancel, then the default button)
