@@ -5,7 +5,8 @@
 //
 // The panels are shown in a tabbed stand-in dialog; a short walk clicks through the windows
 // they open (each window is pictured when it appears, then left with its Cancel button, as
-// Escape would). Preferences and phonebooks go to a temporary folder unless NX_USER_PREFS_DIR is
+// Escape would). Unless -o says otherwise the queue asks for fax numbers twice (NXReEnter=On),
+// so that the walk meets that window too. Preferences and phonebooks go to a temporary folder unless NX_USER_PREFS_DIR is
 // set, so the walk never touches the user's own files.
 #include <cups/cups.h>
 
@@ -60,10 +61,12 @@ const std::map<std::string, std::vector<std::vector<Act>>>& Walk() {
       {"RecipientSetting_Default00",
        {{Type(2, "Example Office"), Type(7, "0312345678"), Click(5), Select(11, 1), Type(2, "Branch"),
          Type(9, "12"), Click(5), SelectRow(4, 0), Click(15), Click(16), Click(14), Click(19)}}},
-      {"FaxNumberConfirm", {{Type(4, "0312345678"), Click(7)}}},
-      {"Phonebook_Default00", {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(10), Click(11)}}},
+      {"FaxNumberConfirm", {{Type(4, "0312345678"), Click(7)}, {Type(6, "12"), Click(7)}}},
+      {"Phonebook_Default00",
+       {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(10), SelectRow(5, 1), Click(10), Click(11)}}},
       {"FaxPBNewEntry", {{Click(3)}, {Click(2), Click(3)}}},
-      {"FaxPBGroupEntry", {{Type(21, "Sales"), Click(10)}}},
+      {"FaxPBIndividualEntry", {{Type(21, "Example Office"), Type(27, "0312345678"), Click(13), Click(10)}}},
+      {"FaxPBGroupEntry", {{Type(21, "Sales"), SelectRow(23, 0), Click(25), Click(10)}}},
       {"JBAInfoWnd", {{Click(30), Click(10)}}},
   };
   return walk;
@@ -135,6 +138,8 @@ class Shooter : public QObject {
     else std::printf("%s\t%s\n", qPrintable(path), qPrintable(w->windowTitle()));
     CheckNames(w, name);
   }
+
+  bool Saw(const QString& name) const { return count_.count(name) > 0; }
 
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::Show) {
@@ -220,7 +225,8 @@ int main(int argc, char** argv) {
   QString out = QStringLiteral("shots");
   std::string bundles = NX_BINARY_DIR;
   std::string ppd = NX_SOURCE_DIR "/ppd/nxfax.ppd";
-  std::vector<std::pair<std::string, std::string>> options;
+  // The queue asks for fax numbers twice, so that the walk meets that window too.
+  std::vector<std::pair<std::string, std::string>> options{{"NXReEnter", "On"}};
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -248,6 +254,9 @@ int main(int argc, char** argv) {
   ppdMarkDefaults(ppdFile.get());
   pdekit::BasicPrintSettings settings;
   for (const auto& [k, v] : options) {
+    // As the queue's default too: some settings are read from the default, as a server keeps it.
+    if (ppd_option_t* o = ppdFindOption(ppdFile.get(), k.c_str()); o && ppdFindChoice(o, v.c_str()))
+      std::snprintf(o->defchoice, sizeof o->defchoice, "%s", v.c_str());
     ppdMarkOption(ppdFile.get(), k.c_str(), v.c_str());
     settings.SetValue(k, v, false);
   }
@@ -290,10 +299,12 @@ int main(int argc, char** argv) {
   auto* tabs = new QTabWidget(&host);
   (new QVBoxLayout(&host))->addWidget(tabs);
   std::vector<QWidget*> pages;
+  std::set<std::string> panes;
   for (auto& p : panels) {
     nx::platform::ui::View* view = p->panelView();
     QWidget* page = view ? nx::desktop::WidgetOf(*view) : nullptr;
     if (!page) continue;
+    panes.insert(view->Name());
     std::string why;
     p->restoreValuesAndReturnError(&why);
     p->willShow();
@@ -315,6 +326,29 @@ int main(int argc, char** argv) {
     p->saveValuesAndReturnError(&why);
   }
   for (auto& p : panels) p->shouldPrint();
+
+  // Windows the walk did not meet: their layout alone, stand-in texts where the plug-in's go.
+  for (const auto& lp : plugins) {
+    std::error_code ec;
+    for (const auto& f : std::filesystem::directory_iterator(lp->bundle->ResourcesDir(), ec)) {
+      const std::string name = f.path().stem().string();
+      if (f.path().extension() != ".nxlayout" || name.find('_') != std::string::npos || panes.count(name) ||
+          shooter.Saw(QString::fromStdString(name)))
+        continue;
+      auto window = services->toolkit().LoadWindow(*lp->bundle, name);
+      if (!window) continue;
+      for (nx::platform::ui::Element* e : window->Elements()) {
+        const std::string n = std::to_string(e->Tag());
+        if (e->Kind() == nx::platform::ui::ElementKind::kStaticText) e->SetStringValue("Label " + n + ":");
+        else e->SetTitle("Title " + n);
+      }
+      QWidget* w = nx::desktop::WidgetOf(*window);
+      w->adjustSize();
+      w->show();
+      shooter.Save(w, QString::fromStdString(name) + "-unfilled");
+      w->hide();
+    }
+  }
   panels.clear();
   plugins.clear();
   return 0;
