@@ -297,6 +297,7 @@ int main(int argc, char** argv) {
   host.setObjectName(kHost);
   host.setWindowTitle(QApplication::translate("QPrintDialog", "Print"));
   auto* tabs = new QTabWidget(&host);
+  tabs->setUsesScrollButtons(false);  // every tab title whole
   (new QVBoxLayout(&host))->addWidget(tabs);
   std::vector<QWidget*> pages;
   std::set<std::string> panes;
