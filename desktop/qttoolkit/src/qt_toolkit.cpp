@@ -73,9 +73,9 @@ class Surface {
     return out;
   }
   Element& Add(ElementKind kind, int tag, std::string title) {
+    if (!grid_) Arrange();  // a surface made empty gets its layout with the first element
     elements_.push_back(std::make_unique<QtElement>(kind, tag, std::move(title), Placement{}, root_, nullptr));
     QtElement& e = *elements_.back();
-    if (!grid_) Arrange();
     grid_->addWidget(e.Outer(), grid_->rowCount(), 0, 1, std::max(1, grid_->columnCount()));
     return e;
   }
