@@ -328,7 +328,7 @@ void TakeProperty(const Property& p, std::string value, CardState& s) {
     if (c.company.empty()) c.company = Components(value, ';')[0];
   } else if (EqualNoCase(p.name, "TEL")) {
     const bool uri = EqualNoCase(Param(p, "VALUE"), "uri") || StartsNoCase(Trim(value), "tel:");
-    std::string number = uri ? OpenNumber(value) : std::string(Trim(TextValue(value)));
+    std::string number = uri ? OpenNumber(TextValue(value)) : std::string(Trim(TextValue(value)));
     if (HasType(p, "fax")) {
       AddFax(c, std::move(number));
     } else if (c.tel.empty()) {
@@ -584,7 +584,7 @@ std::string WriteVCards(const std::vector<Contact>& contacts) {
     if (!c.company.empty()) AppendFolded(out, "ORG:" + Escape(c.company, true));
     for (const auto& fax : c.faxNumbers) {
       if (StartsNoCase(fax, "sip:")) {
-        AppendFolded(out, "TEL;VALUE=uri;TYPE=fax:" + fax);
+        AppendFolded(out, "TEL;VALUE=uri;TYPE=fax:" + Escape(fax, false));
       } else {
         AppendFolded(out, "TEL;VALUE=text;TYPE=fax:" + Escape(fax, false));
       }
