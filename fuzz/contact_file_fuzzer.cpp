@@ -20,7 +20,8 @@ namespace pb = ::nx::phonebook;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   nx::fuzz::InputReader input(data, size);
-  const pb::ContactFormat format = (input.Byte() & 1) != 0 ? pb::ContactFormat::kLdif : pb::ContactFormat::kVCard;
+  const pb::ContactFormat format =
+      (input.Byte() & 1) != 0 ? pb::ContactFormat::kLdif : pb::ContactFormat::kVCard;
   const std::string_view file = input.Rest();
   const pb::ContactReadResult read = pb::ReadContactData(file, format);
   if (read.status != pb::ContactReadStatus::kOk) {
@@ -33,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(c.faxNumbers.size() <= pb::kContactFaxNumbersMax);
     FUZZ_CHECK(c.name.size() <= pb::kContactLineMaxBytes);
     FUZZ_CHECK(c.line >= 1);
-    for (const auto& fax : c.faxNumbers) FUZZ_CHECK(!fax.empty() && fax.size() <= pb::kContactLineMaxBytes);
+    for (const auto& fax : c.faxNumbers)
+      FUZZ_CHECK(!fax.empty() && fax.size() <= pb::kContactLineMaxBytes);
   }
   // The writer's cards read back as as many contacts, while their escaped lines fit a line.
   bool small = true;
@@ -42,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       small = small && text->size() < pb::kContactLineMaxBytes / 4;
     }
   }
-  const pb::ContactReadResult again = pb::ReadContactData(pb::WriteVCards(read.contacts), pb::ContactFormat::kVCard);
+  const pb::ContactReadResult again =
+      pb::ReadContactData(pb::WriteVCards(read.contacts), pb::ContactFormat::kVCard);
   if (small && !read.contacts.empty()) {
     FUZZ_CHECK(again.status == pb::ContactReadStatus::kOk);
     FUZZ_CHECK(again.contacts.size() == read.contacts.size());

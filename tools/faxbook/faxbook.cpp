@@ -4,12 +4,12 @@
 // See Usage() for the commands. BOOK may be left out everywhere but in "new": the command then
 // works on the user's current phonebook, the one the phonebook windows open.
 //
-// Results are JSON on standard output ("list" prints a table unless --json is given). A refused import or edit exits with status 1 and its
-// warning keys on standard error; the book on disk is then unchanged. Usage errors exit with 2.
-// Edits and imports hold the book's lock from their read to their exit, so runs started together
-// on one book keep each other's changes.
-// Mailbox and F-code passwords come from the environment (FAXBOOK_MAILBOX_PASSCODE,
-// FAXBOOK_FCODE_PASSWORD), never from the command line, and "show" masks them unless asked.
+// Results are JSON on standard output ("list" prints a table unless --json is given). A refused
+// import or edit exits with status 1 and its warning keys on standard error; the book on disk is
+// then unchanged. Usage errors exit with 2. Edits and imports hold the book's lock from their read
+// to their exit, so runs started together on one book keep each other's changes. Mailbox and F-code
+// passwords come from the environment (FAXBOOK_MAILBOX_PASSCODE, FAXBOOK_FCODE_PASSWORD), never
+// from the command line, and "show" masks them unless asked.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -641,7 +641,8 @@ int Delete(const std::vector<std::string>& args) {
   return 0;
 }
 
-// ---- list ----------------------------------------------------------------------------------------
+// ---- list
+// ----------------------------------------------------------------------------------------
 
 // Columns on a terminal: East Asian wide and full-width characters take two, combining marks
 // none, everything else one.
@@ -665,7 +666,11 @@ std::size_t DisplayWidth(std::string_view text) {
   std::size_t width = 0;
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    const std::size_t len = c < 0x80         ? 1
+                            : (c >> 5) == 6  ? 2
+                            : (c >> 4) == 14 ? 3
+                            : (c >> 3) == 30 ? 4
+                                             : 1;
     char32_t cp = len == 1 ? c : c & (0x3F >> (len - 1));
     bool whole = i + len <= text.size();
     for (std::size_t k = 1; whole && k < len; ++k) {
@@ -702,11 +707,10 @@ std::string DigitsOf(std::string_view text) {
 
 // A pattern of digits and the separators numbers are written with.
 bool IsNumberPattern(std::string_view text) {
-  return !DigitsOf(text).empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) {
-           return (c >= '0' && c <= '9') || c == '-' || c == ' ' || c == '(' || c == ')' ||
-                  c == '+' || c == '.';
-         });
+  return !DigitsOf(text).empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= '0' && c <= '9') || c == '-' || c == ' ' || c == '(' || c == ')' || c == '+' ||
+           c == '.';
+  });
 }
 
 struct Matcher {
@@ -725,7 +729,8 @@ struct Matcher {
 
 int List(const std::vector<std::string>& args) {
   Options o;
-  if (!ParseOptions(args, {"--book"}, {"--json", "--show-passwords"}, o) || o.positional.size() > 1) {
+  if (!ParseOptions(args, {"--book"}, {"--json", "--show-passwords"}, o) ||
+      o.positional.size() > 1) {
     return Usage();
   }
   std::string path = o.Get("--book");
@@ -768,8 +773,8 @@ int List(const std::vector<std::string>& args) {
   for (const FaxRecord* e : people) {
     const bool ip = FaxRecordText(*e, "AddressType") == kAddressTypeIPFax;
     rows.push_back({FaxRecordText(*e, "Id"), Printable(FaxRecordText(*e, "Name")),
-                    Printable(FaxRecordText(*e, "Company")), Printable(FaxRecordText(*e, "Address")),
-                    ip ? "ip-fax" : "fax", ""});
+                    Printable(FaxRecordText(*e, "Company")),
+                    Printable(FaxRecordText(*e, "Address")), ip ? "ip-fax" : "fax", ""});
   }
   for (const FaxRecord* g : groups) {
     std::string members;
@@ -781,7 +786,8 @@ int List(const std::vector<std::string>& args) {
   }
   std::array<std::size_t, 6> widths{};
   for (const auto& row : rows) {
-    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    for (std::size_t c = 0; c < row.size(); ++c)
+      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
   }
   std::string text;
   for (const auto& row : rows) {
@@ -797,15 +803,18 @@ int List(const std::vector<std::string>& args) {
   return 0;
 }
 
-// ---- export --------------------------------------------------------------------------------------
+// ---- export
+// --------------------------------------------------------------------------------------
 
 // Writes `bytes` to `file` through a temporary file renamed over it, readable by the user alone
 // (a device export carries the passwords' protected forms); "-" is standard output.
 bool WriteExport(const std::string& file, const std::string& bytes) {
   if (file == "-") {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+           std::fflush(stdout) == 0;
   }
-  const std::string temp = file + ".faxbook-tmp";
+  // The process id keeps a temporary file a killed run left from blocking the next one.
+  const std::string temp = file + ".faxbook-" + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   std::size_t done = 0;
@@ -850,8 +859,10 @@ int Export(const std::vector<std::string>& args) {
       for (const auto& problem : csv.problems) {
         std::fprintf(stderr, "faxbook: entry %s\n", Printable(problem).c_str());
       }
-      std::fprintf(stderr, "faxbook: %s: the device's CSV cannot carry these entries; nothing was "
-                           "written\n", file.c_str());
+      std::fprintf(stderr,
+                   "faxbook: %s: the device's CSV cannot carry these entries; nothing was "
+                   "written\n",
+                   file.c_str());
       return kExitRefused;
     }
     bytes = std::move(csv.text);

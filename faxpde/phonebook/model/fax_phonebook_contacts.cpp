@@ -18,13 +18,14 @@ namespace {
 constexpr char kNotValidTitle[] = "Warning_Specified_File_Not_Valiable_Win_Title_ID";
 constexpr char kNotValidText[] = "Warning_Specified_File_Not_Valiable_Win_Content_ID";
 constexpr char kLimitTitle[] = "Warning_Add_Individual_Group_Win_Title_ID";
-constexpr char kIndividualLimitText[] = "Warning_Add_Individual_Exceeding_Maximum_Num_Content_Title_ID";
+constexpr char kIndividualLimitText[] =
+    "Warning_Add_Individual_Exceeding_Maximum_Num_Content_Title_ID";
 // The device dialect's name column, in characters.
 constexpr std::size_t kCsvNameMax = 18;
 
 bool IsSipAddress(std::string_view text) {
-  return text.size() >= 4 && (text[0] == 's' || text[0] == 'S') && (text[1] == 'i' || text[1] == 'I') &&
-         (text[2] == 'p' || text[2] == 'P') && text[3] == ':';
+  return text.size() >= 4 && (text[0] == 's' || text[0] == 'S') &&
+         (text[1] == 'i' || text[1] == 'I') && (text[2] == 'p' || text[2] == 'P') && text[3] == ':';
 }
 
 // Texts that ride along with a contact: a text its field does not take is left out.
@@ -44,8 +45,10 @@ std::optional<std::string> EwsForm(std::string_view plain) {
   auto text = detail::Base64Text(plain);
   if (!text) return std::nullopt;
   for (char& c : *text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>('A' + (c - 'A' + 13) % 26);
-    else if (c >= 'a' && c <= 'z') c = static_cast<char>('a' + (c - 'a' + 13) % 26);
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>('A' + (c - 'A' + 13) % 26);
+    else if (c >= 'a' && c <= 'z')
+      c = static_cast<char>('a' + (c - 'a' + 13) % 26);
   }
   return text;
 }
@@ -97,7 +100,8 @@ bool FaxPhonebookModel::ImportContacts(const std::string& path, ContactFormat fo
   m_Report = {};
   const ContactReadResult read = ReadContactFile(path, format);
   if (read.status != ContactReadStatus::kOk) {
-    m_Report.status = read.status == ContactReadStatus::kCannotOpen ? kAbifBadArgument : kAbifBadFormat;
+    m_Report.status =
+        read.status == ContactReadStatus::kCannotOpen ? kAbifBadArgument : kAbifBadFormat;
     m_Report.refusedLine = read.line;
     Warn(kNotValidTitle, kNotValidText);
     return false;
@@ -123,7 +127,8 @@ bool FaxPhonebookModel::ImportContacts(const std::string& path, ContactFormat fo
       FaxRecordSetText(entry, "Company", contact.company);
       FaxRecordSetText(entry, "Furigana", contact.furigana);
       std::string address = NormalizeContactNumber(number);
-      FaxRecordSetText(entry, "AddressType", IsSipAddress(address) ? kAddressTypeIPFax : kAddressTypeFax);
+      FaxRecordSetText(entry, "AddressType",
+                       IsSipAddress(address) ? kAddressTypeIPFax : kAddressTypeFax);
       FaxRecordSetText(entry, "Address", std::move(address));
       FaxRecordSetText(entry, "RlyNum", "0");
       TakeExtra(entry, "Tel", contact.tel, kFaxPBTelField, m_Report.fieldsLeftOut);
@@ -201,11 +206,14 @@ DeviceCsvExport WriteDeviceCsv(const std::vector<FaxRecord>& individuals) {
     const std::string& id = FaxRecordText(e, "Id");
     auto problem = [&](const char* what) { out.problems.push_back(id + ": " + what); };
     std::fill(row.begin(), row.end(), std::string());
-    auto set = [&](std::string_view name, std::string value) { row[column(name)] = std::move(value); };
+    auto set = [&](std::string_view name, std::string value) {
+      row[column(name)] = std::move(value);
+    };
     const bool ip = FaxRecordText(e, "AddressType") == kAddressTypeIPFax;
     const std::string& name = FaxRecordText(e, "Name");
     const auto length = detail::Utf8CharCount(name);
-    if (!length || *length > kCsvNameMax) problem("the name is longer than the device's 18 characters");
+    if (!length || *length > kCsvNameMax)
+      problem("the name is longer than the device's 18 characters");
     const std::string& mode = FaxRecordText(e, "CommMode");
     // Phonebook communication modes and the dialect's codes swap 1 and 2.
     const std::string csvMode = mode == "1" ? "2" : mode == "2" ? "1" : "0";
@@ -246,8 +254,8 @@ DeviceCsvExport WriteDeviceCsv(const std::vector<FaxRecord>& individuals) {
     for (const char* key : {"CMODE", "MBOX", "RLY", "RLYPRN"}) set(other + key, "0");
     if (ip) set("MFLINE", "0");
     // The consistency value over the addresses and their F-codes.
-    std::string joined = row[column(ip ? "MFIPFAX" : "MFFAX")] + "\t" +
-                         row[column(ip ? "MFIPFAXFCODE" : "MFFCODE")];
+    std::string joined =
+        row[column(ip ? "MFIPFAX" : "MFFAX")] + "\t" + row[column(ip ? "MFIPFAXFCODE" : "MFFCODE")];
     auto enc = detail::Base64Text(joined);
     if (!enc) {
       problem("a protected value cannot be encoded");

@@ -17,8 +17,8 @@ using detail::ByteSource;
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 bool StartsNoCase(std::string_view text, std::string_view prefix) {
@@ -130,13 +130,20 @@ bool DecodeBase64(std::string_view text, std::string& out) {
   int count = 0;
   for (char ch : text) {
     int v;
-    if (ch >= 'A' && ch <= 'Z') v = ch - 'A';
-    else if (ch >= 'a' && ch <= 'z') v = ch - 'a' + 26;
-    else if (ch >= '0' && ch <= '9') v = ch - '0' + 52;
-    else if (ch == '+') v = 62;
-    else if (ch == '/') v = 63;
-    else if (ch == '=' || ch == ' ' || ch == '\t') continue;
-    else return false;
+    if (ch >= 'A' && ch <= 'Z')
+      v = ch - 'A';
+    else if (ch >= 'a' && ch <= 'z')
+      v = ch - 'a' + 26;
+    else if (ch >= '0' && ch <= '9')
+      v = ch - '0' + 52;
+    else if (ch == '+')
+      v = 62;
+    else if (ch == '/')
+      v = 63;
+    else if (ch == '=' || ch == ' ' || ch == '\t')
+      continue;
+    else
+      return false;
     bits = (bits << 6) | static_cast<std::uint32_t>(v);
     if (++count == 4) {
       out.push_back(static_cast<char>((bits >> 16) & 0xFF));
@@ -196,7 +203,7 @@ class Collector {
 // ---- vCard --------------------------------------------------------------------------------------
 
 struct Property {
-  std::string_view name;  // without its group
+  std::string_view name;                                              // without its group
   std::vector<std::pair<std::string_view, std::string_view>> params;  // a bare 2.1 type has no name
   std::string_view value;
 };
@@ -254,7 +261,8 @@ bool HasType(const Property& p, std::string_view type) {
   for (const auto& [key, value] : p.params) {
     if (!key.empty() && !EqualNoCase(key, "TYPE")) continue;
     std::string_view list = value;
-    if (list.size() >= 2 && list.front() == '"' && list.back() == '"') list = list.substr(1, list.size() - 2);
+    if (list.size() >= 2 && list.front() == '"' && list.back() == '"')
+      list = list.substr(1, list.size() - 2);
     while (!list.empty()) {
       const auto comma = list.find(',');
       if (EqualNoCase(Trim(list.substr(0, comma)), type)) return true;
@@ -386,7 +394,8 @@ void ReadVCards(ByteSource& src, ContactReadResult& result) {
     }
     if (overlong) continue;
     // Quoted-printable of 2.1 continues a line ending in "=" on the next one.
-    if (EqualNoCase(Param(p, "ENCODING"), "QUOTED-PRINTABLE") && !line.empty() && line.back() == '=') {
+    if (EqualNoCase(Param(p, "ENCODING"), "QUOTED-PRINTABLE") && !line.empty() &&
+        line.back() == '=') {
       joined = line;
       std::string more;
       bool whole = true;
@@ -439,8 +448,8 @@ void ReadVCards(ByteSource& src, ContactReadResult& result) {
 // ---- LDIF ---------------------------------------------------------------------------------------
 
 bool UsedAttribute(std::string_view name) {
-  for (std::string_view used : {"dn", "cn", "o", "facsimileTelephoneNumber", "telephoneNumber",
-                                "mail", "description"}) {
+  for (std::string_view used :
+       {"dn", "cn", "o", "facsimileTelephoneNumber", "telephoneNumber", "mail", "description"}) {
     if (EqualNoCase(name, used)) return true;
   }
   return false;

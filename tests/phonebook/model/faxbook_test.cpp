@@ -339,7 +339,6 @@ TEST_F(FaxbookTest, SpecialFilesAreRefusedAtOnce) {
   }
 }
 
-
 // ---- Desktop address books, export, list --------------------------------------------------------
 
 bool Exists(const std::string& path) {
@@ -351,7 +350,8 @@ bool Exists(const std::string& path) {
 class CurrentBookTest : public FaxbookTest {
  protected:
   std::string Env() const {
-    return "TZ=UTC HOME=" + Quote(dir_.path()) + " XDG_CONFIG_HOME= XDG_DATA_HOME= NX_USER_PREFS_DIR=";
+    return "TZ=UTC HOME=" + Quote(dir_.path()) +
+           " XDG_CONFIG_HOME= XDG_DATA_HOME= NX_USER_PREFS_DIR=";
   }
   Result RunHere(const Strings& args) { return Run(args, Env()); }
   std::string DefaultBook() const {
@@ -362,6 +362,7 @@ class CurrentBookTest : public FaxbookTest {
 // An export of a desktop address book as such programs write it: vCard 3.0 with grouped
 // properties, several types per TEL, a note with escapes, a folded photo; a 4.0 card with a fax
 // URI; a card folded with a tab and a full-width number; a contact without a fax number.
+// clang-format off
 const char kDesktopExport[] =
     "BEGIN:VCARD\r\n"
     "VERSION:3.0\r\n"
@@ -409,6 +410,7 @@ const char kDesktopExport[] =
     "\t Name Corp\r\n"
     "TEL;type=fax;type=work:\xef\xbc\x90\xef\xbc\x93\xef\xbc\x8d\xef\xbc\x95\xef\xbc\x95\r\n"  // ０３－５５
     "END:VCARD\r\n";
+// clang-format on
 
 TEST_F(CurrentBookTest, DesktopVCardAddsTheFaxContactsToTheCurrentBook) {
   const std::string vcf = Source("contacts.vcf", kDesktopExport);
@@ -424,15 +426,26 @@ TEST_F(CurrentBookTest, DesktopVCardAddsTheFaxContactsToTheCurrentBook) {
   const std::string taro = "\xe5\xb1\xb1\xe7\x94\xb0 \xe5\xa4\xaa\xe9\x83\x8e";
   ordered_json expected = {
       {"individuals",
-       {Shown({{"Id", "1"}, {"Name", taro}, {"Address", "03-1111-2223"},
+       {Shown({{"Id", "1"},
+               {"Name", taro},
+               {"Address", "03-1111-2223"},
                {"Company", "\xe5\xb1\xb1\xe7\x94\xb0\xe5\x95\x86\xe4\xba\x8b"},
-               {"Furigana", "\xe3\x82\x84\xe3\x81\xbe\xe3\x81\xa0 \xe3\x81\x9f\xe3\x82\x8d\xe3\x81\x86"},
-               {"Tel", "03-1111-2222"}, {"Email", "taro@example.co.jp"}}),
-        Shown({{"Id", "2"}, {"Name", "Anna Schmidt"}, {"Address", "+49 30 1234567"},
-               {"Company", "Example GmbH"}, {"Tel", "+49 170 000000"}}),
-        Shown({{"Id", "3"}, {"Name", "Anna Schmidt"}, {"Address", "+49 30 7654321"},
-               {"Company", "Example GmbH"}, {"Tel", "+49 170 000000"}}),
-        Shown({{"Id", "4"}, {"Name", "\xe9\x88\xb4\xe6\x9c\xa8 \xe8\x8a\xb1\xe5\xad\x90"},
+               {"Furigana",
+                "\xe3\x82\x84\xe3\x81\xbe\xe3\x81\xa0 \xe3\x81\x9f\xe3\x82\x8d\xe3\x81\x86"},
+               {"Tel", "03-1111-2222"},
+               {"Email", "taro@example.co.jp"}}),
+        Shown({{"Id", "2"},
+               {"Name", "Anna Schmidt"},
+               {"Address", "+49 30 1234567"},
+               {"Company", "Example GmbH"},
+               {"Tel", "+49 170 000000"}}),
+        Shown({{"Id", "3"},
+               {"Name", "Anna Schmidt"},
+               {"Address", "+49 30 7654321"},
+               {"Company", "Example GmbH"},
+               {"Tel", "+49 170 000000"}}),
+        Shown({{"Id", "4"},
+               {"Name", "\xe9\x88\xb4\xe6\x9c\xa8 \xe8\x8a\xb1\xe5\xad\x90"},
                {"Address", "+81-6-1234-5678"}}),
         Shown({{"Id", "5"}, {"Name", "Long Name Corp"}, {"Address", "03-55"}})}},
       {"groups", ordered_json::array()}};
@@ -466,7 +479,9 @@ TEST_F(CurrentBookTest, DesktopVCardAddsTheFaxContactsToTheCurrentBook) {
 TEST_F(CurrentBookTest, ListPrintsATable) {
   ASSERT_EQ(RunHere({"import", Source("c.vcf", kDesktopExport), "--kind", "vcard"}).status, 0);
   ASSERT_EQ(RunHere({"add-individual", "--name", "Fax Desk", "--address", "sip:desk@example.com",
-                     "--ip-fax"}).status, 0);
+                     "--ip-fax"})
+                .status,
+            0);
   ASSERT_EQ(RunHere({"add-group", "--name", "Sales", "--member", "1", "--member", "6"}).status, 0);
   const Result all = RunHere({"list"});
   ASSERT_EQ(all.status, 0) << all.err;
@@ -476,7 +491,8 @@ TEST_F(CurrentBookTest, ListPrintsATable) {
             "\xe5\xb1\xb1\xe7\x94\xb0\xe5\x95\x86\xe4\xba\x8b      03-1111-2223          fax\n"
             "2   Anna Schmidt    Example GmbH  +49 30 1234567        fax\n"
             "3   Anna Schmidt    Example GmbH  +49 30 7654321        fax\n"
-            "4   \xe9\x88\xb4\xe6\x9c\xa8 \xe8\x8a\xb1\xe5\xad\x90                     +81-6-1234-5678       fax\n"
+            "4   \xe9\x88\xb4\xe6\x9c\xa8 \xe8\x8a\xb1\xe5\xad\x90                     "
+            "+81-6-1234-5678       fax\n"
             "5   Long Name Corp                03-55                 fax\n"
             "6   Fax Desk                      sip:desk@example.com  ip-fax\n"
             "G1  Sales                                               group   1,6\n");
@@ -484,9 +500,9 @@ TEST_F(CurrentBookTest, ListPrintsATable) {
     const char* pattern;
     std::vector<std::string> ids;
   };
-  for (const Case& c : {Case{"anna", {"2", "3"}}, Case{"\xe3\x82\x84\xe3\x81\xbe", {"1"}},
-                        Case{"1111 2223", {"1"}}, Case{"301234", {"2"}}, Case{"SALES", {"G1"}},
-                        Case{"DESK@", {"6"}}, Case{"nobody", {}}}) {
+  for (const Case& c :
+       {Case{"anna", {"2", "3"}}, Case{"\xe3\x82\x84\xe3\x81\xbe", {"1"}}, Case{"1111 2223", {"1"}},
+        Case{"301234", {"2"}}, Case{"SALES", {"G1"}}, Case{"DESK@", {"6"}}, Case{"nobody", {}}}) {
     const Result r = RunHere({"list", c.pattern, "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const ordered_json found = r.json();
@@ -501,20 +517,30 @@ TEST_F(CurrentBookTest, ListPrintsATable) {
 // CSV the number, type and communication settings (passwords included); vCard the texts.
 TEST_F(FaxbookTest, ExportThenImportGivesTheSameEntries) {
   ASSERT_EQ(Run({"new", book_}).status, 0);
-  const std::string csv = Source(
-      "a.csv", DeviceCsv({FaxRow("Secure", "0311", {{"MFMBOX", "1"}, {"MFMBOXID", "12"},
-                                                    {"MFMBOXPS", pbtest::EwsForm("1234")},
-                                                    {"MFFCODE", "12#"}, {"MFPCODE", pbtest::EwsForm("99")}}),
-                          FaxRow("Relay", "0333", {{"MFRLY", "1"}, {"MFRLYID", "7"}, {"MFRLYPRN", "1"},
-                                                   {"MFRLYNUM", pbtest::XspForm("0102")},
-                                                   {"MFLINE", "2"}, {"MFCMODE", "1"}}),
-                          FaxRow("IP", "", {{"MFADDRT", "IPFAX"}, {"MFIPFAX", "sip:ip@example.com"},
-                                            {"MFIPFAXCMODE", "1"}})}));
+  const std::string csv = Source("a.csv", DeviceCsv({FaxRow("Secure", "0311",
+                                                            {{"MFMBOX", "1"},
+                                                             {"MFMBOXID", "12"},
+                                                             {"MFMBOXPS", pbtest::EwsForm("1234")},
+                                                             {"MFFCODE", "12#"},
+                                                             {"MFPCODE", pbtest::EwsForm("99")}}),
+                                                     FaxRow("Relay", "0333",
+                                                            {{"MFRLY", "1"},
+                                                             {"MFRLYID", "7"},
+                                                             {"MFRLYPRN", "1"},
+                                                             {"MFRLYNUM", pbtest::XspForm("0102")},
+                                                             {"MFLINE", "2"},
+                                                             {"MFCMODE", "1"}}),
+                                                     FaxRow("IP", "",
+                                                            {{"MFADDRT", "IPFAX"},
+                                                             {"MFIPFAX", "sip:ip@example.com"},
+                                                             {"MFIPFAXCMODE", "1"}})}));
   ASSERT_EQ(Run({"import", book_, csv, "--kind", "csv"}).status, 0);
-  ASSERT_EQ(Run({"add-individual", book_, "--name", "\xe5\xb1\xb1\xe7\x94\xb0, \"Co\"; \\x",
-                 "--address", "+81 (3) 1234-5678", "--company", "A;B,C", "--tel", "03-1",
-                 "--email", "a@example.com", "--memo", "memo, with; marks", "--furigana",
-                 "\xe3\x82\x84\xe3\x81\xbe"}).status, 0);
+  ASSERT_EQ(
+      Run({"add-individual", book_, "--name", "\xe5\xb1\xb1\xe7\x94\xb0, \"Co\"; \\x", "--address",
+           "+81 (3) 1234-5678", "--company", "A;B,C", "--tel", "03-1", "--email", "a@example.com",
+           "--memo", "memo, with; marks", "--furigana", "\xe3\x82\x84\xe3\x81\xbe"})
+          .status,
+      0);
   const ordered_json book = Run({"show", book_, "--show-passwords"}).json();
 
   auto only = [](const ordered_json& entries, const Strings& keys) {
@@ -530,11 +556,13 @@ TEST_F(FaxbookTest, ExportThenImportGivesTheSameEntries) {
     const char* kind;
     Strings keys;
   };
-  for (const Kind& k : {Kind{"csv", {"Name", "Address", "AddressType", "CommMode", "LineType",
-                                     "SecureorRelay", "MailBoxId", "MailBoxPassword", "Rlyprn",
-                                     "RlyID", "RlyNum", "RlyDestList", "FCode", "FCodePassword"}},
-                        Kind{"vcard", {"Name", "Address", "AddressType", "Company", "Furigana",
-                                       "Tel", "Email", "Memo"}}}) {
+  for (const Kind& k :
+       {Kind{"csv",
+             {"Name", "Address", "AddressType", "CommMode", "LineType", "SecureorRelay",
+              "MailBoxId", "MailBoxPassword", "Rlyprn", "RlyID", "RlyNum", "RlyDestList", "FCode",
+              "FCodePassword"}},
+        Kind{"vcard",
+             {"Name", "Address", "AddressType", "Company", "Furigana", "Tel", "Email", "Memo"}}}) {
     const std::string file = dir_.File(std::string("out.") + k.kind);
     const Result exported = Run({"export", book_, file, "--kind", k.kind});
     ASSERT_EQ(exported.status, 0) << exported.err;
@@ -575,17 +603,19 @@ TEST_F(FaxbookTest, BadContactFilesAreRefusedWholly) {
       {"cut off", "vcard", good + "BEGIN:VCARD\r\nFN:Half\r\nTEL;TYPE=fax:0333\r\n", notValid},
       {"an LDIF as vCard", "vcard", "dn: cn=A\ncn: A\nfacsimileTelephoneNumber: 1\n", notValid},
       {"no record", "ldif", "version: 1\n", notValid},
-      {"name line too long", "vcard", good + card("FN:" + std::string(70000, 'a') + "\r\nTEL;TYPE=fax:1\r\n"),
-       notValid},
+      {"name line too long", "vcard",
+       good + card("FN:" + std::string(70000, 'a') + "\r\nTEL;TYPE=fax:1\r\n"), notValid},
       {"undialable number", "vcard", good + card("FN:Bad\r\nTEL;TYPE=fax:03[1]\r\n"),
        "Warning_Invalid_Input_Number_ID"},
-      {"number too long", "ldif", "dn: cn=A\ncn: A\nfacsimileTelephoneNumber: " + std::string(101, '1') + "\n",
+      {"number too long", "ldif",
+       "dn: cn=A\ncn: A\nfacsimileTelephoneNumber: " + std::string(101, '1') + "\n",
        "Warning_Add_Recipient_to_List_Win_Content_ID"},
-      {"name too long", "vcard", good + card("FN:" + std::string(41, 'n') + "\r\nTEL;TYPE=fax:0344\r\n"),
-       "String too long."},
-      {"name outside the JIS set", "vcard", good + card("FN:\xf0\x9f\x93\xa0\r\nTEL;TYPE=fax:0344\r\n"),
-       "String too long."},
-      {"company too long", "ldif", "dn: cn=A\ncn: A\no: " + std::string(60, 'c') + "\nfacsimileTelephoneNumber: 1\n",
+      {"name too long", "vcard",
+       good + card("FN:" + std::string(41, 'n') + "\r\nTEL;TYPE=fax:0344\r\n"), "String too long."},
+      {"name outside the JIS set", "vcard",
+       good + card("FN:\xf0\x9f\x93\xa0\r\nTEL;TYPE=fax:0344\r\n"), "String too long."},
+      {"company too long", "ldif",
+       "dn: cn=A\ncn: A\no: " + std::string(60, 'c') + "\nfacsimileTelephoneNumber: 1\n",
        "String too long."},
   };
   for (const auto& c : cases) {
@@ -594,13 +624,19 @@ TEST_F(FaxbookTest, BadContactFilesAreRefusedWholly) {
     EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.key) << c.what << "\n" << r.err;
     EXPECT_EQ(pbtest::ReadFile(book_), before) << c.what;
   }
-  const Result named = Run({"import", book_, Source("bad.vcf", good + card("FN:Bad\r\nTEL;TYPE=fax:03[1]\r\n")),
-                            "--kind", "vcard"});
+  const Result named =
+      Run({"import", book_, Source("bad.vcf", good + card("FN:Bad\r\nTEL;TYPE=fax:03[1]\r\n")),
+           "--kind", "vcard"});
   EXPECT_NE(named.err.find("line 6: the contact \"Bad\""), std::string::npos) << named.err;
   EXPECT_EQ(Run({"import", book_, Source("a.vcf", good), "--kind", "vcards"}).status, 2);
+  const Result help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--kind csv|gap|gad|vcard|ldif"), std::string::npos);
 
   // A name longer than the device's 18 characters has no place in its CSV: nothing is written.
-  ASSERT_EQ(Run({"add-individual", book_, "--name", std::string(19, 'x'), "--address", "0355"}).status, 0);
+  ASSERT_EQ(
+      Run({"add-individual", book_, "--name", std::string(19, 'x'), "--address", "0355"}).status,
+      0);
   const std::string out = dir_.File("out.csv");
   const Result exported = Run({"export", book_, out, "--kind", "csv"});
   EXPECT_EQ(exported.status, 1);

@@ -23,7 +23,7 @@ struct Contact {
   std::string company;   // first component of ORG; LDIF o
   std::string tel;       // the first telephone number that is no fax number
   std::string email;
-  std::string memo;      // NOTE; LDIF description
+  std::string memo;  // NOTE; LDIF description
   // Fax numbers in file order, each once: vCard TEL with the type "fax", LDIF
   // facsimileTelephoneNumber. A "tel:" URI is given as its number; a "sip:" URI as it is.
   std::vector<std::string> faxNumbers;
