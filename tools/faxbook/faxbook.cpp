@@ -429,10 +429,14 @@ int ImportContacts(OpenBook& book, const std::string& path, const std::string& s
     std::fprintf(stderr, "faxbook: %s: not a readable %s file; nothing was imported\n",
                  source.c_str(), kind == "vcard" ? "vCard" : "LDIF");
   } else if (report.status == kAbifCsvBadValue) {
-    std::fprintf(stderr,
-                 "faxbook: %s: line %zu: the contact \"%s\" is refused by the phonebook's rules; "
-                 "nothing was imported\n",
-                 source.c_str(), report.refusedLine, Printable(report.refusedName).c_str());
+    std::string why = "is refused by the phonebook's rules";
+    if (!report.warnings.empty() && report.warnings.back().textKey == kFaxPBStringTooLong &&
+        !report.warnings.back().arguments.empty()) {
+      why = "has a " + report.warnings.back().arguments[0] + " its field does not accept";
+    }
+    std::fprintf(stderr, "faxbook: %s: line %zu: the contact \"%s\" %s; nothing was imported\n",
+                 source.c_str(), report.refusedLine, Printable(report.refusedName).c_str(),
+                 why.c_str());
   } else {
     std::fprintf(stderr, "faxbook: %s: line %zu: not a readable %s file; nothing was imported\n",
                  source.c_str(), report.refusedLine, kind == "vcard" ? "vCard" : "LDIF");

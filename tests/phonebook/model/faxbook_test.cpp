@@ -628,6 +628,9 @@ TEST_F(FaxbookTest, BadContactFilesAreRefusedWholly) {
       Run({"import", book_, Source("bad.vcf", good + card("FN:Bad\r\nTEL;TYPE=fax:03[1]\r\n")),
            "--kind", "vcard"});
   EXPECT_NE(named.err.find("line 6: the contact \"Bad\""), std::string::npos) << named.err;
+  const Result company = Run({"import", book_, Source("c.ldif", cases.back().bytes), "--kind", "ldif"});
+  EXPECT_NE(company.err.find("line 1: the contact \"A\" has a Company"), std::string::npos)
+      << company.err;
   EXPECT_EQ(Run({"import", book_, Source("a.vcf", good), "--kind", "vcards"}).status, 2);
   const Result help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
