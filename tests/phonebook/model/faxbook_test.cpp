@@ -17,6 +17,7 @@
 
 #include "csv_files.h"
 #include "model_fixture.h"
+#include "nx/platform/property_list.h"
 #include "nx/platform/text_encoding.h"
 
 #ifdef NX_FAXBOOK
@@ -331,11 +332,319 @@ TEST_F(FaxbookTest, SpecialFilesAreRefusedAtOnce) {
 
   ASSERT_EQ(Run({"new", book_}).status, 0);
   const std::string before = pbtest::ReadFile(book_);
-  for (const char* kind : {"csv", "gap", "gad"}) {
+  for (const char* kind : {"csv", "gap", "gad", "vcard", "ldif"}) {
     const Result r = Run({"import", book_, fifo, "--kind", kind}, "TZ=UTC timeout 20");
     EXPECT_EQ(r.status, 1) << kind;
     EXPECT_EQ(pbtest::ReadFile(book_), before) << kind;
   }
+}
+
+// ---- Desktop address books, export, list --------------------------------------------------------
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// Runs without a BOOK work on the current phonebook of a user whose home is the test folder.
+class CurrentBookTest : public FaxbookTest {
+ protected:
+  std::string Env() const {
+    return "TZ=UTC HOME=" + Quote(dir_.path()) +
+           " XDG_CONFIG_HOME= XDG_DATA_HOME= NX_USER_PREFS_DIR=";
+  }
+  Result RunHere(const Strings& args) { return Run(args, Env()); }
+  std::string DefaultBook() const {
+    return dir_.path() + "/.local/share/NORVALEX/JPN/MFP_D-FAX/default.fap";
+  }
+};
+
+// An export of a desktop address book as such programs write it: vCard 3.0 with grouped
+// properties, several types per TEL, a note with escapes, a folded photo; a 4.0 card with a fax
+// URI; a card folded with a tab and a full-width number; a contact without a fax number.
+// clang-format off
+const char kDesktopExport[] =
+    "BEGIN:VCARD\r\n"
+    "VERSION:3.0\r\n"
+    "PRODID:-//Example//Address Book 14.0//EN\r\n"
+    "N:\xe5\xb1\xb1\xe7\x94\xb0;\xe5\xa4\xaa\xe9\x83\x8e;;;\r\n"                 // 山田;太郎
+    "FN:\xe5\xb1\xb1\xe7\x94\xb0 \xe5\xa4\xaa\xe9\x83\x8e\r\n"                  // 山田 太郎
+    "X-PHONETIC-FIRST-NAME:\xe3\x81\x9f\xe3\x82\x8d\xe3\x81\x86\r\n"            // たろう
+    "X-PHONETIC-LAST-NAME:\xe3\x82\x84\xe3\x81\xbe\xe3\x81\xa0\r\n"             // やまだ
+    "ORG:\xe5\xb1\xb1\xe7\x94\xb0\xe5\x95\x86\xe4\xba\x8b;Sales\r\n"            // 山田商事
+    "EMAIL;type=INTERNET;type=WORK;type=pref:taro@example.co.jp\r\n"
+    "TEL;type=WORK;type=VOICE;type=pref:03-1111-2222\r\n"
+    "TEL;type=WORK;type=FAX:03-1111-2223\r\n"
+    "TEL;type=CELL;type=VOICE:090-1234-5678\r\n"
+    "item1.ADR;type=WORK;type=pref:;;1-2-3 Chiyoda;Tokyo;;100-0001;Japan\r\n"
+    "item1.X-ABADR:jp\r\n"
+    "NOTE:Orders by fax\\, never by e-mail.\\nAsk for the sales desk.\r\n"
+    "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQAASABIAAD/4QBMRXhpZgAATU0AKgAAAAgAAYdp\r\n"
+    "  AAQAAAABAAAAGgAAAAAAA6ABAAMAAAABAAEAAKACAAQAAAABAAAAQKADAAQAAAABAAAAQAAAAAD/\r\n"
+    "  7QA4UGhvdG9zaG9wIDMuMAA4QklNBAQAAAAAAAA4QklNBCUAAAAAABDUHYzZjwCyBOmACZjs+EJ+\r\n"
+    "END:VCARD\r\n"
+    "BEGIN:VCARD\r\n"
+    "VERSION:3.0\r\n"
+    "N:Schmidt;Anna;;;\r\n"
+    "FN:Anna Schmidt\r\n"
+    "ORG:Example GmbH;\r\n"
+    "TEL;type=HOME;type=FAX:+49 30 1234567\r\n"
+    "TEL;TYPE=WORK,FAX:+49 30 7654321\r\n"
+    "TEL;type=CELL;type=VOICE:+49 170 000000\r\n"
+    "END:VCARD\r\n"
+    "BEGIN:VCARD\r\n"
+    "VERSION:3.0\r\n"
+    "N:Doe;Jane;;;\r\n"
+    "FN:Jane Doe\r\n"
+    "TEL;type=HOME;type=VOICE:555-0100\r\n"
+    "EMAIL;type=INTERNET;type=HOME:jane@example.com\r\n"
+    "END:VCARD\r\n"
+    "BEGIN:VCARD\r\n"
+    "VERSION:4.0\r\n"
+    "FN:\xe9\x88\xb4\xe6\x9c\xa8 \xe8\x8a\xb1\xe5\xad\x90\r\n"                  // 鈴木 花子
+    "TEL;VALUE=uri;TYPE=\"fax,work\":tel:+81-6-1234-5678;ext=9\r\n"
+    "END:VCARD\r\n"
+    "BEGIN:VCARD\r\n"
+    "VERSION:3.0\r\n"
+    "FN:Long\r\n"
+    "\t Name Corp\r\n"
+    "TEL;type=fax;type=work:\xef\xbc\x90\xef\xbc\x93\xef\xbc\x8d\xef\xbc\x95\xef\xbc\x95\r\n"  // ０３－５５
+    "END:VCARD\r\n";
+// clang-format on
+
+TEST_F(CurrentBookTest, DesktopVCardAddsTheFaxContactsToTheCurrentBook) {
+  const std::string vcf = Source("contacts.vcf", kDesktopExport);
+  const Result imported = RunHere({"import", vcf, "--kind", "vcard"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(imported.json(), ordered_json::parse(R"({"kind": "vcard", "status": "0x00000000",
+      "added": {"individuals": ["1", "2", "3", "4", "5"], "groups": []},
+      "skipped": {"noFaxNumber": 1, "duplicates": 0, "overLimit": 0, "notRead": 0},
+      "fieldsLeftOut": 1, "warnings": [], "saved": true})"))
+      << "the note's line break is no memo character";
+  ASSERT_TRUE(Exists(DefaultBook()));
+
+  const std::string taro = "\xe5\xb1\xb1\xe7\x94\xb0 \xe5\xa4\xaa\xe9\x83\x8e";
+  ordered_json expected = {
+      {"individuals",
+       {Shown({{"Id", "1"},
+               {"Name", taro},
+               {"Address", "03-1111-2223"},
+               {"Company", "\xe5\xb1\xb1\xe7\x94\xb0\xe5\x95\x86\xe4\xba\x8b"},
+               {"Furigana",
+                "\xe3\x82\x84\xe3\x81\xbe\xe3\x81\xa0 \xe3\x81\x9f\xe3\x82\x8d\xe3\x81\x86"},
+               {"Tel", "03-1111-2222"},
+               {"Email", "taro@example.co.jp"}}),
+        Shown({{"Id", "2"},
+               {"Name", "Anna Schmidt"},
+               {"Address", "+49 30 1234567"},
+               {"Company", "Example GmbH"},
+               {"Tel", "+49 170 000000"}}),
+        Shown({{"Id", "3"},
+               {"Name", "Anna Schmidt"},
+               {"Address", "+49 30 7654321"},
+               {"Company", "Example GmbH"},
+               {"Tel", "+49 170 000000"}}),
+        Shown({{"Id", "4"},
+               {"Name", "\xe9\x88\xb4\xe6\x9c\xa8 \xe8\x8a\xb1\xe5\xad\x90"},
+               {"Address", "+81-6-1234-5678"}}),
+        Shown({{"Id", "5"}, {"Name", "Long Name Corp"}, {"Address", "03-55"}})}},
+      {"groups", ordered_json::array()}};
+  for (auto& e : expected["individuals"]) e["TimeStamp"] = "now";
+  const Result shown = RunHere({"show"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(WithoutNow(shown.json()), expected);
+
+  // The same file again: every fax contact is in the book already; the book stays as it is.
+  const std::string before = pbtest::ReadFile(DefaultBook());
+  const Result again = RunHere({"import", vcf, "--kind", "vcard"});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.json()["skipped"]["duplicates"], 5);
+  EXPECT_EQ(pbtest::ReadFile(DefaultBook()), before);
+
+  // The preferences name another book: that one is the current book from then on.
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  nx::platform::PropertyValue::Dictionary prefs;
+  prefs[kFaxPBCurrentPathKey] = nx::platform::PropertyValue(book_);
+  ASSERT_TRUE(nx::platform::WritePropertyListFile(
+      dir_.path() + "/.config/norvalex/" + kFaxPBPreferencesFileName,
+      nx::platform::PropertyValue(std::move(prefs))));
+  ASSERT_EQ(RunHere({"add-individual", "--name", "Other", "--address", "0399"}).status, 0);
+  EXPECT_EQ(Show()["individuals"].size(), 1u);
+  EXPECT_EQ(pbtest::ReadFile(DefaultBook()), before);
+}
+
+// The table: columns as wide as their widest text on a terminal (wide characters count two),
+// groups with their members; patterns match names, furigana and numbers in any case, digits
+// also across the separators numbers are written with.
+TEST_F(CurrentBookTest, ListPrintsATable) {
+  ASSERT_EQ(RunHere({"import", Source("c.vcf", kDesktopExport), "--kind", "vcard"}).status, 0);
+  ASSERT_EQ(RunHere({"add-individual", "--name", "Fax Desk", "--address", "sip:desk@example.com",
+                     "--ip-fax"})
+                .status,
+            0);
+  ASSERT_EQ(RunHere({"add-group", "--name", "Sales", "--member", "1", "--member", "6"}).status, 0);
+  const Result all = RunHere({"list"});
+  ASSERT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.out,
+            "ID  NAME            COMPANY       NUMBER                TYPE    MEMBERS\n"
+            "1   \xe5\xb1\xb1\xe7\x94\xb0 \xe5\xa4\xaa\xe9\x83\x8e       "
+            "\xe5\xb1\xb1\xe7\x94\xb0\xe5\x95\x86\xe4\xba\x8b      03-1111-2223          fax\n"
+            "2   Anna Schmidt    Example GmbH  +49 30 1234567        fax\n"
+            "3   Anna Schmidt    Example GmbH  +49 30 7654321        fax\n"
+            "4   \xe9\x88\xb4\xe6\x9c\xa8 \xe8\x8a\xb1\xe5\xad\x90                     "
+            "+81-6-1234-5678       fax\n"
+            "5   Long Name Corp                03-55                 fax\n"
+            "6   Fax Desk                      sip:desk@example.com  ip-fax\n"
+            "G1  Sales                                               group   1,6\n");
+  struct Case {
+    const char* pattern;
+    std::vector<std::string> ids;
+  };
+  for (const Case& c :
+       {Case{"anna", {"2", "3"}}, Case{"\xe3\x82\x84\xe3\x81\xbe", {"1"}}, Case{"1111 2223", {"1"}},
+        Case{"301234", {"2"}}, Case{"SALES", {"G1"}}, Case{"DESK@", {"6"}}, Case{"nobody", {}}}) {
+    const Result r = RunHere({"list", c.pattern, "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const ordered_json found = r.json();
+    std::vector<std::string> ids;
+    for (const auto& e : found["individuals"]) ids.push_back(e["Id"]);
+    for (const auto& g : found["groups"]) ids.push_back(g["Id"]);
+    EXPECT_EQ(ids, c.ids) << c.pattern;
+  }
+}
+
+// export then import gives the same entries, as far as each format carries them: the device
+// CSV the number, type and communication settings (passwords included); vCard the texts.
+TEST_F(FaxbookTest, ExportThenImportGivesTheSameEntries) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  const std::string csv = Source("a.csv", DeviceCsv({FaxRow("Secure", "0311",
+                                                            {{"MFMBOX", "1"},
+                                                             {"MFMBOXID", "12"},
+                                                             {"MFMBOXPS", pbtest::EwsForm("1234")},
+                                                             {"MFFCODE", "12#"},
+                                                             {"MFPCODE", pbtest::EwsForm("99")}}),
+                                                     FaxRow("Relay", "0333",
+                                                            {{"MFRLY", "1"},
+                                                             {"MFRLYID", "7"},
+                                                             {"MFRLYPRN", "1"},
+                                                             {"MFRLYNUM", pbtest::XspForm("0102")},
+                                                             {"MFLINE", "2"},
+                                                             {"MFCMODE", "1"}}),
+                                                     FaxRow("IP", "",
+                                                            {{"MFADDRT", "IPFAX"},
+                                                             {"MFIPFAX", "sip:ip@example.com"},
+                                                             {"MFIPFAXCMODE", "1"}})}));
+  ASSERT_EQ(Run({"import", book_, csv, "--kind", "csv"}).status, 0);
+  ASSERT_EQ(
+      Run({"add-individual", book_, "--name", "\xe5\xb1\xb1\xe7\x94\xb0, \"Co\"; \\x", "--address",
+           "+81 (3) 1234-5678", "--company", "A;B,C", "--tel", "03-1", "--email", "a@example.com",
+           "--memo", "memo, with; marks", "--furigana", "\xe3\x82\x84\xe3\x81\xbe"})
+          .status,
+      0);
+  const ordered_json book = Run({"show", book_, "--show-passwords"}).json();
+
+  auto only = [](const ordered_json& entries, const Strings& keys) {
+    ordered_json out = ordered_json::array();
+    for (const auto& e : entries) {
+      ordered_json kept = ordered_json::object();
+      for (const auto& k : keys) kept[k] = e[k];
+      out.push_back(kept);
+    }
+    return out;
+  };
+  struct Kind {
+    const char* kind;
+    Strings keys;
+  };
+  for (const Kind& k :
+       {Kind{"csv",
+             {"Name", "Address", "AddressType", "CommMode", "LineType", "SecureorRelay",
+              "MailBoxId", "MailBoxPassword", "Rlyprn", "RlyID", "RlyNum", "RlyDestList", "FCode",
+              "FCodePassword"}},
+        Kind{"vcard",
+             {"Name", "Address", "AddressType", "Company", "Furigana", "Tel", "Email", "Memo"}}}) {
+    const std::string file = dir_.File(std::string("out.") + k.kind);
+    const Result exported = Run({"export", book_, file, "--kind", k.kind});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    const std::string copy = dir_.File(std::string("copy-") + k.kind + ".fap");
+    ASSERT_EQ(Run({"new", copy}).status, 0);
+    const Result imported = Run({"import", copy, file, "--kind", k.kind});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    const ordered_json back = Run({"show", copy, "--show-passwords"}).json();
+    EXPECT_EQ(only(back["individuals"], k.keys), only(book["individuals"], k.keys)) << k.kind;
+  }
+  // The device file holds passwords in their protected form only, readable by the user alone.
+  const std::string exported = pbtest::ReadFile(dir_.File("out.csv"));
+  EXPECT_EQ(exported.find(",1234,"), std::string::npos);
+  struct stat st;
+  ASSERT_EQ(::stat(dir_.File("out.csv").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// Contact files the import refuses, and what the device CSV cannot carry: exit 1, the warning
+// key first on standard error, and the book byte for byte as it was.
+TEST_F(FaxbookTest, BadContactFilesAreRefusedWholly) {
+  ASSERT_EQ(Run({"new", book_}).status, 0);
+  ASSERT_EQ(Run({"add-individual", book_, "--name", "Taro", "--address", "0311"}).status, 0);
+  const std::string before = pbtest::ReadFile(book_);
+  auto card = [](const std::string& lines) {
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines + "END:VCARD\r\n";
+  };
+  const std::string good = card("FN:Good\r\nTEL;TYPE=fax:0322\r\n");
+  struct Case {
+    const char* what;
+    const char* kind;
+    std::string bytes;
+    const char* key;
+  };
+  const char* notValid = "Warning_Specified_File_Not_Valiable_Win_Content_ID";
+  const std::vector<Case> cases = {
+      {"no card", "vcard", "FN:Nobody\r\nTEL;TYPE=fax:1\r\n", notValid},
+      {"cut off", "vcard", good + "BEGIN:VCARD\r\nFN:Half\r\nTEL;TYPE=fax:0333\r\n", notValid},
+      {"an LDIF as vCard", "vcard", "dn: cn=A\ncn: A\nfacsimileTelephoneNumber: 1\n", notValid},
+      {"no record", "ldif", "version: 1\n", notValid},
+      {"name line too long", "vcard",
+       good + card("FN:" + std::string(70000, 'a') + "\r\nTEL;TYPE=fax:1\r\n"), notValid},
+      {"undialable number", "vcard", good + card("FN:Bad\r\nTEL;TYPE=fax:03[1]\r\n"),
+       "Warning_Invalid_Input_Number_ID"},
+      {"number too long", "ldif",
+       "dn: cn=A\ncn: A\nfacsimileTelephoneNumber: " + std::string(101, '1') + "\n",
+       "Warning_Add_Recipient_to_List_Win_Content_ID"},
+      {"name too long", "vcard",
+       good + card("FN:" + std::string(41, 'n') + "\r\nTEL;TYPE=fax:0344\r\n"), "String too long."},
+      {"name outside the JIS set", "vcard",
+       good + card("FN:\xf0\x9f\x93\xa0\r\nTEL;TYPE=fax:0344\r\n"), "String too long."},
+      {"company too long", "ldif",
+       "dn: cn=A\ncn: A\no: " + std::string(60, 'c') + "\nfacsimileTelephoneNumber: 1\n",
+       "String too long."},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run({"import", book_, Source("bad", c.bytes), "--kind", c.kind});
+    EXPECT_EQ(r.status, 1) << c.what;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.key) << c.what << "\n" << r.err;
+    EXPECT_EQ(pbtest::ReadFile(book_), before) << c.what;
+  }
+  const Result named =
+      Run({"import", book_, Source("bad.vcf", good + card("FN:Bad\r\nTEL;TYPE=fax:03[1]\r\n")),
+           "--kind", "vcard"});
+  EXPECT_NE(named.err.find("line 6: the contact \"Bad\""), std::string::npos) << named.err;
+  const Result company = Run({"import", book_, Source("c.ldif", cases.back().bytes), "--kind", "ldif"});
+  EXPECT_NE(company.err.find("line 1: the contact \"A\" has a Company"), std::string::npos)
+      << company.err;
+  EXPECT_EQ(Run({"import", book_, Source("a.vcf", good), "--kind", "vcards"}).status, 2);
+  const Result help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--kind csv|gap|gad|vcard|ldif"), std::string::npos);
+
+  // A name longer than the device's 18 characters has no place in its CSV: nothing is written.
+  ASSERT_EQ(
+      Run({"add-individual", book_, "--name", std::string(19, 'x'), "--address", "0355"}).status,
+      0);
+  const std::string out = dir_.File("out.csv");
+  const Result exported = Run({"export", book_, out, "--kind", "csv"});
+  EXPECT_EQ(exported.status, 1);
+  EXPECT_NE(exported.err.find("entry 2: the name"), std::string::npos) << exported.err;
+  EXPECT_FALSE(Exists(out));
 }
 
 }  // namespace

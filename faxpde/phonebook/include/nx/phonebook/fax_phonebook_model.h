@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "nx/phonebook/abif_data.h"
+#include "nx/phonebook/contact_file.h"
 #include "nx/phonebook/fax_record.h"
 #include "nx/phonebook/field_check.h"
 #include "nx/phonebook/phonebook_lock.h"
@@ -102,6 +103,12 @@ struct FaxPBReport {
   int skippedRelay = 0;       // relay entries the target device does not take
   int skippedOverLimit = 0;   // not added because the book was full
   int droppedMembers = 0;     // group members without an imported individual
+  int skippedNoFax = 0;       // contacts without a fax number (vCard, LDIF)
+  int fieldsLeftOut = 0;      // contact texts their field does not take (tel, e-mail, memo)
+  std::size_t notRead = 0;    // contacts beyond what a contact file may hold
+  // The contact that refused the import: its line in the file and its name.
+  std::size_t refusedLine = 0;
+  std::string refusedName;
   std::vector<FaxPBWarning> warnings;
 };
 
@@ -252,6 +259,13 @@ class FaxPhonebookModel {
   // The phonebook window's GAP and GAD imports: read, check, merge, renumber (GAP), save.
   bool importGAPToPhonebook(const std::string& path, bool isSandbox);
   bool importGADToPhonebook(const std::string& path, bool isSandbox);
+  // Imports the contacts of a vCard or LDIF file (contact_file.h) as individuals, one for each
+  // fax number, and saves the book. Name, number and company meet the individual entry
+  // window's rules: a contact they refuse refuses the whole import (the report names it), as a
+  // bad row refuses a CSV file. Tel, e-mail and memo texts their field does not take are left
+  // out and counted. Contacts without a fax number, repeats and contacts beyond a full book are
+  // skipped and counted. False when nothing was kept, as for importRecorder.
+  bool importContacts(const std::string& path, ContactFormat format, bool isSandbox);
   const FaxPBReport& lastReport() const { return m_Report; }
 
   // A fresh individual filled from a CSV record (only fax and IP fax records are given).
@@ -293,6 +307,7 @@ class FaxPhonebookModel {
   };
 
   bool ImportCsv(const std::string& path, bool isSandbox);
+  bool ImportContacts(const std::string& path, ContactFormat format, bool isSandbox);
   bool ImportGad(const std::string& path, bool isSandbox);
   bool ImportGap(const std::string& path, bool isSandbox);
   // An import that could not start its edit: the report says the save failed.
