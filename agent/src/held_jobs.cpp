@@ -292,8 +292,6 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
       if (deletions && v.empty()) ippAddOutOfBand(request, IPP_TAG_JOB, IPP_TAG_DELETEATTR, k.c_str());
       else ippAddString(request, IPP_TAG_JOB, IPP_TAG_TEXT, k.c_str(), nullptr, v.c_str());
     }
-    if (!deletions && timed && hold != before.job.hold_until)
-      ippAddString(request, IPP_TAG_JOB, IPP_TAG_NAME, "job-hold-until", nullptr, hold.c_str());
     IppPtr response(cupsDoRequest(http_, request, "/"));
     return Ok();
   };
@@ -344,7 +342,18 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
     std::this_thread::sleep_for(100ms);
     if (!GetJob(job_id, &now, &why)) return {Completion::kFailed, why};
   }
-  if (timed) return {Completion::kKeptHeld, job + " keeps its hold until " + hold};
+  if (timed) {
+    // Hold-Job records the time in the job (Set-Job-Attributes only schedules it, and a restarted
+    // server would find the job held indefinitely).
+    ipp_t* request = NewJobRequest(IPP_OP_HOLD_JOB, job_id);
+    static const std::set<std::string_view> kKeywords = {"indefinite", "day-time", "evening", "night",
+                                                         "second-shift", "third-shift", "weekend"};
+    ippAddString(request, IPP_TAG_OPERATION, kKeywords.contains(hold) ? IPP_TAG_KEYWORD : IPP_TAG_NAME,
+                 "job-hold-until", nullptr, hold.c_str());
+    IppPtr response(cupsDoRequest(http_, request, "/"));
+    if (!Ok()) return {Completion::kFailed, job + ": the ticket is stored but the hold failed: " + LastError()};
+    return {Completion::kKeptHeld, job + " keeps its hold until " + hold};
+  }
   IppPtr response(cupsDoRequest(http_, NewJobRequest(IPP_OP_RELEASE_JOB, job_id), "/"));
   if (!Ok()) return {Completion::kFailed, job + ": the ticket is stored but the release failed: " + LastError()};
   return {Completion::kReleased, job + " released"};
