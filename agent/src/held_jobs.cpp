@@ -84,8 +84,14 @@ JobDetails ReadJob(ipp_t* response, ipp_attribute_t*& a) {
       const size_t p = uri.rfind("/printers/");
       if (p != std::string::npos) d.job.queue = uri.substr(p + 10);
     }
+    // The server keeps an attribute deleted with Set-Job-Attributes as an out-of-band value
+    // ("delete-attribute"), which reaches the filter as an empty value: for us it is gone.
+    if (ippGetValueTag(a) < IPP_TAG_INTEGER) continue;
     if (IsTicketKey(name)) d.job.has_ticket = true;
-    if (!IsJobStatus(name) && ippGetValueTag(a) != IPP_TAG_BEGIN_COLLECTION) d.options.emplace_back(n, Value(a));
+    if (!IsJobStatus(name) && ippGetValueTag(a) != IPP_TAG_BEGIN_COLLECTION) {
+      d.options.emplace_back(n, Value(a));
+      d.value_tags[n] = ippGetValueTag(a);
+    }
   }
   return d;
 }
@@ -286,12 +292,25 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
   const std::string hold = !options.hold_until.empty() ? options.hold_until : before.job.hold_until;
   const bool timed = IsTimedHold(hold);
 
-  auto send = [&](const OptionList& values, bool deletions) {
-    ipp_t* request = NewJobRequest(IPP_OP_SET_JOB_ATTRIBUTES, job_id);
-    for (const auto& [k, v] : values) {
-      if (deletions && v.empty()) ippAddOutOfBand(request, IPP_TAG_JOB, IPP_TAG_DELETEATTR, k.c_str());
-      else ippAddString(request, IPP_TAG_JOB, IPP_TAG_TEXT, k.c_str(), nullptr, v.c_str());
+  // A value goes in the type the job keeps it in (a keyword stays a keyword), a new one as text.
+  auto tag_of = [&](const std::string& key) {
+    const auto it = before.value_tags.find(key);
+    if (it == before.value_tags.end()) return IPP_TAG_TEXT;
+    switch (it->second) {
+      case IPP_TAG_NAME: case IPP_TAG_NAMELANG: return IPP_TAG_NAME;
+      case IPP_TAG_KEYWORD: return IPP_TAG_KEYWORD;
+      case IPP_TAG_TEXT: case IPP_TAG_TEXTLANG: return IPP_TAG_TEXT;
+      default: return IPP_TAG_ZERO;  // a number, date, range: not for a ticket
     }
+  };
+  for (const auto& [k, v] : update) {
+    if (tag_of(k) == IPP_TAG_ZERO) return {Completion::kRefused, job + ": " + k + " is not a text attribute of the job"};
+  }
+  // Values to set; `remove` names attributes to delete in the same request.
+  auto send = [&](const OptionList& values, const std::vector<std::string>& remove) {
+    ipp_t* request = NewJobRequest(IPP_OP_SET_JOB_ATTRIBUTES, job_id);
+    for (const auto& [k, v] : values) ippAddString(request, IPP_TAG_JOB, tag_of(k), k.c_str(), nullptr, v.c_str());
+    for (const auto& k : remove) ippAddOutOfBand(request, IPP_TAG_JOB, IPP_TAG_DELETEATTR, k.c_str());
     IppPtr response(cupsDoRequest(http_, request, "/"));
     return Ok();
   };
@@ -309,19 +328,26 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
   // A refused request leaves the entries before the bad one stored: put back what the job had,
   // so that it stays a job without a ticket (or with its old one) and is offered again.
   auto roll_back = [&] {
+    JobDetails now;
+    std::string ignored;
+    if (!GetJob(job_id, &now, &ignored)) return false;
     std::map<std::string, std::string> had(before.options.begin(), before.options.end());
-    OptionList undo;
+    std::map<std::string, std::string> has(now.options.begin(), now.options.end());
+    OptionList restore;
+    std::vector<std::string> remove;
     for (const auto& [k, v] : update) {
-      const auto it = had.find(k);
-      undo.emplace_back(k, it == had.end() ? std::string() : it->second);
+      const auto was = had.find(k), is = has.find(k);
+      if (is == has.end() || (was != had.end() && was->second == is->second)) continue;  // untouched
+      if (was == had.end()) remove.push_back(k);
+      else restore.emplace_back(k, was->second);
     }
-    send(undo, true);
+    return (restore.empty() && remove.empty()) || send(restore, remove);
   };
 
   std::string first_missing;
   bool accepted = false;
   for (int attempt = 0; attempt < 2; ++attempt) {
-    accepted = send(update, false);
+    accepted = send(update, {});
     why.clear();
     first_missing = missing(&why);
     if (first_missing == "?") return {Completion::kFailed, why};
@@ -329,9 +355,9 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
   }
   if (!accepted || !first_missing.empty()) {
     const std::string server_said = LastError();
-    roll_back();
-    if (!accepted) return {Completion::kRefused, job + ": the print server refused the ticket: " + server_said};
-    return {Completion::kNotStored, job + ": the print server did not store " + first_missing};
+    const std::string left = roll_back() ? "" : "; what it stored could not be taken back";
+    if (!accepted) return {Completion::kRefused, job + ": the print server refused the ticket: " + server_said + left};
+    return {Completion::kNotStored, job + ": the print server did not store " + first_missing + left};
   }
 
   // Released before its document has arrived, a job is aborted for having no files.

@@ -229,6 +229,14 @@ TEST_F(E2eHeldJobs, SetupPolicyRefusesForgedEditsHidesValuesKeepsTheOwnersAndUnd
   ASSERT_EQ(Held().size(), 1u);
   EXPECT_FALSE(Held()[0].has_ticket);
 
+  // A ticket the server refuses part way leaves nothing of itself: the job is still one to complete.
+  nx::heldjobs::CompletionResult refused = Local()->Complete(id, {{key, "1"}, {"job-sheets", std::string(300, 'x')}}, {});
+  EXPECT_EQ(refused.outcome, nx::heldjobs::Completion::kRefused) << refused.message;
+  refused = Local()->Complete(id, {{key, "1"}, {"job-priority", "urgent"}}, {});
+  EXPECT_EQ(refused.outcome, nx::heldjobs::Completion::kRefused) << refused.message;
+  ASSERT_EQ(Held().size(), 1u);
+  EXPECT_TRUE(Held()[0].NeedsRecipients());
+
   // The owner, over the local socket, writes the ticket and keeps a timed hold; another user
   // reads none of the job's values, the owner all of them.
   nx::heldjobs::CompleteOptions timed;

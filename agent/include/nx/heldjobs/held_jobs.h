@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -60,6 +61,7 @@ struct CompleteOptions {
 struct JobDetails {
   HeldJob job;
   OptionList options;  // every job attribute that is a string or number, as text
+  std::map<std::string, ipp_tag_t> value_tags;  // the type the server keeps each of them in
 };
 
 class LocalServer {
