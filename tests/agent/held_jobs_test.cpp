@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "nx/heldjobs/follower.h"
 #include "nx/heldjobs/held_jobs.h"
 #include "nx/heldjobs/server_policy.h"
 #include "nx/ticket/byte_list.h"
@@ -88,6 +94,30 @@ TEST(JobUri, GivesTheJobIdOfAJobUriOnly) {
   EXPECT_EQ(JobIdFromUri("ipp://localhost/jobs/"), 0);
   EXPECT_EQ(JobIdFromUri("ipp://localhost/jobs/1x"), 0);
   EXPECT_EQ(JobIdFromUri("ipp://localhost/jobs/99999999999"), 0);
+}
+
+}  // namespace
+}  // namespace nx::heldjobs
+
+namespace nx::heldjobs {
+namespace {
+
+// One agent per user: a second holder of the lock is refused until the first lets go.
+TEST(UserLockTest, IsHeldByOneHolderAtATime) {
+  char dir[] = "/tmp/nxlock-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  setenv("XDG_RUNTIME_DIR", dir, 1);
+  std::string error;
+  {
+    auto first = UserLock::Take("nxfax-agent", &error);
+    ASSERT_TRUE(first) << error;
+    EXPECT_FALSE(UserLock::Take("nxfax-agent", &error));
+    EXPECT_NE(error.find("another agent"), std::string::npos) << error;
+  }
+  EXPECT_TRUE(UserLock::Take("nxfax-agent", &error)) << error;
+  unsetenv("XDG_RUNTIME_DIR");
+  std::remove((std::string(dir) + "/nxfax-agent.lock").c_str());
+  rmdir(dir);
 }
 
 }  // namespace

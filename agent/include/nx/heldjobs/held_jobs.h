@@ -31,8 +31,9 @@ struct HeldJob {
   int documents = 0;       // number-of-documents: 0 until the document has arrived
   std::time_t created = 0; // time-at-creation
   bool has_ticket = false; // carries a settings ticket entry: submitted by our own dialogs
-  // Held for us to complete: held indefinitely and without a ticket.
-  bool NeedsRecipients() const { return !has_ticket && hold_until == "indefinite"; }
+  // Held without a ticket: from an application's own dialog, waiting for us to complete it (a
+  // job held until a time would otherwise go out then without recipients).
+  bool NeedsRecipients() const { return !has_ticket; }
 };
 
 // How a completion ends.
