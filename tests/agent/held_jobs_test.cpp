@@ -1,14 +1,12 @@
 // The cupsd.conf policy block (undo gives back every byte, whatever the file looked like) and the
-// ticket values as a held job can store them.
+// ticket values as a held job can store them, the agent's lock.
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "nx/heldjobs/follower.h"
 #include "nx/heldjobs/held_jobs.h"
