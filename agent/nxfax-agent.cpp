@@ -76,9 +76,15 @@ int List(bool json) {
   if (json) {
     nlohmann::json out = nlohmann::json::array();
     for (const HeldJob& j : jobs)
-      out.push_back({{"id", j.id}, {"uri", j.uri}, {"queue", j.queue}, {"name", j.name},
-                     {"holdUntil", j.hold_until}, {"documents", j.documents}, {"created", j.created},
-                     {"hasTicket", j.has_ticket}, {"needsRecipients", j.NeedsRecipients()}});
+      out.push_back({{"id", j.id},
+                     {"uri", j.uri},
+                     {"queue", j.queue},
+                     {"name", j.name},
+                     {"holdUntil", j.hold_until},
+                     {"documents", j.documents},
+                     {"created", j.created},
+                     {"hasTicket", j.has_ticket},
+                     {"needsRecipients", j.NeedsRecipients()}});
     std::cout << out.dump(2) << "\n";
     return kExitOk;
   }
@@ -87,9 +93,11 @@ int List(bool json) {
     return kExitOk;
   }
   for (const HeldJob& j : jobs) {
-    std::cout << j.queue << "-" << j.id << "  \"" << j.name << "\"  since " << Time(j.created) << "  "
-              << (j.NeedsRecipients() ? "waiting for recipients"
-                                      : "held until " + j.hold_until + (j.has_ticket ? ", recipients chosen" : ""))
+    std::cout << j.queue << "-" << j.id << "  \"" << j.name << "\"  since " << Time(j.created)
+              << "  "
+              << (j.NeedsRecipients()
+                      ? "waiting for recipients"
+                      : "held until " + j.hold_until + (j.has_ticket ? ", recipients chosen" : ""))
               << (j.documents < 1 ? " (document not yet arrived)" : "") << "\n  " << j.uri << "\n";
   }
   return kExitOk;
@@ -116,11 +124,12 @@ int Follow(std::chrono::milliseconds interval, std::chrono::seconds report_after
     std::cout << "Fax: choose recipients for " << j.name << " (" << j.uri << ")" << std::endl;
   };
   events.waiting_long = [](const HeldJob& j, std::chrono::seconds held) {
-    std::cout << "Fax: \"" << j.name << "\" (" << j.uri << ") has been waiting since " << Time(j.created)
-              << " (" << held.count() / 60 << " min)" << std::endl;
+    std::cout << "Fax: \"" << j.name << "\" (" << j.uri << ") has been waiting since "
+              << Time(j.created) << " (" << held.count() / 60 << " min)" << std::endl;
   };
   events.problem = [](const std::string& why) { std::cerr << "nxfax-agent: " << why << std::endl; };
-  nx::heldjobs::Follower follower(std::move(events), nx::heldjobs::LocalServer::Connect, report_after);
+  nx::heldjobs::Follower follower(std::move(events), nx::heldjobs::LocalServer::Connect,
+                                  report_after);
   follower.Run(g_stop, interval);
   return kExitOk;
 }
@@ -137,7 +146,8 @@ pdehost::JobOptionList DialogOptions(const nx::heldjobs::OptionList& job) {
   return out;
 }
 
-int Complete(const std::string& uri, const std::string& scenario_path, const std::string& bundles_dir) {
+int Complete(const std::string& uri, const std::string& scenario_path,
+             const std::string& bundles_dir) {
   const int id = nx::heldjobs::JobIdFromUri(uri);
   if (id <= 0) return Usage("not a job URI: " + uri);
   pdehost::Scenario scenario;
@@ -194,12 +204,15 @@ int Complete(const std::string& uri, const std::string& scenario_path, const std
   nx::heldjobs::OptionList ticket;
   nx::heldjobs::CompleteOptions complete;
   for (const auto& [k, v] : host.JobOptions()) {
-    if (k == "job-hold-until") complete.hold_until = v;
-    else if (k.starts_with(nx::ticket::kTicketKeyPrefix) || ppdFindOption(host.ppd(), k.c_str())) ticket.emplace_back(k, v);
+    if (k == "job-hold-until")
+      complete.hold_until = v;
+    else if (k.starts_with(nx::ticket::kTicketKeyPrefix) || ppdFindOption(host.ppd(), k.c_str()))
+      ticket.emplace_back(k, v);
   }
   const nx::heldjobs::CompletionResult result = server->Complete(id, ticket, complete);
   std::cout << "nxfax-agent: " << result.message << "\n";
-  return result.outcome == nx::heldjobs::Completion::kReleased || result.outcome == nx::heldjobs::Completion::kKeptHeld
+  return result.outcome == nx::heldjobs::Completion::kReleased ||
+                 result.outcome == nx::heldjobs::Completion::kKeptHeld
              ? kExitOk
              : kExitFailed;
 }
@@ -225,11 +238,15 @@ int Cancel(const std::string& uri) {
 int main(int argc, char** argv) {
   enum { kInterval = 1000, kReportAfter, kCancel };
   static const option kLong[] = {
-      {"list", no_argument, nullptr, 'l'},          {"json", no_argument, nullptr, 'j'},
-      {"follow", no_argument, nullptr, 'f'},        {"interval", required_argument, nullptr, kInterval},
+      {"list", no_argument, nullptr, 'l'},
+      {"json", no_argument, nullptr, 'j'},
+      {"follow", no_argument, nullptr, 'f'},
+      {"interval", required_argument, nullptr, kInterval},
       {"report-after", required_argument, nullptr, kReportAfter},
-      {"complete", required_argument, nullptr, 'c'}, {"scenario", required_argument, nullptr, 's'},
-      {"cancel", required_argument, nullptr, kCancel}, {"help", no_argument, nullptr, 'h'},
+      {"complete", required_argument, nullptr, 'c'},
+      {"scenario", required_argument, nullptr, 's'},
+      {"cancel", required_argument, nullptr, kCancel},
+      {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
   char mode = 0;
@@ -251,31 +268,60 @@ int main(int argc, char** argv) {
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, ":ljfc:s:h", kLong, nullptr)) != -1;) {
     switch (c) {
-      case 'l': if (!set_mode('l')) return Usage("one of --list, --follow, --complete, --cancel"); break;
-      case 'j': json = true; break;
-      case 'f': if (!set_mode('f')) return Usage("one of --list, --follow, --complete, --cancel"); break;
-      case 'c': if (!set_mode('c')) return Usage("one of --list, --follow, --complete, --cancel"); job_uri = optarg; break;
-      case kCancel: if (!set_mode('x')) return Usage("one of --list, --follow, --complete, --cancel"); job_uri = optarg; break;
-      case 's': scenario = optarg; break;
-      case kInterval: if (!number(optarg, &interval_ms)) return Usage("--interval needs a number of milliseconds"); break;
-      case kReportAfter: if (!number(optarg, &report_after)) return Usage("--report-after needs a number of seconds"); break;
-      case 'h': std::cout << kUsage; return kExitOk;
-      case ':': return Usage(std::string("option ") + argv[optind - 1] + " needs a value");
-      default: return Usage(std::string("unknown option ") + argv[optind - 1]);
+      case 'l':
+        if (!set_mode('l')) return Usage("one of --list, --follow, --complete, --cancel");
+        break;
+      case 'j':
+        json = true;
+        break;
+      case 'f':
+        if (!set_mode('f')) return Usage("one of --list, --follow, --complete, --cancel");
+        break;
+      case 'c':
+        if (!set_mode('c')) return Usage("one of --list, --follow, --complete, --cancel");
+        job_uri = optarg;
+        break;
+      case kCancel:
+        if (!set_mode('x')) return Usage("one of --list, --follow, --complete, --cancel");
+        job_uri = optarg;
+        break;
+      case 's':
+        scenario = optarg;
+        break;
+      case kInterval:
+        if (!number(optarg, &interval_ms))
+          return Usage("--interval needs a number of milliseconds");
+        break;
+      case kReportAfter:
+        if (!number(optarg, &report_after))
+          return Usage("--report-after needs a number of seconds");
+        break;
+      case 'h':
+        std::cout << kUsage;
+        return kExitOk;
+      case ':':
+        return Usage(std::string("option ") + argv[optind - 1] + " needs a value");
+      default:
+        return Usage(std::string("unknown option ") + argv[optind - 1]);
     }
   }
-  if (mode != 'c' && optind < argc) return Usage(std::string("unexpected argument ") + argv[optind]);
+  if (mode != 'c' && optind < argc)
+    return Usage(std::string("unexpected argument ") + argv[optind]);
   if (optind + 1 < argc) return Usage("more than one bundle folder given");
   switch (mode) {
-    case 'l': return List(json);
-    case 'f': return Follow(std::chrono::milliseconds(interval_ms), std::chrono::seconds(report_after));
-    case 'x': return Cancel(job_uri);
+    case 'l':
+      return List(json);
+    case 'f':
+      return Follow(std::chrono::milliseconds(interval_ms), std::chrono::seconds(report_after));
+    case 'x':
+      return Cancel(job_uri);
     case 'c': {
       if (scenario.empty()) return Usage("--complete needs a scenario (--scenario)");
       const std::string bundles = optind < argc ? argv[optind] : nx::platform::PlugInDir();
       if (!std::filesystem::is_directory(bundles)) return Usage("no plug-ins in " + bundles);
       return Complete(job_uri, scenario, bundles);
     }
-    default: return Usage("say what to do: --list, --follow, --complete or --cancel");
+    default:
+      return Usage("say what to do: --list, --follow, --complete or --cancel");
   }
 }

@@ -1,11 +1,10 @@
 // nxfax-setup: makes a queue a fax queue whose jobs wait for their recipients (held by default,
 // completed by the user's agent), with the operation policy that keeps other users off them, and
 // undoes all of it. Run by an administrator. See docs/held-jobs.md.
+#include <cups/cups.h>
 #include <getopt.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cups/cups.h>
 
 #include <chrono>
 #include <cstdio>
@@ -63,7 +62,8 @@ struct IppDelete {
 using IppPtr = std::unique_ptr<ipp_t, IppDelete>;
 
 HttpPtr Connect() {
-  return HttpPtr(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
+  return HttpPtr(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                              30000, nullptr));
 }
 
 // Runs lpadmin (the print system's own tool) with the given arguments.
@@ -85,7 +85,8 @@ bool Lpadmin(const std::vector<std::string>& args, std::string* output) {
   close(pipefd[1]);
   output->clear();
   char buf[512];
-  for (ssize_t n; (n = read(pipefd[0], buf, sizeof buf)) > 0;) output->append(buf, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(pipefd[0], buf, sizeof buf)) > 0;)
+    output->append(buf, static_cast<size_t>(n));
   close(pipefd[0]);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -117,11 +118,14 @@ bool ReadQueue(const std::string& queue, QueueRecord* record, std::string* error
     return false;
   }
   char uri[1024];
-  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue.c_str());
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                   "/printers/%s", queue.c_str());
   ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-  static const char* const kWanted[] = {"printer-op-policy", "job-hold-until-default", "printer-error-policy"};
-  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, kWanted);
+  static const char* const kWanted[] = {"printer-op-policy", "job-hold-until-default",
+                                        "printer-error-policy"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr,
+                kWanted);
   IppPtr response(cupsDoRequest(http.get(), request, "/"));
   record->queue = queue;
   if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
@@ -172,7 +176,8 @@ bool PutServerConf(const std::string& conf, std::string* error) {
   }
   const bool written = write(fd, conf.data(), conf.size()) == static_cast<ssize_t>(conf.size());
   lseek(fd, 0, SEEK_SET);
-  const http_status_t status = written ? cupsPutFd(http.get(), "/admin/conf/cupsd.conf", fd) : HTTP_STATUS_ERROR;
+  const http_status_t status =
+      written ? cupsPutFd(http.get(), "/admin/conf/cupsd.conf", fd) : HTTP_STATUS_ERROR;
   close(fd);
   unlink(path);
   if (status != HTTP_STATUS_CREATED && status != HTTP_STATUS_OK) {
@@ -187,21 +192,26 @@ int Fail(const std::string& message) {
   return kExitFailed;
 }
 
-int Setup(const std::string& queue, const std::string& device, const std::string& ppd, const std::string& model) {
+int Setup(const std::string& queue, const std::string& device, const std::string& ppd,
+          const std::string& model) {
   std::string error, output;
   QueueRecord before;
   if (!ReadQueue(queue, &before, &error)) return Fail(error);
-  if (!before.existed && device.empty()) return Fail("queue " + queue + " does not exist: give its device (--device)");
+  if (!before.existed && device.empty())
+    return Fail("queue " + queue + " does not exist: give its device (--device)");
   std::string conf;
   if (!GetServerConf(&conf, &error)) return Fail(error);
   if (!PutServerConf(nx::heldjobs::WithFaxPolicy(conf, {before}), &error)) return Fail(error);
 
   std::vector<std::string> args{"-p", queue, "-E"};
   if (!device.empty()) args.insert(args.end(), {"-v", device});
-  if (!ppd.empty()) args.insert(args.end(), {"-P", ppd});
-  else if (!model.empty() || !before.existed) args.insert(args.end(), {"-m", model.empty() ? "norvalex/nxfax.ppd" : model});
-  args.insert(args.end(), {"-o", "printer-error-policy=abort-job", "-o", "job-hold-until-default=indefinite", "-o",
-                           std::string("printer-op-policy=") + nx::heldjobs::kFaxPolicyName});
+  if (!ppd.empty())
+    args.insert(args.end(), {"-P", ppd});
+  else if (!model.empty() || !before.existed)
+    args.insert(args.end(), {"-m", model.empty() ? "norvalex/nxfax.ppd" : model});
+  args.insert(args.end(),
+              {"-o", "printer-error-policy=abort-job", "-o", "job-hold-until-default=indefinite",
+               "-o", std::string("printer-op-policy=") + nx::heldjobs::kFaxPolicyName});
   if (!LpadminPatiently(args, &output)) return Fail("lpadmin failed: " + output);
   std::cout << "Queue " << queue << " holds its jobs for their recipients under policy \""
             << nx::heldjobs::kFaxPolicyName << "\".\n";
@@ -226,17 +236,21 @@ int Undo() {
     } else {
       args = {"-p", r.queue};
       if (!r.op_policy.empty()) args.insert(args.end(), {"-o", "printer-op-policy=" + r.op_policy});
-      if (!r.hold_until.empty()) args.insert(args.end(), {"-o", "job-hold-until-default=" + r.hold_until});
-      if (!r.error_policy.empty()) args.insert(args.end(), {"-o", "printer-error-policy=" + r.error_policy});
+      if (!r.hold_until.empty())
+        args.insert(args.end(), {"-o", "job-hold-until-default=" + r.hold_until});
+      if (!r.error_policy.empty())
+        args.insert(args.end(), {"-o", "printer-error-policy=" + r.error_policy});
     }
     if (!Lpadmin(args, &output)) {
       QueueRecord now;
       // A queue deleted since set-up has nothing to give back.
-      if (!(ReadQueue(r.queue, &now, &error) && !now.existed)) return Fail("lpadmin failed for " + r.queue + ": " + output);
+      if (!(ReadQueue(r.queue, &now, &error) && !now.existed))
+        return Fail("lpadmin failed for " + r.queue + ": " + output);
     }
   }
   if (!PutServerConf(*without, &error)) return Fail(error);
-  std::cout << "The fax policy is removed; " << records.size() << " queue(s) given back what they had.\n";
+  std::cout << "The fax policy is removed; " << records.size()
+            << " queue(s) given back what they had.\n";
   return kExitOk;
 }
 
@@ -244,9 +258,12 @@ int Undo() {
 
 int main(int argc, char** argv) {
   static const option kLong[] = {
-      {"queue", required_argument, nullptr, 'q'}, {"device", required_argument, nullptr, 'v'},
-      {"ppd", required_argument, nullptr, 'P'},   {"model", required_argument, nullptr, 'm'},
-      {"undo", no_argument, nullptr, 'u'},        {"help", no_argument, nullptr, 'h'},
+      {"queue", required_argument, nullptr, 'q'},
+      {"device", required_argument, nullptr, 'v'},
+      {"ppd", required_argument, nullptr, 'P'},
+      {"model", required_argument, nullptr, 'm'},
+      {"undo", no_argument, nullptr, 'u'},
+      {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
   std::string queue = "Fax", device, ppd, model;
@@ -254,14 +271,28 @@ int main(int argc, char** argv) {
   opterr = 0;
   for (int c; (c = getopt_long(argc, argv, ":q:v:P:m:uh", kLong, nullptr)) != -1;) {
     switch (c) {
-      case 'q': queue = optarg; break;
-      case 'v': device = optarg; break;
-      case 'P': ppd = optarg; break;
-      case 'm': model = optarg; break;
-      case 'u': undo = true; break;
-      case 'h': std::cout << kUsage; return kExitOk;
-      case ':': return Usage(std::string("option ") + argv[optind - 1] + " needs a value");
-      default: return Usage(std::string("unknown option ") + argv[optind - 1]);
+      case 'q':
+        queue = optarg;
+        break;
+      case 'v':
+        device = optarg;
+        break;
+      case 'P':
+        ppd = optarg;
+        break;
+      case 'm':
+        model = optarg;
+        break;
+      case 'u':
+        undo = true;
+        break;
+      case 'h':
+        std::cout << kUsage;
+        return kExitOk;
+      case ':':
+        return Usage(std::string("option ") + argv[optind - 1] + " needs a value");
+      default:
+        return Usage(std::string("unknown option ") + argv[optind - 1]);
     }
   }
   if (optind < argc) return Usage(std::string("unexpected argument ") + argv[optind]);

@@ -46,7 +46,8 @@ void Follower::Run(const std::atomic<bool>& stop, std::chrono::milliseconds inte
   while (!stop) {
     const auto next = std::chrono::steady_clock::now() + interval;
     Poll(std::time(nullptr));
-    while (!stop && std::chrono::steady_clock::now() < next) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!stop && std::chrono::steady_clock::now() < next)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 

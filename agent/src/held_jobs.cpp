@@ -37,24 +37,43 @@ bool IsTicketKey(std::string_view key) { return key.starts_with(nx::ticket::kTic
 
 // Attributes the server keeps about a job that are not options of it.
 bool IsJobStatus(std::string_view name) {
-  static const std::set<std::string_view> kStatus = {
-      "job-id", "job-uri", "job-uuid", "job-state", "job-state-reasons", "job-state-message",
-      "job-printer-uri", "job-printer-up-time", "job-printer-state-message", "job-printer-state-reasons",
-      "job-more-info", "job-k-octets", "number-of-documents", "number-of-intervening-jobs",
-      "job-impressions-completed", "job-media-sheets-completed", "job-pages-completed"};
-  return kStatus.contains(name) || name.starts_with("time-at-") || name.starts_with("date-time-at-");
+  static const std::set<std::string_view> kStatus = {"job-id",
+                                                     "job-uri",
+                                                     "job-uuid",
+                                                     "job-state",
+                                                     "job-state-reasons",
+                                                     "job-state-message",
+                                                     "job-printer-uri",
+                                                     "job-printer-up-time",
+                                                     "job-printer-state-message",
+                                                     "job-printer-state-reasons",
+                                                     "job-more-info",
+                                                     "job-k-octets",
+                                                     "number-of-documents",
+                                                     "number-of-intervening-jobs",
+                                                     "job-impressions-completed",
+                                                     "job-media-sheets-completed",
+                                                     "job-pages-completed"};
+  return kStatus.contains(name) || name.starts_with("time-at-") ||
+         name.starts_with("date-time-at-");
 }
 
 std::string Value(ipp_attribute_t* a) {
   if (ippGetValueTag(a) == IPP_TAG_BEGIN_COLLECTION) return {};
   if (ippGetCount(a) == 1) {
     switch (ippGetValueTag(a)) {
-      case IPP_TAG_TEXT: case IPP_TAG_NAME: case IPP_TAG_KEYWORD: case IPP_TAG_URI:
-      case IPP_TAG_MIMETYPE: case IPP_TAG_TEXTLANG: case IPP_TAG_NAMELANG: {
+      case IPP_TAG_TEXT:
+      case IPP_TAG_NAME:
+      case IPP_TAG_KEYWORD:
+      case IPP_TAG_URI:
+      case IPP_TAG_MIMETYPE:
+      case IPP_TAG_TEXTLANG:
+      case IPP_TAG_NAMELANG: {
         const char* s = ippGetString(a, 0, nullptr);
         return s ? s : "";
       }
-      default: break;
+      default:
+        break;
     }
   }
   // Numbers, enums, several values: the server's own text form.
@@ -71,14 +90,22 @@ JobDetails ReadJob(ipp_t* response, ipp_attribute_t*& a) {
     const char* n = ippGetName(a);
     if (!n) break;
     const std::string_view name(n);
-    if (name == "job-id") d.job.id = ippGetInteger(a, 0);
-    else if (name == "job-uri") d.job.uri = Value(a);
-    else if (name == "job-name") d.job.name = Value(a);
-    else if (name == "job-originating-user-name") d.job.user = Value(a);
-    else if (name == "job-hold-until") d.job.hold_until = Value(a);
-    else if (name == "job-state") d.job.state = ippGetInteger(a, 0);
-    else if (name == "number-of-documents") d.job.documents = ippGetInteger(a, 0);
-    else if (name == "time-at-creation") d.job.created = ippGetInteger(a, 0);
+    if (name == "job-id")
+      d.job.id = ippGetInteger(a, 0);
+    else if (name == "job-uri")
+      d.job.uri = Value(a);
+    else if (name == "job-name")
+      d.job.name = Value(a);
+    else if (name == "job-originating-user-name")
+      d.job.user = Value(a);
+    else if (name == "job-hold-until")
+      d.job.hold_until = Value(a);
+    else if (name == "job-state")
+      d.job.state = ippGetInteger(a, 0);
+    else if (name == "number-of-documents")
+      d.job.documents = ippGetInteger(a, 0);
+    else if (name == "time-at-creation")
+      d.job.created = ippGetInteger(a, 0);
     else if (name == "job-printer-uri") {
       const std::string uri = Value(a);
       const size_t p = uri.rfind("/printers/");
@@ -101,12 +128,13 @@ bool PrintableAscii(std::string_view s) {
 }
 
 bool HasControlBytes(std::string_view s) {
-  return std::any_of(s.begin(), s.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
+  return std::any_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
-bool IsTimedHold(const std::string& hold) { return !hold.empty() && hold != "indefinite" && hold != "no-hold"; }
+bool IsTimedHold(const std::string& hold) {
+  return !hold.empty() && hold != "indefinite" && hold != "no-hold";
+}
 
 }  // namespace
 
@@ -114,7 +142,8 @@ int JobIdFromUri(const std::string& uri) {
   const size_t p = uri.rfind("/jobs/");
   if (p == std::string::npos) return 0;
   const std::string digits = uri.substr(p + 6);
-  if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return 0;
+  if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), ::isdigit))
+    return 0;
   return std::stoi(digits);
 }
 
@@ -130,7 +159,8 @@ bool TypeTicketValues(OptionList& ticket, std::string* error) {
     }
     if (error) {
       *error = "the value of " + key + " takes " + std::to_string(value.size()) +
-               " bytes; the print server stores at most " + std::to_string(kMaxTextValue) + " in a held job";
+               " bytes; the print server stores at most " + std::to_string(kMaxTextValue) +
+               " in a held job";
     }
     return false;
   }
@@ -143,8 +173,10 @@ std::unique_ptr<LocalServer> LocalServer::Connect(std::string* error) {
   return ConnectSocket(path, error);
 }
 
-std::unique_ptr<LocalServer> LocalServer::ConnectSocket(const std::string& socket_path, std::string* error) {
-  http_t* http = httpConnect2(socket_path.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_NEVER, 1, 10000, nullptr);
+std::unique_ptr<LocalServer> LocalServer::ConnectSocket(const std::string& socket_path,
+                                                        std::string* error) {
+  http_t* http = httpConnect2(socket_path.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_NEVER, 1,
+                              10000, nullptr);
   if (!http) {
     if (error) *error = "cannot reach the print server at " + socket_path;
     return nullptr;
@@ -161,14 +193,16 @@ namespace {
 
 ipp_t* NewRequest(ipp_op_t op) {
   ipp_t* r = ippNewRequest(op);
-  ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, LoginName().c_str());
+  ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               LoginName().c_str());
   return r;
 }
 
 ipp_t* NewJobRequest(ipp_op_t op, int job_id) {
   ipp_t* r = ippNewRequest(op);
   ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, JobUri(job_id).c_str());
-  ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, LoginName().c_str());
+  ippAddString(r, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               LoginName().c_str());
   return r;
 }
 
@@ -184,7 +218,8 @@ std::string LastError() {
 bool LocalServer::OurQueues(std::vector<std::string>* queues, std::string* error) {
   ipp_t* request = NewRequest(IPP_OP_CUPS_GET_PRINTERS);
   static const char* const kWanted[] = {"printer-name", "printer-make-and-model"};
-  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, kWanted);
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr,
+                kWanted);
   IppPtr response(cupsDoRequest(http_, request, "/"));
   queues->clear();
   if (!response || !Ok()) {
@@ -198,7 +233,8 @@ bool LocalServer::OurQueues(std::vector<std::string>* queues, std::string* error
     name.clear();
     model.clear();
   };
-  for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a; a = ippNextAttribute(response.get())) {
+  for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a;
+       a = ippNextAttribute(response.get())) {
     if (!ippGetName(a)) {
       flush();
       continue;
@@ -238,7 +274,8 @@ bool LocalServer::ListHeldJobs(std::vector<HeldJob>* jobs, std::string* error) {
       jobs->push_back(std::move(d.job));
     }
   }
-  std::sort(jobs->begin(), jobs->end(), [](const HeldJob& x, const HeldJob& y) { return x.id < y.id; });
+  std::sort(jobs->begin(), jobs->end(),
+            [](const HeldJob& x, const HeldJob& y) { return x.id < y.id; });
   return true;
 }
 
@@ -269,7 +306,8 @@ bool LocalServer::Cancel(int job_id, std::string* error) {
   return true;
 }
 
-CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, const CompleteOptions& options) {
+CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket,
+                                       const CompleteOptions& options) {
   const std::string job = "job " + std::to_string(job_id);
   JobDetails before;
   std::string why;
@@ -297,20 +335,29 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
     const auto it = before.value_tags.find(key);
     if (it == before.value_tags.end()) return IPP_TAG_TEXT;
     switch (it->second) {
-      case IPP_TAG_NAME: case IPP_TAG_NAMELANG: return IPP_TAG_NAME;
-      case IPP_TAG_KEYWORD: return IPP_TAG_KEYWORD;
-      case IPP_TAG_TEXT: case IPP_TAG_TEXTLANG: return IPP_TAG_TEXT;
-      default: return IPP_TAG_ZERO;  // a number, date, range: not for a ticket
+      case IPP_TAG_NAME:
+      case IPP_TAG_NAMELANG:
+        return IPP_TAG_NAME;
+      case IPP_TAG_KEYWORD:
+        return IPP_TAG_KEYWORD;
+      case IPP_TAG_TEXT:
+      case IPP_TAG_TEXTLANG:
+        return IPP_TAG_TEXT;
+      default:
+        return IPP_TAG_ZERO;  // a number, date, range: not for a ticket
     }
   };
   for (const auto& [k, v] : update) {
-    if (tag_of(k) == IPP_TAG_ZERO) return {Completion::kRefused, job + ": " + k + " is not a text attribute of the job"};
+    if (tag_of(k) == IPP_TAG_ZERO)
+      return {Completion::kRefused, job + ": " + k + " is not a text attribute of the job"};
   }
   // Values to set; `remove` names attributes to delete in the same request.
   auto send = [&](const OptionList& values, const std::vector<std::string>& remove) {
     ipp_t* request = NewJobRequest(IPP_OP_SET_JOB_ATTRIBUTES, job_id);
-    for (const auto& [k, v] : values) ippAddString(request, IPP_TAG_JOB, tag_of(k), k.c_str(), nullptr, v.c_str());
-    for (const auto& k : remove) ippAddOutOfBand(request, IPP_TAG_JOB, IPP_TAG_DELETEATTR, k.c_str());
+    for (const auto& [k, v] : values)
+      ippAddString(request, IPP_TAG_JOB, tag_of(k), k.c_str(), nullptr, v.c_str());
+    for (const auto& k : remove)
+      ippAddOutOfBand(request, IPP_TAG_JOB, IPP_TAG_DELETEATTR, k.c_str());
     IppPtr response(cupsDoRequest(http_, request, "/"));
     return Ok();
   };
@@ -337,9 +384,12 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
     std::vector<std::string> remove;
     for (const auto& [k, v] : update) {
       const auto was = had.find(k), is = has.find(k);
-      if (is == has.end() || (was != had.end() && was->second == is->second)) continue;  // untouched
-      if (was == had.end()) remove.push_back(k);
-      else restore.emplace_back(k, was->second);
+      if (is == has.end() || (was != had.end() && was->second == is->second))
+        continue;  // untouched
+      if (was == had.end())
+        remove.push_back(k);
+      else
+        restore.emplace_back(k, was->second);
     }
     return (restore.empty() && remove.empty()) || send(restore, remove);
   };
@@ -356,15 +406,19 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
   if (!accepted || !first_missing.empty()) {
     const std::string server_said = LastError();
     const std::string left = roll_back() ? "" : "; what it stored could not be taken back";
-    if (!accepted) return {Completion::kRefused, job + ": the print server refused the ticket: " + server_said + left};
-    return {Completion::kNotStored, job + ": the print server did not store " + first_missing + left};
+    if (!accepted)
+      return {Completion::kRefused,
+              job + ": the print server refused the ticket: " + server_said + left};
+    return {Completion::kNotStored,
+            job + ": the print server did not store " + first_missing + left};
   }
 
   // Released before its document has arrived, a job is aborted for having no files.
   const auto until = std::chrono::steady_clock::now() + options.document_wait;
   for (JobDetails now = before; now.job.documents < 1;) {
     if (std::chrono::steady_clock::now() >= until)
-      return {Completion::kNoDocument, job + ": its document has not arrived; the ticket is stored and the job held"};
+      return {Completion::kNoDocument,
+              job + ": its document has not arrived; the ticket is stored and the job held"};
     std::this_thread::sleep_for(100ms);
     if (!GetJob(job_id, &now, &why)) return {Completion::kFailed, why};
   }
@@ -372,16 +426,21 @@ CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket, con
     // Hold-Job records the time in the job (Set-Job-Attributes only schedules it, and a restarted
     // server would find the job held indefinitely).
     ipp_t* request = NewJobRequest(IPP_OP_HOLD_JOB, job_id);
-    static const std::set<std::string_view> kKeywords = {"indefinite", "day-time", "evening", "night",
-                                                         "second-shift", "third-shift", "weekend"};
-    ippAddString(request, IPP_TAG_OPERATION, kKeywords.contains(hold) ? IPP_TAG_KEYWORD : IPP_TAG_NAME,
-                 "job-hold-until", nullptr, hold.c_str());
+    static const std::set<std::string_view> kKeywords = {
+        "indefinite", "day-time", "evening", "night", "second-shift", "third-shift", "weekend"};
+    ippAddString(request, IPP_TAG_OPERATION,
+                 kKeywords.contains(hold) ? IPP_TAG_KEYWORD : IPP_TAG_NAME, "job-hold-until",
+                 nullptr, hold.c_str());
     IppPtr response(cupsDoRequest(http_, request, "/"));
-    if (!Ok()) return {Completion::kFailed, job + ": the ticket is stored but the hold failed: " + LastError()};
+    if (!Ok())
+      return {Completion::kFailed,
+              job + ": the ticket is stored but the hold failed: " + LastError()};
     return {Completion::kKeptHeld, job + " keeps its hold until " + hold};
   }
   IppPtr response(cupsDoRequest(http_, NewJobRequest(IPP_OP_RELEASE_JOB, job_id), "/"));
-  if (!Ok()) return {Completion::kFailed, job + ": the ticket is stored but the release failed: " + LastError()};
+  if (!Ok())
+    return {Completion::kFailed,
+            job + ": the ticket is stored but the release failed: " + LastError()};
   return {Completion::kReleased, job + " released"};
 }
 

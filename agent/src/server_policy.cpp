@@ -7,8 +7,10 @@ namespace nx::heldjobs {
 namespace {
 
 // The begin line says whether set-up had to end the file's last line first.
-constexpr std::string_view kBegin = "# nxfax-setup: begin (nxfax-setup --undo removes this block)\n";
-constexpr std::string_view kBeginNewline = "# nxfax-setup: begin, newline added (nxfax-setup --undo removes this block)\n";
+constexpr std::string_view kBegin =
+    "# nxfax-setup: begin (nxfax-setup --undo removes this block)\n";
+constexpr std::string_view kBeginNewline =
+    "# nxfax-setup: begin, newline added (nxfax-setup --undo removes this block)\n";
 constexpr std::string_view kEnd = "# nxfax-setup: end\n";
 constexpr std::string_view kRecord = "# nxfax-setup: queue ";
 
@@ -43,9 +45,12 @@ constexpr std::string_view kPolicy =
     "    Require user @SYSTEM\n"
     "    Order deny,allow\n"
     "  </Limit>\n"
-    "  <Limit Pause-Printer Resume-Printer Enable-Printer Disable-Printer Pause-Printer-After-Current-Job "
-    "Hold-New-Jobs Release-Held-New-Jobs Deactivate-Printer Activate-Printer Restart-Printer Shutdown-Printer "
-    "Startup-Printer Promote-Job Schedule-Job-After Cancel-Jobs CUPS-Accept-Jobs CUPS-Reject-Jobs>\n"
+    "  <Limit Pause-Printer Resume-Printer Enable-Printer Disable-Printer "
+    "Pause-Printer-After-Current-Job "
+    "Hold-New-Jobs Release-Held-New-Jobs Deactivate-Printer Activate-Printer Restart-Printer "
+    "Shutdown-Printer "
+    "Startup-Printer Promote-Job Schedule-Job-After Cancel-Jobs CUPS-Accept-Jobs "
+    "CUPS-Reject-Jobs>\n"
     "    AuthType Default\n"
     "    Require user @SYSTEM\n"
     "    Order deny,allow\n"
@@ -64,8 +69,9 @@ bool SafeWord(std::string_view s) {
 }
 
 std::string RecordLine(const QueueRecord& r) {
-  return std::string(kRecord) + r.queue + " existed=" + (r.existed ? "yes" : "no") + " op-policy=" + r.op_policy +
-         " hold=" + r.hold_until + " error-policy=" + r.error_policy + "\n";
+  return std::string(kRecord) + r.queue + " existed=" + (r.existed ? "yes" : "no") +
+         " op-policy=" + r.op_policy + " hold=" + r.hold_until + " error-policy=" + r.error_policy +
+         "\n";
 }
 
 std::optional<QueueRecord> ParseRecord(std::string_view line) {
@@ -77,10 +83,14 @@ std::optional<QueueRecord> ParseRecord(std::string_view line) {
     const size_t eq = field.find('=');
     if (eq == std::string::npos) return std::nullopt;
     const std::string k = field.substr(0, eq), v = field.substr(eq + 1);
-    if (k == "existed") r.existed = v == "yes";
-    else if (k == "op-policy") r.op_policy = v;
-    else if (k == "hold") r.hold_until = v;
-    else if (k == "error-policy") r.error_policy = v;
+    if (k == "existed")
+      r.existed = v == "yes";
+    else if (k == "op-policy")
+      r.op_policy = v;
+    else if (k == "hold")
+      r.hold_until = v;
+    else if (k == "error-policy")
+      r.error_policy = v;
   }
   if (r.queue.empty()) return std::nullopt;
   return r;
@@ -109,7 +119,8 @@ std::optional<Block> FindBlock(std::string_view conf) {
 
 }  // namespace
 
-std::optional<std::string> WithoutFaxPolicy(std::string_view conf, std::vector<QueueRecord>* records) {
+std::optional<std::string> WithoutFaxPolicy(std::string_view conf,
+                                            std::vector<QueueRecord>* records) {
   const auto block = FindBlock(conf);
   if (!block) return std::nullopt;
   if (block->newline_added && (block->begin == 0 || block->end != conf.size())) return std::nullopt;
@@ -133,7 +144,8 @@ std::string WithFaxPolicy(std::string_view conf, const std::vector<QueueRecord>&
   for (const QueueRecord& r : records) {
     bool known = false;
     for (const QueueRecord& k : kept) known = known || k.queue == r.queue;
-    if (!known && SafeWord(r.queue) && SafeWord(r.op_policy) && SafeWord(r.hold_until) && SafeWord(r.error_policy))
+    if (!known && SafeWord(r.queue) && SafeWord(r.op_policy) && SafeWord(r.hold_until) &&
+        SafeWord(r.error_policy))
       kept.push_back(r);
   }
   const bool add_newline = !base.empty() && base.back() != '\n';

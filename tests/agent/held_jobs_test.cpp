@@ -1,5 +1,7 @@
 // The cupsd.conf policy block (undo gives back every byte, whatever the file looked like) and the
 // ticket values as a held job can store them, the agent's lock.
+#include "nx/heldjobs/held_jobs.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "nx/heldjobs/follower.h"
-#include "nx/heldjobs/held_jobs.h"
 #include "nx/heldjobs/server_policy.h"
 #include "nx/ticket/byte_list.h"
 #include "nx/ticket/keys.h"
@@ -55,8 +56,10 @@ TEST(FaxPolicyBlock, UndoGivesBackTheFileByteForByteAndTheFirstRecordsOfEachQueu
   const std::string cut = WithFaxPolicy("LogLevel warn\n", {fax});
   EXPECT_FALSE(WithoutFaxPolicy(cut.substr(0, cut.size() - 5), &records));
   // A queue name that would break the record line is not recorded.
-  EXPECT_EQ(WithFaxPolicy("", {{"a b\nListen 0.0.0.0:631", true, "default", "no-hold", "abort-job"}}).find("Listen"),
-            std::string::npos);
+  EXPECT_EQ(
+      WithFaxPolicy("", {{"a b\nListen 0.0.0.0:631", true, "default", "no-hold", "abort-job"}})
+          .find("Listen"),
+      std::string::npos);
 }
 
 TEST(TicketValuesForAHeldJob, CollectionsControlBytesAndLongItemsTakeAStorableForm) {
@@ -66,7 +69,8 @@ TEST(TicketValuesForAHeldJob, CollectionsControlBytesAndLongItemsTakeAStorableFo
   const std::string text(400, ',');
   const std::string escaped = nx::ticket::EncodeByteList(text, nx::ticket::ByteSpelling::kSigned);
   ASSERT_GT(escaped.size(), kMaxTextValue);
-  OptionList ticket = {{item, escaped}, {name, "{Draft} report"}, {"phone", "03\t12"}, {"PageSize", "A4"}};
+  OptionList ticket = {
+      {item, escaped}, {name, "{Draft} report"}, {"phone", "03\t12"}, {"PageSize", "A4"}};
   std::string error;
   ASSERT_TRUE(TypeTicketValues(ticket, &error)) << error;
   EXPECT_EQ(ticket[0].second, text);

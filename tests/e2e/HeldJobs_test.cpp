@@ -37,7 +37,8 @@ class E2eHeldJobs : public E2eTest {
   int Lp(const std::string& queue) {
     const CommandResult lp = RunCommand({"lp", "-d", queue, Document(1)}, {server_->client_env()});
     std::smatch id;
-    EXPECT_TRUE(std::regex_search(lp.output, id, std::regex("request id is [^ ]+-([0-9]+)"))) << lp.output;
+    EXPECT_TRUE(std::regex_search(lp.output, id, std::regex("request id is [^ ]+-([0-9]+)")))
+        << lp.output;
     return id.empty() ? 0 : std::stoi(id.str(1));
   }
   std::unique_ptr<LocalServer> Local() {
@@ -81,13 +82,15 @@ TEST_F(E2eHeldJobs, LpJobIsHeldNoticedSurvivesARestartAndTheAgentCompletesItWith
   std::vector<int> ids;
   std::vector<double> delays;
   for (int i = 0; i < 3; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300 * i + 150));  // spread over the poll phase
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(300 * i + 150));  // spread over the poll phase
     const auto before = std::chrono::steady_clock::now();
     const int id = Lp("fax");
     ASSERT_GT(id, 0);
     ids.push_back(id);
     const auto until = before + 5s;
-    for (bool seen = false; !seen && std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(5ms)) {
+    for (bool seen = false; !seen && std::chrono::steady_clock::now() < until;
+         std::this_thread::sleep_for(5ms)) {
       std::lock_guard lock(mutex);
       for (const auto& [job, at] : noticed) {
         if (job == id) {
@@ -121,21 +124,23 @@ TEST_F(E2eHeldJobs, LpJobIsHeldNoticedSurvivesARestartAndTheAgentCompletesItWith
   ASSERT_EQ(held.size(), 1u);
   EXPECT_EQ(held[0].id, ids[0]);
   const CommandResult list = RunCommand({NX_AGENT_PATH, "--list"}, AgentEnv());
-  EXPECT_NE(list.output.find("fax-" + std::to_string(ids[0]) + "  \"doc.pdf\""), std::string::npos) << list.output;
+  EXPECT_NE(list.output.find("fax-" + std::to_string(ids[0]) + "  \"doc.pdf\""), std::string::npos)
+      << list.output;
   EXPECT_NE(list.output.find("waiting for recipients"), std::string::npos) << list.output;
 
   const std::string scenario = work_.path() + "/scenario.json";
-  ASSERT_TRUE(WriteFile(scenario, FaxScenario({R"({"action": "print"})",
-                                               Rec(R"("action": "enter", "tag": 2, "text": "Abc")"),
-                                               Rec(R"("action": "enter", "tag": 7, "text": "0312345678")"),
-                                               Rec(R"("action": "click", "tag": 5)"),
-                                               Rec(R"("action": "enter", "tag": 2, "text": "Def")"),
-                                               Rec(R"("action": "enter", "tag": 7, "text": "0398765432")"),
-                                               Rec(R"("action": "click", "tag": 5)"),
-                                               Rec(R"("action": "click", "tag": 19)"),
-                                               Job(R"("action": "click", "tag": 16)")})));
+  ASSERT_TRUE(WriteFile(
+      scenario,
+      FaxScenario({R"({"action": "print"})", Rec(R"("action": "enter", "tag": 2, "text": "Abc")"),
+                   Rec(R"("action": "enter", "tag": 7, "text": "0312345678")"),
+                   Rec(R"("action": "click", "tag": 5)"),
+                   Rec(R"("action": "enter", "tag": 2, "text": "Def")"),
+                   Rec(R"("action": "enter", "tag": 7, "text": "0398765432")"),
+                   Rec(R"("action": "click", "tag": 5)"), Rec(R"("action": "click", "tag": 19)"),
+                   Job(R"("action": "click", "tag": 16)")})));
   const CommandResult agent = RunCommand(
-      {NX_AGENT_PATH, "--complete", held[0].uri, "--scenario", scenario, NX_FAXPDE_BUNDLES_DIR}, AgentEnv());
+      {NX_AGENT_PATH, "--complete", held[0].uri, "--scenario", scenario, NX_FAXPDE_BUNDLES_DIR},
+      AgentEnv());
   ASSERT_EQ(agent.status, 0) << agent.output;
   const JobOutcome outcome = server_->WaitForJob("fax", ids[0]);
   ASSERT_TRUE(outcome.ended);
@@ -146,8 +151,9 @@ TEST_F(E2eHeldJobs, LpJobIsHeldNoticedSurvivesARestartAndTheAgentCompletesItWith
   std::vector<std::string> recipients;
   for (const std::string& line : HeaderLines(stream.header))
     if (line.starts_with("@PJL SET JOBATTR=\"@FAEN=")) recipients.push_back(line);
-  EXPECT_EQ(recipients, (std::vector<std::string>{"@PJL SET JOBATTR=\"@FAEN=0312345678{20}{30}{7QWJj}{}comment\"\r\n",
-                                                  "@PJL SET JOBATTR=\"@FAEN=0398765432{20}{30}{7RGVm}{}comment\"\r\n"}))
+  EXPECT_EQ(recipients, (std::vector<std::string>{
+                            "@PJL SET JOBATTR=\"@FAEN=0312345678{20}{30}{7QWJj}{}comment\"\r\n",
+                            "@PJL SET JOBATTR=\"@FAEN=0398765432{20}{30}{7RGVm}{}comment\"\r\n"}))
       << Visible(stream.header);
   const PdfReport pdf = ExaminePdf(stream.pdf, work_.path() + "/device.pdf");
   EXPECT_TRUE(pdf.check_passed) << pdf.check_output;
@@ -175,19 +181,22 @@ struct HttpClose {
 };
 
 // A request over the network listener in someone's name, without a password.
-ipp_status_t Forged(int port, ipp_op_t op, int job, const std::string& user, const OptionList& values,
-                    std::vector<std::string>* names = nullptr) {
+ipp_status_t Forged(int port, ipp_op_t op, int job, const std::string& user,
+                    const OptionList& values, std::vector<std::string>* names = nullptr) {
   std::unique_ptr<http_t, HttpClose> http(
       httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 10000, nullptr));
   if (!http) return IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
   ipp_t* request = ippNewRequest(op);
   const std::string uri = "ipp://localhost/jobs/" + std::to_string(job);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, user.c_str());
-  for (const auto& [k, v] : values) ippAddString(request, IPP_TAG_JOB, IPP_TAG_TEXT, k.c_str(), nullptr, v.c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               user.c_str());
+  for (const auto& [k, v] : values)
+    ippAddString(request, IPP_TAG_JOB, IPP_TAG_TEXT, k.c_str(), nullptr, v.c_str());
   // No password to give: the client library's prompt is answered with none.
-  cupsSetPasswordCB2([](const char*, http_t*, const char*, const char*, void*) -> const char* { return nullptr; },
-                     nullptr);
+  cupsSetPasswordCB2(
+      [](const char*, http_t*, const char*, const char*, void*) -> const char* { return nullptr; },
+      nullptr);
   ipp_t* response = cupsDoRequest(http.get(), request, "/");
   if (names && response) {
     for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response))
@@ -197,7 +206,8 @@ ipp_status_t Forged(int port, ipp_op_t op, int job, const std::string& user, con
   return cupsLastError();
 }
 
-TEST_F(E2eHeldJobs, SetupPolicyRefusesForgedEditsHidesValuesKeepsTheOwnersAndUndoGivesBackCupsdConf) {
+TEST_F(E2eHeldJobs,
+       SetupPolicyRefusesForgedEditsHidesValuesKeepsTheOwnersAndUndoGivesBackCupsdConf) {
   const int port = FreePort();
   ASSERT_GT(port, 0);
   ServerSettings settings;
@@ -209,9 +219,9 @@ TEST_F(E2eHeldJobs, SetupPolicyRefusesForgedEditsHidesValuesKeepsTheOwnersAndUnd
   ASSERT_FALSE(conf_before.empty());
 
   // The administrator creates the queue; its jobs are then held by default.
-  const CommandResult setup = RunCommand(
-      {NX_SETUP_PATH, "--queue", "fax", "--device", "file:" + server_->DeviceFile("fax"), "--ppd", FaxPpd()},
-      {server_->client_env()});
+  const CommandResult setup = RunCommand({NX_SETUP_PATH, "--queue", "fax", "--device",
+                                          "file:" + server_->DeviceFile("fax"), "--ppd", FaxPpd()},
+                                         {server_->client_env()});
   ASSERT_EQ(setup.status, 0) << setup.output;
   const std::string conf_setup = ReadFile(conf_path);
   EXPECT_TRUE(conf_setup.starts_with(conf_before));
@@ -220,17 +230,21 @@ TEST_F(E2eHeldJobs, SetupPolicyRefusesForgedEditsHidesValuesKeepsTheOwnersAndUnd
   ASSERT_GT(id, 0);
   ASSERT_EQ(Held().size(), 1u);
 
-  // Someone claiming the owner's name over the network is refused; the job keeps no entry of theirs.
+  // Someone claiming the owner's name over the network is refused; the job keeps no entry of
+  // theirs.
   const std::string owner = Held()[0].user;
   const std::string key = TicketKey("DFaxSendHeaderTicket");
-  EXPECT_GE(Forged(port, IPP_OP_SET_JOB_ATTRIBUTES, id, owner, {{key, "0"}}), IPP_STATUS_ERROR_BAD_REQUEST);
+  EXPECT_GE(Forged(port, IPP_OP_SET_JOB_ATTRIBUTES, id, owner, {{key, "0"}}),
+            IPP_STATUS_ERROR_BAD_REQUEST);
   EXPECT_GE(Forged(port, IPP_OP_RELEASE_JOB, id, owner, {}), IPP_STATUS_ERROR_BAD_REQUEST);
   EXPECT_GE(Forged(port, IPP_OP_CANCEL_JOB, id, owner, {}), IPP_STATUS_ERROR_BAD_REQUEST);
   ASSERT_EQ(Held().size(), 1u);
   EXPECT_FALSE(Held()[0].has_ticket);
 
-  // A ticket the server refuses part way leaves nothing of itself: the job is still one to complete.
-  nx::heldjobs::CompletionResult refused = Local()->Complete(id, {{key, "1"}, {"job-sheets", std::string(300, 'x')}}, {});
+  // A ticket the server refuses part way leaves nothing of itself: the job is still one to
+  // complete.
+  nx::heldjobs::CompletionResult refused =
+      Local()->Complete(id, {{key, "1"}, {"job-sheets", std::string(300, 'x')}}, {});
   EXPECT_EQ(refused.outcome, nx::heldjobs::Completion::kRefused) << refused.message;
   refused = Local()->Complete(id, {{key, "1"}, {"job-priority", "urgent"}}, {});
   EXPECT_EQ(refused.outcome, nx::heldjobs::Completion::kRefused) << refused.message;
@@ -241,7 +255,8 @@ TEST_F(E2eHeldJobs, SetupPolicyRefusesForgedEditsHidesValuesKeepsTheOwnersAndUnd
   // reads none of the job's values, the owner all of them.
   nx::heldjobs::CompleteOptions timed;
   timed.hold_until = "23:59";
-  const nx::heldjobs::CompletionResult result = Local()->Complete(id, {{key, "1"}, {"phone", "0312345678"}}, timed);
+  const nx::heldjobs::CompletionResult result =
+      Local()->Complete(id, {{key, "1"}, {"phone", "0312345678"}}, timed);
   EXPECT_EQ(result.outcome, nx::heldjobs::Completion::kKeptHeld) << result.message;
   std::vector<std::string> seen;
   EXPECT_EQ(Forged(port, IPP_OP_GET_JOB_ATTRIBUTES, id, "mallory", {}, &seen), IPP_STATUS_OK);

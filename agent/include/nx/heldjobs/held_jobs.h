@@ -22,15 +22,15 @@ using OptionList = std::vector<std::pair<std::string, std::string>>;
 
 struct HeldJob {
   int id = 0;
-  std::string uri;         // job-uri
-  std::string queue;       // the queue's name
-  std::string name;        // job-name
-  std::string user;        // job-originating-user-name
-  std::string hold_until;  // job-hold-until: "indefinite", or a time the user asked for
-  int state = 0;           // job-state (IPP_JSTATE_HELD: 4)
-  int documents = 0;       // number-of-documents: 0 until the document has arrived
-  std::time_t created = 0; // time-at-creation
-  bool has_ticket = false; // carries a settings ticket entry: submitted by our own dialogs
+  std::string uri;          // job-uri
+  std::string queue;        // the queue's name
+  std::string name;         // job-name
+  std::string user;         // job-originating-user-name
+  std::string hold_until;   // job-hold-until: "indefinite", or a time the user asked for
+  int state = 0;            // job-state (IPP_JSTATE_HELD: 4)
+  int documents = 0;        // number-of-documents: 0 until the document has arrived
+  std::time_t created = 0;  // time-at-creation
+  bool has_ticket = false;  // carries a settings ticket entry: submitted by our own dialogs
   // Held without a ticket: from an application's own dialog, waiting for us to complete it (a
   // job held until a time would otherwise go out then without recipients).
   bool NeedsRecipients() const { return !has_ticket; }
@@ -38,12 +38,12 @@ struct HeldJob {
 
 // How a completion ends.
 enum class Completion {
-  kReleased,       // ticket stored and the job released
-  kKeptHeld,       // ticket stored; the job keeps the timed hold the user asked for
-  kRefused,        // the server refused the ticket; nothing of it stays on the job
-  kNotStored,      // some entries were not stored after two attempts; the job stays held
-  kNoDocument,     // the document did not arrive in time; the ticket is stored, the job held
-  kFailed,         // the server could not be reached or the job is gone
+  kReleased,    // ticket stored and the job released
+  kKeptHeld,    // ticket stored; the job keeps the timed hold the user asked for
+  kRefused,     // the server refused the ticket; nothing of it stays on the job
+  kNotStored,   // some entries were not stored after two attempts; the job stays held
+  kNoDocument,  // the document did not arrive in time; the ticket is stored, the job held
+  kFailed,      // the server could not be reached or the job is gone
 };
 
 struct CompletionResult {
@@ -70,7 +70,8 @@ class LocalServer {
   // The server named by the client configuration (CUPS_SERVER, client.conf) when that is a
   // domain socket, else the system's socket. nullptr with *error when it cannot be reached.
   static std::unique_ptr<LocalServer> Connect(std::string* error);
-  static std::unique_ptr<LocalServer> ConnectSocket(const std::string& socket_path, std::string* error);
+  static std::unique_ptr<LocalServer> ConnectSocket(const std::string& socket_path,
+                                                    std::string* error);
   ~LocalServer();
   LocalServer(const LocalServer&) = delete;
   LocalServer& operator=(const LocalServer&) = delete;

@@ -28,6 +28,7 @@ std::string WithFaxPolicy(std::string_view conf, const std::vector<QueueRecord>&
 
 // `conf` without our block, byte for byte as it was before the first set-up; the records it held
 // go to *records. Nothing when there is no block (or a damaged one: then nothing is changed).
-std::optional<std::string> WithoutFaxPolicy(std::string_view conf, std::vector<QueueRecord>* records);
+std::optional<std::string> WithoutFaxPolicy(std::string_view conf,
+                                            std::vector<QueueRecord>* records);
 
 }  // namespace nx::heldjobs
