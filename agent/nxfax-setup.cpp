@@ -14,6 +14,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -143,6 +144,34 @@ bool ReadQueue(const std::string& queue, QueueRecord* record, std::string* error
   return true;
 }
 
+// How many jobs of the queue are not finished (held ones included); false when it cannot say.
+bool UnfinishedJobs(const std::string& queue, int* count, std::string* error) {
+  *count = -1;
+  HttpPtr http = Connect();
+  if (!http) {
+    *error = "cannot reach the print server";
+    return false;
+  }
+  char uri[1024];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                   "/printers/%s", queue.c_str());
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "not-completed");
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+               "job-id");
+  IppPtr response(cupsDoRequest(http.get(), request, "/"));
+  if (!response || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
+    *error = std::string("cannot list the jobs of ") + queue + ": " + cupsLastErrorString();
+    return false;
+  }
+  *count = 0;
+  for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a;
+       a = ippNextAttribute(response.get()))
+    if (ippGetName(a) && std::string_view(ippGetName(a)) == "job-id") ++*count;
+  return true;
+}
+
 // cupsd.conf through the administration interface, as cupsctl reads and writes it.
 bool GetServerConf(std::string* conf, std::string* error) {
   HttpPtr http = Connect();
@@ -231,8 +260,17 @@ int Undo() {
   // The queues leave the policy before it goes.
   for (const QueueRecord& r : records) {
     std::vector<std::string> args;
-    if (!r.existed) {
+    int waiting = 0;
+    if (!r.existed && UnfinishedJobs(r.queue, &waiting, &error) && waiting == 0) {
       args = {"-x", r.queue};
+    } else if (!r.existed) {
+      // Deleting the queue would cancel its jobs: it stays, no longer holding new ones.
+      std::cout << "Queue " << r.queue << " is kept: "
+                << (waiting > 0 ? "it has unfinished jobs"
+                                : "its jobs cannot be listed (" + error + ")")
+                << "; delete it with lpadmin -x " << r.queue << " once they are done.\n";
+      args = {
+          "-p", r.queue, "-o", "printer-op-policy=default", "-o", "job-hold-until-default=no-hold"};
     } else {
       args = {"-p", r.queue};
       if (!r.op_policy.empty()) args.insert(args.end(), {"-o", "printer-op-policy=" + r.op_policy});
