@@ -21,7 +21,9 @@
 # be on a file system that allows running programs, and every folder above it must be open to
 # user lp, who runs the filters: a folder under /tmp is.
 # Clients reach the server with CUPS_SERVER=ROOT/run/cups.sock. NX_CUPSD_FILTER_ENV holds
-# "NAME value" lines, one per variable, that the server sets for every filter.
+# "NAME value" lines, one per variable, that the server sets for every filter. NX_CUPSD_LISTEN
+# (an address such as 127.0.0.1:PORT) adds a network listener, and NX_CUPSD_AUTH_TYPE sets the
+# server's DefaultAuthType (None; Basic as installed, for policies that ask for a user).
 set -euo pipefail
 
 SYS_SERVERBIN=$(cups-config --serverbin)
@@ -112,14 +114,18 @@ EOF
     [ -n "$line" ] && echo "SetEnv $line" >>"$root/etc/cups-files.conf"
   done <<<"${NX_CUPSD_FILTER_ENV:-}"
 
-  # Everything is allowed: only the owner of ROOT/run can reach the socket.
+  # Everything is allowed: only the owner of ROOT/run can reach the socket (and the loopback
+  # listener, when a test asks for one).
+  local listen=""
+  [ -n "${NX_CUPSD_LISTEN:-}" ] && listen="Listen ${NX_CUPSD_LISTEN}"
   cat >"$root/etc/cupsd.conf" <<EOF
 LogLevel debug2
 MaxLogSize 0
 Listen $root/run/cups.sock
+$listen
 Browsing No
 BrowseLocalProtocols none
-DefaultAuthType None
+DefaultAuthType ${NX_CUPSD_AUTH_TYPE:-None}
 DefaultEncryption Never
 WebInterface No
 PreserveJobHistory Yes

@@ -45,6 +45,14 @@ int SubmitJob(const std::string& queue, const std::string& file, const std::stri
     if (error) *error = "cannot submit " + file + " to " + queue + ": " + unfit;
     return 0;
   }
+  // A job that carries its ticket is complete: a fax queue that holds jobs for their recipients
+  // (job-hold-until-default=indefinite) must not hold it, unless the user asked for a hold.
+  bool has_ticket = false, has_hold = false;
+  for (const auto& [name, value] : fitted) {
+    has_ticket = has_ticket || name.starts_with(kTicketPrefix);
+    has_hold = has_hold || name == "job-hold-until";
+  }
+  if (has_ticket && !has_hold) fitted.emplace_back("job-hold-until", "no-hold");
   nx::ticket::OptionArray job;
   for (const auto& [name, value] : fitted) {
     if (name.empty()) continue;  // the client library would drop it too

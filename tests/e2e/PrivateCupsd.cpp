@@ -49,12 +49,25 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
   for (const auto& e : settings.filter_env) env += e + "\n";
   std::vector<std::string> argv = {"bash", SourcePath("scripts/e2e-cupsd.sh"), "setup", root, filter};
   if (!settings.model_dir.empty()) argv.push_back(settings.model_dir);
-  const CommandResult setup = RunCommand(argv, {"NX_CUPSD_FILTER_ENV=" + env});
+  std::vector<std::string> setup_env{"NX_CUPSD_FILTER_ENV=" + env};
+  if (settings.tcp_port > 0) setup_env.push_back("NX_CUPSD_LISTEN=127.0.0.1:" + std::to_string(settings.tcp_port));
+  if (!settings.default_auth_type.empty()) setup_env.push_back("NX_CUPSD_AUTH_TYPE=" + settings.default_auth_type);
+  const CommandResult setup = RunCommand(argv, setup_env);
   if (setup.status != 0) {
     *error = "server set-up failed: " + setup.output;
     return nullptr;
   }
+  if (!server->Launch(error)) return nullptr;
+  return server;
+}
 
+bool PrivateCupsd::Restart(std::string* error) {
+  Stop();
+  return Launch(error);
+}
+
+bool PrivateCupsd::Launch(std::string* error) {
+  const std::string root = this->root();
   // Everything the child needs is prepared here: after fork it only makes system calls.
   const std::string log = root + "/log/cupsd.out";
   const std::string cupsd = root + "/sbin/cupsd";
@@ -64,7 +77,7 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
   const pid_t pid = fork();
   if (pid < 0) {
     *error = "fork failed";
-    return nullptr;
+    return false;
   }
   if (pid == 0) {
     // The server must not outlive the test process.
@@ -81,31 +94,31 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
           static_cast<char*>(nullptr));
     _exit(127);
   }
-  server->pid_ = pid;
+  pid_ = pid;
 
   // Ready when it answers a request on its socket.
   const auto until = std::chrono::steady_clock::now() + 20s;
   while (std::chrono::steady_clock::now() < until) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) {
-      server->pid_ = -1;
-      *error = "cupsd ended at start: " + ReadFile(root + "/log/cupsd.out") + server->ErrorLog();
-      return nullptr;
+      pid_ = -1;
+      *error = "cupsd ended at start: " + ReadFile(root + "/log/cupsd.out") + ErrorLog();
+      return false;
     }
-    if (FileExists(server->socket_path())) {
-      HttpPtr http(server->Connect());
+    if (FileExists(socket_path())) {
+      HttpPtr http(Connect());
       if (http) {
         IppPtr response(cupsDoRequest(http.get(), ippNewRequest(IPP_OP_CUPS_GET_PRINTERS), "/"));
         if (cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE ||
             cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
-          return server;
+          return true;
         }
       }
     }
     std::this_thread::sleep_for(50ms);
   }
-  *error = "cupsd did not answer: " + server->ErrorLog();
-  return nullptr;
+  *error = "cupsd did not answer: " + ErrorLog();
+  return false;
 }
 
 PrivateCupsd::~PrivateCupsd() { Stop(); }

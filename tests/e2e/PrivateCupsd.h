@@ -21,6 +21,8 @@ struct ServerSettings {
   std::string job_filter;                   // the filter program to install; JobFilterPath() when empty
   std::string model_dir;                    // served as the PPD model folder (lpinfo -m), optional
   std::vector<std::string> filter_env;      // "NAME value" entries the server sets for filters
+  int tcp_port = 0;                         // also listen on 127.0.0.1:tcp_port (0: socket only)
+  std::string default_auth_type;            // DefaultAuthType; empty: None
 };
 
 // How a job ended, as the server reports it.
@@ -46,6 +48,9 @@ class PrivateCupsd {
   std::string socket_path() const { return root() + "/run/cups.sock"; }
   // CUPS_SERVER=... for client programs run against this server.
   std::string client_env() const { return "CUPS_SERVER=" + socket_path(); }
+  // Stops the server and starts it again on the same folder (jobs, queues and all); false with
+  // *error when it does not come back.
+  [[nodiscard]] bool Restart(std::string* error);
 
   // Creates an enabled queue `name` from the PPD file with a file: device and the given
   // lpadmin -o settings (PPD defaults such as NXPlatformGeneration=2, printer-error-policy).
@@ -74,6 +79,7 @@ class PrivateCupsd {
  private:
   PrivateCupsd(const std::string& prefix) : root_(prefix) {}
   http_t* Connect();
+  bool Launch(std::string* error);
   void Stop();
 
   TempDir root_;

@@ -84,7 +84,9 @@ TEST(Submission, JobReachesTheQueueWithTheTicketEntries) {
   PrivateServer server(dir / "cups");
   ASSERT_TRUE(server.Start(dir / "echofilter")) << nx::testing::ReadText(dir / "cups.log");
   const std::string device = dir / "cups/out/Test_Queue.prn";
-  ASSERT_EQ(Shell(server.Env() + " lpadmin -p Test_Queue -E -v file:" + device + " -P " + dir / "queue.ppd" + " >" +
+  // A queue that holds jobs for their recipients: a job with its ticket is not held.
+  ASSERT_EQ(Shell(server.Env() + " lpadmin -p Test_Queue -E -o job-hold-until-default=indefinite -v file:" + device +
+                  " -P " + dir / "queue.ppd" + " >" +
                   dir / "lpadmin.log" + " 2>&1"),
             0)
       << nx::testing::ReadText(dir / "lpadmin.log");

@@ -19,7 +19,8 @@ std::string FormatOptionString(const JobOptionList& options);
 JobOptionList ParseOptionString(const std::string& text);
 
 // Sends `file` to `queue` with the options fitted to the server (FitTicketToServer); the job id,
-// or 0 with `*error` set. A ticket that cannot fit is not submitted.
+// or 0 with `*error` set. A ticket that cannot fit is not submitted. A job with a ticket goes
+// with job-hold-until=no-hold unless the options hold it: it needs no completion.
 int SubmitJob(const std::string& queue, const std::string& file, const std::string& title,
               const JobOptionList& options, std::string* error);
 
