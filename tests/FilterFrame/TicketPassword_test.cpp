@@ -123,9 +123,9 @@ class TicketPasswordTest : public ::testing::Test {
     ScopedEnv ppd("PPD", withPpd ? std::optional<std::string>(ppdPath) : std::nullopt);
     ScopedEnv system("NX_SYSTEM_DIR", systemDir_);
     const std::string options = "pw=" + value;
-    const TicketOptions parsed(options.c_str());
+    const auto job = test::JobWith(options);
     std::memset(dest_, 'X', sizeof dest_);
-    return GetTicketPasswordStringConvertedToEncryption("pw", parsed, dest_, sizeof dest_);
+    return GetTicketPasswordStringConvertedToEncryption("pw", *job, dest_, sizeof dest_);
   }
 
   TempFolder folder_;
@@ -178,8 +178,8 @@ TEST_F(TicketPasswordTest, TicketTextIsKeptWithoutTheNewSetting) {
 
 TEST_F(TicketPasswordTest, UnreadablePpdKeepsTheTicketText) {
   ScopedEnv ppd("PPD", folder_.File("missing.ppd"));
-  const TicketOptions parsed("pw=abcd");
-  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", parsed, dest_, sizeof dest_), 1);
+  const auto job = test::JobWith("pw=abcd");
+  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", *job, dest_, sizeof dest_), 1);
   EXPECT_STREQ(dest_, "abcd");
 }
 
@@ -192,8 +192,8 @@ TEST_F(TicketPasswordTest, FailedStepsReportZeroAndKeepTheConvertedText) {
   EXPECT_EQ(std::string(dest_), notStorage);
 
   std::memset(dest_, 'X', sizeof dest_);
-  const TicketOptions none("");
-  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", none, dest_, sizeof dest_), 0);
+  const auto none = test::JobWith("");
+  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", *none, dest_, sizeof dest_), 0);
   EXPECT_STREQ(dest_, "");
 }
 
