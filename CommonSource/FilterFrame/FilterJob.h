@@ -87,9 +87,9 @@ struct FilterJob {
   std::int32_t faxRecipientFaultIndex = 0;
 
   // --- Set up once by Initialize ---------------------------------------------------------------
-  int jobId = 0;             // argument 1; 0 when it is not a number
-  std::string user;          // argument 2, UTF-8 as given
-  std::string title;         // argument 3, UTF-8 as given
+  int jobId = 0;                         // argument 1; 0 when it is not a number
+  std::string user;                      // argument 2, UTF-8 as given
+  std::string title;                     // argument 3, UTF-8 as given
   std::optional<std::string> inputFile;  // argument 6; none: the raster comes on standard input
   // Argument 5 parsed once; the standard options' ticket entries are added to it.
   nx::ticket::OptionArray options;

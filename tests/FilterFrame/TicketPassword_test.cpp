@@ -7,6 +7,7 @@
 #include <openssl/rsa.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -206,6 +207,18 @@ TEST_F(TicketPasswordTest, FinalEncodeFailureIsReportedWithoutThePassword) {
   EXPECT_NE(err.find("##filter debug## final encode failed encodeResult : "), std::string::npos);
   EXPECT_EQ(err.find("9876"), std::string::npos);
   EXPECT_EQ(err.find(stored), std::string::npos);
+  EXPECT_EQ(std::string(dest_), stored);
+}
+
+// An installed key the filter cannot read fails like an invalid one: the passwords never go out
+// under the built-in key instead of the deployment's.
+TEST_F(TicketPasswordTest, AnUnreadableInstalledKeyFailsInsteadOfFallingBack) {
+  std::filesystem::create_directory(folder_.File("device_public_key.pem"));
+  ::testing::internal::CaptureStderr();
+  const std::string stored = StorageTicketValue("9876");
+  EXPECT_EQ(Read(TicketForm(stored), "New"), 0);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("##filter debug## final encode failed encodeResult : "), std::string::npos);
   EXPECT_EQ(std::string(dest_), stored);
 }
 
