@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "EncryptLib.h"
-#include "TicketReader.h"
 
 namespace nx::filter {
 
@@ -69,34 +67,6 @@ bool JobCopyFile::Finish(std::string& error) {
   fp_ = nullptr;
   if (!ok) ::unlink(path_.c_str());
   return ok;
-}
-
-JobDeviceKey::JobDeviceKey() = default;
-JobDeviceKey::~JobDeviceKey() = default;
-
-const encrypt::DeviceKey& JobDeviceKey::Get() const {
-  if (key_) return *key_;
-  // A deployment's own key, when one is installed in place of the built-in key: at most a few
-  // kilobytes of its file are read. An installed key that cannot be read must not send the
-  // passwords under the built-in key: it counts as a key that does not decode.
-  std::string text;
-  bool unreadable = false;
-  if (std::FILE* file = std::fopen(DeviceKeyFile().c_str(), "rb")) {
-    text.resize(16 * 1024);
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    unreadable = std::ferror(file) != 0;
-    std::fclose(file);
-  } else {
-    unreadable = errno != ENOENT && errno != ENOTDIR;
-  }
-  if (unreadable) {
-    key_ = std::make_unique<encrypt::DeviceKey>("", 0);
-  } else if (text.empty()) {
-    key_ = std::make_unique<encrypt::DeviceKey>();
-  } else {
-    key_ = std::make_unique<encrypt::DeviceKey>(text.data(), static_cast<int>(text.size()));
-  }
-  return *key_;
 }
 
 }  // namespace nx::filter

@@ -52,16 +52,12 @@ class JobCopyFile {
 // key (DeviceKeyFile()) or the built-in one.
 class JobDeviceKey {
  public:
-  JobDeviceKey();
-  ~JobDeviceKey();
-  JobDeviceKey(const JobDeviceKey&) = delete;
-  JobDeviceKey& operator=(const JobDeviceKey&) = delete;
-
-  // The key, read and decoded at the first call.
+  // The key, read and decoded at the first call (with the ticket readers, so that a program
+  // without them links no cryptography).
   const encrypt::DeviceKey& Get() const;
 
  private:
-  mutable std::unique_ptr<encrypt::DeviceKey> key_;
+  mutable std::shared_ptr<const encrypt::DeviceKey> key_;
 };
 
 // One job. Value-initialise (FilterJob job{} or std::make_unique<FilterJob>()) for the

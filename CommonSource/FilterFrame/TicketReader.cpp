@@ -4,6 +4,7 @@
 #include <openssl/crypto.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -136,6 +137,31 @@ TicketReadRow Row(const char* key, T& field, TicketReader reader) {
 }  // namespace
 
 std::string DeviceKeyFile() { return platform::SystemDir() + "/device_public_key.pem"; }
+
+const encrypt::DeviceKey& JobDeviceKey::Get() const {
+  if (key_) return *key_;
+  // A deployment's own key, when one is installed in place of the built-in key: at most a few
+  // kilobytes of its file are read. An installed key that cannot be read must not send the
+  // passwords under the built-in key: it counts as a key that does not decode.
+  std::string text;
+  bool unreadable = false;
+  if (std::FILE* file = std::fopen(DeviceKeyFile().c_str(), "rb")) {
+    text.resize(16 * 1024);
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    unreadable = std::ferror(file) != 0;
+    std::fclose(file);
+  } else {
+    unreadable = errno != ENOENT && errno != ENOTDIR;
+  }
+  if (unreadable) {
+    key_ = std::make_shared<const encrypt::DeviceKey>("", 0);
+  } else if (text.empty()) {
+    key_ = std::make_shared<const encrypt::DeviceKey>();
+  } else {
+    key_ = std::make_shared<const encrypt::DeviceKey>(text.data(), static_cast<int>(text.size()));
+  }
+  return *key_;
+}
 
 int GetTicketFromArray(const FilterJob& job, std::span<const TicketReadRow> table) {
   for (const TicketReadRow& row : table) {
