@@ -1,8 +1,11 @@
 // Runs the filter's document step on its own, as the main flow does at its document step: the
-// same arguments, the same signal handling and exit status (1 when the output pipe broke, 2 when
-// the document could not be made).
+// job set up from the same arguments, the same signal handling and exit status (1 when the output
+// pipe broke, 2 when the document could not be made).
 #include <csignal>
+#include <memory>
 
+#include "FilterInit.h"
+#include "FilterJob.h"
 #include "OutputPDFStream.h"
 
 namespace {
@@ -14,6 +17,9 @@ extern "C" void OnTerm(int) {}
 int main(int argc, char* argv[]) {
   std::signal(SIGPIPE, OnPipe);
   std::signal(SIGTERM, OnTerm);
-  const int result = nx::filter::OutputPDFStream(argc, argv);
+  auto job = std::make_unique<nx::filter::FilterJob>();
+  // With the wrong argument count the job stays without its PPD, and the step says so.
+  (void)nx::filter::Initialize(argc, argv, *job);
+  const int result = nx::filter::OutputPDFStream(*job);
   return gPipeBroken ? 1 : result;
 }

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "FilterInit.h"
 #include "OutputPDFStream.h"
 #include "RasterSpool.h"
 
@@ -183,7 +184,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(::ftruncate(1, 0) == 0 && ::lseek(1, 0, SEEK_SET) == 0);
   char program[] = "jobfilter", job[] = "42", user[] = "alice", title[] = "Fuzzed", copies[] = "1", options[] = "";
   char* argv[] = {program, job, user, title, copies, options, gRaster.data(), nullptr};
-  const int result = nx::filter::OutputPDFStream(7, argv);
+  auto filterJob = std::make_unique<nx::filter::FilterJob>();
+  FUZZ_CHECK(nx::filter::Initialize(7, argv, *filterJob));
+  const int result = nx::filter::OutputPDFStream(*filterJob);
   FUZZ_CHECK(std::fflush(stdout) == 0);
 
   std::error_code ec;

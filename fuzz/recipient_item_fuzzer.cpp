@@ -29,7 +29,7 @@
 
 #include "EncryptLib.h"
 #include "FaxSettingModule.h"
-#include "FilterState.h"
+#include "FilterJob.h"
 #include "FuzzSupport.h"
 #include "TicketReader.h"
 #include "nx/platform/text_encoding.h"
@@ -190,18 +190,17 @@ void ReadBack(const std::vector<ft::TicketPair>& pairs, const std::vector<std::s
     options += "\" ";
   }
   options += std::string(ft::key::DFaxSendHeaderTicket) + "=0";
-  const char* argv[] = {"jobfilter", "1", "user", "title", "1", options.c_str()};
-  const nx::filter::JobArguments args{6, argv};
   auto job = std::make_unique<nx::filter::FilterJob>();
+  job->options = nx::filter::TicketOptions(options.c_str());
   nx::fuzz::MemoryStream err;
   nx::fuzz::MemoryStream out;
-  FUZZ_CHECK(nx::filter::DFaxSettingGetTicketFromPDE(*job, args, 0, err.get()) == 1);
+  FUZZ_CHECK(nx::filter::DFaxSettingGetTicketFromPDE(*job, 0, err.get()) == 1);
   FUZZ_CHECK(job->faxSetting.recipientListCount == static_cast<std::int32_t>(items.size()));
   FUZZ_CHECK(job->faxRecipientItems.size() == items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
     FUZZ_CHECK(std::string(job->faxRecipientItems[i].data()) == items[i]);
   }
-  nx::filter::InjectTPIFCommandFaxSetting(*job, args, out.get());
+  nx::filter::InjectTPIFCommandFaxSetting(*job, out.get());
   const std::string lines = out.Contents();
   const std::string_view tableEnd = "@TXHE=OFF\"\r\n";
   const std::size_t at = lines.find(tableEnd);

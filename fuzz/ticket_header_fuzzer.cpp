@@ -151,9 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   services.network = &network;
   services.kernelRelease = &release;
   services.now = [] { return std::time_t{1700000000}; };
-  services.document = [&](int, char**, std::string_view header) {
-    nx::filter::KTfwrite(header.data(), 1, header.size(), out.get());
-    nx::filter::KTfwrite(kDocument.data(), 1, kDocument.size(), out.get());
+  services.document = [&](nx::filter::FilterJob& filterJob, std::string_view header) {
+    nx::filter::KTfwrite(header.data(), 1, header.size(), filterJob);
+    nx::filter::KTfwrite(kDocument.data(), 1, kDocument.size(), filterJob);
     return 0;
   };
   auto job = std::make_unique<nx::filter::FilterJob>();

@@ -8,12 +8,14 @@
 // - XOR scrambling and base64 (XSP*), and the address-file form of the device's web-page CSV
 //   exports (EwsCsvDecrypt).
 //
-// Plain functions on caller-provided buffers; no state is kept between calls and every routine
-// may run on any thread. Buffers are untyped (any byte or char buffer); lengths are byte counts.
+// Plain functions on caller-provided buffers (and DeviceKey, a key decoded once); no state is kept
+// between calls and every routine may run on any thread. Buffers are untyped (any byte or char
+// buffer); lengths are byte counts.
 // Diagnostics go to standard error and never carry a value, a key or a password.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace nx::encrypt {
 
@@ -107,6 +109,29 @@ int Encode_Random(const void* value, int length, void* out, int* outLen);
 // for the accepted forms); the key type follows from the key size (2048 -> 0, 3072 -> 1).
 int Encode_RandomWithKey(const void* value, int length, const char* pubKeyText,
                          int pubKeyTextLen, void* out, int* outLen);
+
+struct ParsedDeviceKey;
+
+// A device key decoded once, for a caller that wraps several values under it (every password of
+// a job goes under the same key). Encode gives what Encode_Random (the built-in key) or
+// Encode_RandomWithKey (a key text) gives, diagnostics included; a key text that does not decode
+// fails each Encode as it would fail Encode_RandomWithKey.
+class DeviceKey {
+ public:
+  DeviceKey();  // the built-in key
+  DeviceKey(const char* pubKeyText, int pubKeyTextLen);
+  ~DeviceKey();
+  DeviceKey(DeviceKey&&) noexcept;
+  DeviceKey& operator=(DeviceKey&&) noexcept;
+  DeviceKey(const DeviceKey&) = delete;
+  DeviceKey& operator=(const DeviceKey&) = delete;
+
+  int Encode(const void* value, int length, void* out, int* outLen) const;
+
+ private:
+  std::unique_ptr<ParsedDeviceKey> parsed_;
+  bool builtIn_ = false;
+};
 
 // The fingerprint a blob carries for the given key text (see SecBlobEnc_KT_Encrypt) into
 // `out` (32 bytes). kEncSuccess, kEncUnsupported (missing pointer, key not RSA 2048 or 3072),

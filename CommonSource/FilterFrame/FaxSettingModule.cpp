@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,7 +16,6 @@
 
 #include "DeviceEncoding.h"
 #include "FilterLog.h"
-#include "KTOutput.h"
 #include "QueuePpd.h"
 #include "TpjlTables.h"
 #include "nx/platform/system_version.h"
@@ -129,7 +127,9 @@ void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err) {
   }
 }
 
-bool IsGeneration2Device() { return QueuePpdDefaultChoice("NXPlatformGeneration") == "2"; }
+bool IsGeneration2Device(const FilterJob& job) {
+  return QueuePpdDefaultChoice(job, "NXPlatformGeneration") == "2";
+}
 
 bool IsItemUnavailableOnGeneration2(const char* item) {
   if (item == nullptr) return false;
@@ -144,9 +144,8 @@ bool IsItemUnavailableOnGeneration2(const char* item) {
   return false;
 }
 
-int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int systemVersion,
-                                std::FILE* err) {
-  GetTicketFromArray(args, DFaxSettingTicketTable(job));
+int DFaxSettingGetTicketFromPDE(FilterJob& job, int systemVersion, std::FILE* err) {
+  GetTicketFromArray(job, DFaxSettingTicketTable(job));
   if (systemVersion >= kDeviceOptionReportVersion) DFaxReportDeviceOptions(job, err);
 
   ReleaseRecipientItems(job);
@@ -157,8 +156,7 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int sy
 
   // Only the item keys the options hold are looked at, so neither the count nor an index can
   // make the list larger than kMaxRecipientItems.
-  std::optional<TicketOptions> parsed;
-  const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
+  const TicketOptions& options = job.options;
   const std::int32_t limit = count < kMaxRecipientItems ? count : kMaxRecipientItems;
   std::vector<std::pair<std::int32_t, const char*>> present;
   std::int32_t listSize = 0;
@@ -187,10 +185,10 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int sy
   for (const auto& [index, key] : present) {
     std::array<char, kRecipientItemSize>& slot =
         job.faxRecipientItems[static_cast<std::size_t>(index)];
-    GetTicketStringConvertedToPrtLang(key, options, slot.data(), slot.size());
+    GetTicketStringConvertedToPrtLang(key, job, slot.data(), slot.size());
   }
 
-  if (!present.empty() && IsGeneration2Device()) {
+  if (!present.empty() && IsGeneration2Device(job)) {
     for (const auto& slot : job.faxRecipientItems) {
       if (IsItemUnavailableOnGeneration2(slot.data())) {
         ReleaseRecipientItems(job);
@@ -202,8 +200,8 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int sy
   return 1;
 }
 
-int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
-  return DFaxSettingGetTicketFromPDE(job, args, platform::CurrentSystemVersion(), stderr);
+int DFaxSettingGetTicketFromPDE(FilterJob& job) {
+  return DFaxSettingGetTicketFromPDE(job, platform::CurrentSystemVersion(), stderr);
 }
 
 bool ShouldCancelJobAndShowError(const FilterJob& job) {
@@ -230,15 +228,15 @@ std::string RecipientRefusalText(const FilterJob& job) {
   return {};
 }
 
-void InjectTPIFCommandFaxSetting(FilterJob& job, const JobArguments& args, std::FILE* out) {
+void InjectTPIFCommandFaxSetting(FilterJob& job, std::FILE* out) {
   OutputTPJLCommandFromArray(job, DFaxSettingCommandTable(), out);
   for (auto& slot : job.faxRecipientItems) {
     slot.back() = 0;
     StripHeaderUnsafeBytes(slot.data());  // the reader's clean-up, kept for any other filler
-    KTfprintf(out, "@PJL SET JOBATTR=%c@%s%c%c%c", '"', slot.data(), '"', '\r', '\n');
+    std::fprintf(out, "@PJL SET JOBATTR=%c@%s%c%c%c", '"', slot.data(), '"', '\r', '\n');
   }
   ReleaseRecipientItems(job);
-  KTfprintf(out, "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n");
+  std::fputs("@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n", out);
 }
 
 }  // namespace nx::filter

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "FilterState.h"
+#include "FilterJob.h"
 #include "TicketReader.h"
 
 namespace nx::filter {
@@ -39,11 +39,10 @@ inline constexpr int kDeviceOptionReportVersion = 0x1070;
 // list breaks (first at job.faxRecipientFaultIndex), and ShouldCancelJobAndShowError refuses it.
 // Items at or above the count are not part of the list.
 //
-// The options are args.options when set, else argument 5 parsed afresh.
-int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args, int systemVersion,
-                                std::FILE* err);
+// The options are the job's.
+int DFaxSettingGetTicketFromPDE(FilterJob& job, int systemVersion, std::FILE* err);
 // The same for the running system, reporting to standard error.
-int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args);
+int DFaxSettingGetTicketFromPDE(FilterJob& job);
 
 // Writes the eight device-option lines: "PPD: %s=\"%d\"\n" for an integer (-1 when absent) and
 // "PPD: %s=\"%s\"\n" for a text. The print system rewrites the queue's PPD from these lines, so a
@@ -51,9 +50,9 @@ int DFaxSettingGetTicketFromPDE(FilterJob& job, const JobArguments& args);
 // the value as a quoted string, in which a lone backslash would take the closing quote away).
 void DFaxReportDeviceOptions(const FilterJob& job, std::FILE* err);
 
-// True when the queue's PPD (environment PPD) has the option "NXPlatformGeneration" with the
-// default choice "2". A missing or unreadable PPD is not generation 2.
-bool IsGeneration2Device();
+// True when the job's PPD has the option "NXPlatformGeneration" with the default choice "2". A
+// missing or unreadable PPD is not generation 2.
+bool IsGeneration2Device(const FilterJob& job);
 
 // True when a generation-2 device cannot take `item` (device encoding): it holds an apostrophe or
 // the characters "{1". The second byte of a double-byte character never counts as one of them.
@@ -72,6 +71,6 @@ std::string RecipientRefusalText(const FilterJob& job);
 // Writes the fax lines of the header to `out`: the fax command table, one
 // "@PJL SET JOBATTR=\"@<item>\"" line (CR LF) per recipient item in index order, then
 // "@PJL SET JOBATTR=\"@IEXT=STANDARD\"" (CR LF). The items are released afterwards.
-void InjectTPIFCommandFaxSetting(FilterJob& job, const JobArguments& args, std::FILE* out);
+void InjectTPIFCommandFaxSetting(FilterJob& job, std::FILE* out);
 
 }  // namespace nx::filter

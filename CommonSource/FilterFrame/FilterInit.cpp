@@ -5,6 +5,8 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <utility>
 
 #include "FilterLog.h"
 
@@ -39,34 +41,46 @@ void SetLocale() {
   std::setlocale(LC_ALL, "");
 }
 
-PpdHandle Initialize(int argc, char* argv[], FilterContext& context) {
+bool Initialize(int argc, char* argv[], FilterJob& job, std::FILE* err) {
   if (argc != 6 && argc != 7) {
-    std::fprintf(stderr, "Usage: %s job user title copies options [filename]\n",
+    std::fprintf(err, "Usage: %s job user title copies options [filename]\n",
                  (argc > 0 && argv && argv[0]) ? argv[0] : "jobfilter");
-    return nullptr;
+    return false;
   }
   SetLocale();
-  context.job_id = ParseJobId(argv[1]);
-  context.user = argv[2] ? argv[2] : "";
-  context.title = argv[3] ? argv[3] : "";
-  context.options = JobOptions(argv[5]);
+  job.jobId = ParseJobId(argv[1]);
+  job.user = argv[2] ? argv[2] : "";
+  job.title = argv[3] ? argv[3] : "";
+  if (argc == 7) {
+    job.inputFile = argv[6] ? argv[6] : "";
+  } else {
+    job.inputFile.reset();
+  }
+  job.options = nx::ticket::OptionArray(argv[5]);
 
+  OpenQueuePpd(job);
+  return true;
+}
+
+void OpenQueuePpd(FilterJob& job) {
+  job.ppd.reset();
+  job.ppdFailure.clear();
   const char* ppd_path = NonEmptyEnv("PPD");
   if (!ppd_path) {
-    std::fputs("DEBUG: No PPD file for this queue\n", stderr);
-    return nullptr;
+    job.ppdFailure = "DEBUG: No PPD file for this queue\n";
+    return;
   }
-  PpdHandle ppd(ppdOpenFile(ppd_path));
+  PpdHandle ppd = nx::cups::OpenPpdFile(ppd_path);
   if (!ppd) {
     int line = 0;
     const ppd_status_t status = ppdLastError(&line);
-    std::fprintf(stderr, "DEBUG: Unable to open PPD file \"%s\" - %s on line %d\n", ppd_path,
-                 ppdErrorString(status), line);
-    return nullptr;
+    job.ppdFailure = std::string("DEBUG: Unable to open PPD file \"") + ppd_path + "\" - " +
+                     ppdErrorString(status) + " on line " + std::to_string(line) + "\n";
+    return;
   }
   ppdMarkDefaults(ppd.get());
-  cupsMarkOptions(ppd.get(), context.options.size(), context.options.data());
-  return ppd;
+  cupsMarkOptions(ppd.get(), job.options.size(), job.options.data());
+  job.ppd = std::move(ppd);
 }
 
 }  // namespace nx::filter

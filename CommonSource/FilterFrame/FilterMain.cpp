@@ -1,9 +1,7 @@
 // The filter's main flow; see FilterMain.h.
 #include "FilterMain.h"
 
-#include <fcntl.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,10 +9,10 @@
 #include <cstring>
 
 #include "DeviceEncoding.h"
+#include "FilterInit.h"
 #include "FaxSettingModule.h"
 #include "KTOutput.h"
 #include "OutputPDFStream.h"
-#include "QueuePpd.h"
 #include "StandardJobOptions.h"
 #include "TpjlEngine.h"
 #include "nx/platform/network.h"
@@ -68,17 +66,14 @@ class NonDumpableScope {
   int previous_;
 };
 
-// The job header, built in memory: it is sent only once the document is complete. The job copy
-// file is detached meanwhile, so the header reaches it with the rest of the job.
-bool BuildJobHeader(FilterJob& job, const JobArguments& args, std::string& header) {
+// The job header, built in memory: it is sent only once the document is complete, and reaches
+// the job copy file with the rest of the job.
+bool BuildJobHeader(FilterJob& job, std::string& header) {
   char* data = nullptr;
   std::size_t size = 0;
   std::FILE* memory = ::open_memstream(&data, &size);
   if (!memory) return false;
-  std::FILE* const copy = KTJobCopyFile();
-  KTSetJobCopyFile(nullptr);
-  OutputTPJLCommand(job, args, memory);
-  KTSetJobCopyFile(copy);
+  OutputTPJLCommand(job, memory);
   const bool ok = std::ferror(memory) == 0 && std::fclose(memory) == 0;
   if (ok) header.assign(data, size);
   std::free(data);
@@ -190,71 +185,12 @@ std::string JobCopyFilePath(int systemVersion, std::time_t when) {
   return path;
 }
 
-JobCopyFile::~JobCopyFile() {
-  if (fp_) std::fclose(fp_);
-}
-
-void JobCopyFile::Discard() {
-  if (!fp_) return;
-  std::fclose(fp_);
-  fp_ = nullptr;
-  ::unlink(path_.c_str());
-}
-
-bool JobCopyFile::Open(const std::string& path, std::string& error) {
-  if (fp_) {
-    error = "already open";
-    return false;
-  }
-  // The folder is shared: only a file this job creates itself is written, never one that
-  // someone placed (or linked) at the predictable name beforehand.
-  const int fd =
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  fp_ = ::fdopen(fd, "wb");
-  if (!fp_) {
-    error = std::strerror(errno);
-    ::close(fd);
-    ::unlink(path.c_str());
-    return false;
-  }
-  path_ = path;
-  return true;
-}
-
-bool JobCopyFile::Finish(std::string& error) {
-  if (!fp_) return true;
-  bool ok = true;
-  if (std::fflush(fp_) != 0 || std::ferror(fp_)) {
-    error = std::strerror(errno ? errno : EIO);
-    ok = false;
-  }
-  if (::fchmod(fileno(fp_), 0676) != 0 && ok) {
-    error = std::strerror(errno);
-    ok = false;
-  }
-  if (std::fclose(fp_) != 0 && ok) {
-    error = std::strerror(errno);
-    ok = false;
-  }
-  fp_ = nullptr;
-  if (!ok) ::unlink(path_.c_str());
-  return ok;
-}
-
 int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices& services) {
-  std::FILE* const out = services.out ? services.out : stdout;
   std::FILE* const err = services.err ? services.err : stderr;
 
   // Nothing is read from the arguments before their count is known to be right.
-  if (argc != 6 && argc != 7) {
-    std::fprintf(err, "Usage: %s job user title copies options [filename]\n",
-                 (argc > 0 && argv && argv[0]) ? argv[0] : "jobfilter");
-    return kFilterExitPipeBroken;
-  }
+  if (!Initialize(argc, argv, job, err)) return kFilterExitPipeBroken;
+  job.out = services.out ? services.out : stdout;
   // Without the converter every name and ticket text would silently go out empty.
   if (!platform::ShiftJisX0213Available()) {
     std::fputs("ERROR: The SHIFT_JISX0213 text converter is not available\n", err);
@@ -262,8 +198,6 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
   }
   CancelJobForPipe = 0;
   const NonDumpableScope nonDumpable;
-  const JobArguments args{argc, argv};
-  const QueuePpdJobScope queuePpd;  // the readers ask the PPD's defaults many times per job
 
   SetJobUserName(job, argv[2]);                         // 1
   InstallSignalHandlers();                              // 2
@@ -274,11 +208,14 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
   std::fprintf(err, "the file type being printed is:%s\n", fileType ? fileType : "");
   if (fileType && std::strcmp(fileType, "job-sheet") == 0) return kFilterExitOK;
 
-  ApplyDocumentNameRule(job, PrintTypeGetProductTypeTicket(job, args) == 1);  // 6
-  InializeDescriptionTable(job);                                                // 7
+  ApplyDocumentNameRule(job, PrintTypeGetProductTypeTicket(job) == 1);  // 6
+  InializeDescriptionTable(job);                                        // 7
 
-  JobCopyFile copy;  // 8
-  if (::access(platform::JobCopyFlagFile().c_str(), F_OK) == 0) {
+  struct CopyClose {
+    JobCopyFile& copy;
+    ~CopyClose() { copy.Close(); }  // the early ends leave it as it is
+  } closeCopy{job.copy};
+  if (::access(platform::JobCopyFlagFile().c_str(), F_OK) == 0) {  // 8
     const int version = services.kernelRelease ? platform::ProbeSystemVersion(*services.kernelRelease)
                                                : platform::CurrentSystemVersion();
     const std::string path =
@@ -286,15 +223,11 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
     std::string error;
     if (path.empty()) {
       std::fputs("DEBUG: No job copy: the copy file's path is unusable\n", err);
-    } else if (!copy.Open(path, error)) {
+    } else if (!job.copy.Open(path, error)) {
       std::fprintf(err, "DEBUG: No job copy: unable to create \"%s\" - %s\n", path.c_str(),
                    error.c_str());
     }
   }
-  KTSetJobCopyFile(copy.get());
-  struct CopyFileReset {
-    ~CopyFileReset() { KTSetJobCopyFile(nullptr); }
-  } resetCopyFile;  // before `copy` closes it, on every path
 
   if (services.network) {  // 9
     DetermineClientHost(job, *services.network);
@@ -304,17 +237,15 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
   std::fflush(err);  // 10: everything so far is out before the job's own messages
 
   // A job from an application without the plug-ins: its standard fax, accounting and secure
-  // print options become the ticket entries the panels would have written.
-  // They go into the parsed options, never into the option text, which could swallow them.
-  TicketOptions ticketOptions(args.OptionString());
+  // print options become the ticket entries the panels would have written, added to the job's
+  // parsed options.
   std::string refusal;
-  if (ApplyStandardJobOptions(args, &ticketOptions, &refusal) == 0) {
+  if (ApplyStandardJobOptions(job, &refusal) == 0) {
     std::fprintf(err, "ERROR: %s\n", refusal.c_str());
     return kFilterExitRefused;
   }
-  const JobArguments ticketArgs{argc, argv, &ticketOptions};
 
-  if (GetTicketFromPDE(job, ticketArgs) == 0) {  // 11
+  if (GetTicketFromPDE(job) == 0) {  // 11
     std::fputs("ERROR:<A specified feature is unavailable for the current device.>\n", err);
     return kFilterExitRefused;
   }
@@ -324,21 +255,22 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
   }
 
   std::string header;  // 13
-  if (!BuildJobHeader(job, ticketArgs, header)) {
+  if (!BuildJobHeader(job, header)) {
     std::fprintf(err, "ERROR: Unable to build the job header - %s\n", std::strerror(errno ? errno : ENOMEM));
-    copy.Discard();
+    job.copy.Discard();
     return kFilterExitDocumentFailed;
   }
   const int documentResult =  // 14
-      services.document ? services.document(argc, argv, header) : OutputPDFStream(argc, argv, header);
+      services.document ? services.document(job, header) : OutputPDFStream(job, header);
   if (documentResult == kDocumentFailed) {
     // The step said why on its ERROR line; the device got nothing, and the job fails.
-    copy.Discard();
+    job.copy.Discard();
     return kFilterExitDocumentFailed;
   }
-  if (documentResult == kDocumentSent) OutputTPJLTrailer(job, out);  // 15
+  if (documentResult == kDocumentSent) OutputTPJLTrailer(job);  // 15
 
   // A job the device did not get in full must not end as a success.
+  std::FILE* const out = job.out;
   int status = CancelJobForPipe ? kFilterExitPipeBroken : kFilterExitOK;
   errno = 0;
   if (std::fflush(out) != 0 || std::ferror(out) || documentResult != kDocumentSent || CancelJobForPipe) {
@@ -350,11 +282,10 @@ int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices&
     status = kFilterExitPipeBroken;
   }
 
-  KTSetJobCopyFile(nullptr);  // 16
-  std::string error;
+  std::string error;  // 16
   if (status != kFilterExitOK) {
-    copy.Discard();  // the device did not get this job in full
-  } else if (!copy.Finish(error)) {
+    job.copy.Discard();  // the device did not get this job in full
+  } else if (!job.copy.Finish(error)) {
     std::fprintf(err, "DEBUG: The job copy is incomplete and was removed - %s\n", error.c_str());
   }
   return status;  // 17

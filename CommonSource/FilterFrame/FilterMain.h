@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FilterState.h"
+#include "FilterJob.h"
 #include "TicketReader.h"
 
 namespace nx::platform {
@@ -32,11 +32,12 @@ inline constexpr int kFilterExitRefused = 255;   // ticket or recipient check fa
 // 1 once the output pipe broke (set by the SIGPIPE handler); FilterMain clears it at start.
 extern volatile std::sig_atomic_t CancelJobForPipe;
 
-// The document step: argc and argv of the filter, and the job header, which the step writes right
-// before the document once the document is complete. Returns kDocumentSent (0),
-// kDocumentOutputBroken (1: the device stream broke, no trailer) or kDocumentFailed (2: nothing
-// was written, not even the header); see OutputPDFStream.h.
-using DocumentStep = std::function<int(int argc, char* argv[], std::string_view header)>;
+// The document step: the job, set up by Initialize, and the job header, which the step writes
+// right before the document once the document is complete, to the job's device stream and copy
+// file (KTOutput.h). Returns kDocumentSent (0), kDocumentOutputBroken (1: the device stream
+// broke, no trailer) or kDocumentFailed (2: nothing was written, not even the header); see
+// OutputPDFStream.h.
+using DocumentStep = std::function<int(FilterJob& job, std::string_view header)>;
 
 struct FilterMainServices {
   std::FILE* out = stdout;  // the device stream
@@ -45,15 +46,15 @@ struct FilterMainServices {
   const platform::Network* network = nullptr;
   // nullptr: the running system's version (platform::CurrentSystemVersion).
   const platform::KernelReleaseSource* kernelRelease = nullptr;
-  // Empty: OutputPDFStream, which writes to standard output (so `out` must be stdout then).
-  // The trailer goes to `out`.
+  // Empty: OutputPDFStream. The header, the document and the trailer go to `out`.
   DocumentStep document;
   // Empty: std::time. Names the job copy file.
   std::function<std::time_t()> now;
 };
 
 // Runs one job: argc/argv as the print system passes them (job user title copies options
-// [file]). `job` must start zero-filled. Returns the exit status.
+// [file]). `job` must start zero-filled; Initialize sets it up first, and every step takes it
+// from there. Returns the exit status.
 int FilterMain(int argc, char* argv[], FilterJob& job, const FilterMainServices& services = {});
 
 // --- The steps, for the flow and its tests -------------------------------------------------
@@ -82,28 +83,5 @@ void DetermineClientHost(FilterJob& job, const platform::Network& network);
 // TempDir() + "/kt<YYYYmmddHHMMSS>.job", else PrivateTmpDir() + "/nx<...>.job"; "" when longer
 // than 1034 bytes.
 std::string JobCopyFilePath(int systemVersion, std::time_t when);
-
-// The job copy file: created new (never an existing file, never through a symbolic link) and
-// open for the job; closed with its final permission bits by Finish, else by the destructor.
-class JobCopyFile {
- public:
-  JobCopyFile() = default;
-  ~JobCopyFile();
-  JobCopyFile(const JobCopyFile&) = delete;
-  JobCopyFile& operator=(const JobCopyFile&) = delete;
-
-  // False (with the system's error text) when the file cannot be created.
-  bool Open(const std::string& path, std::string& error);
-  std::FILE* get() const { return fp_; }
-  // Flushes, sets the permission bits to 0676 and closes. False when the copy is incomplete: it is
-  // then removed, so that no copy short of the job's bytes is left looking complete.
-  bool Finish(std::string& error);
-  // Closes and removes the copy: the job it would have copied was not sent in full.
-  void Discard();
-
- private:
-  std::FILE* fp_ = nullptr;
-  std::string path_;
-};
 
 }  // namespace nx::filter

@@ -1,6 +1,5 @@
-// The state of one filter job: the names the main flow derives from the job arguments and the
-// option records the ticket readers fill, one per module. Everything the TPJL command tables
-// point at lives here, so a test can build a fresh job and the process keeps exactly one.
+// The option records of one filter job, one per module, which the ticket readers fill and the
+// TPJL command tables point at; FilterJob.h holds them with the rest of the job.
 //
 // Widths are the device's: each text field holds its value in the device encoding with the
 // terminating NUL. Integer fields read -1 when their ticket key is absent.
@@ -111,29 +110,6 @@ enum class RecipientListFault : std::int8_t {
   kTooMany,  // the count is above the most recipients one job takes
   kMissing,  // an index below the count has no item key
   kEmpty,    // an item reads as empty (written empty, or nothing of it survives the conversion)
-};
-
-// One job. Value-initialise (FilterJob job{} or std::make_unique<FilterJob>()) for the
-// zero-filled start the readers and tables expect. About 20 KB: keep it off small stacks.
-struct FilterJob {
-  char StdUserName[255]{};
-  char StdJBAUserName[33]{};
-  char StdDocumentName[255]{};
-  char PTStdDocumentName[256]{};
-  char HostNameStr[33]{};
-  char IPAddressStr[48]{};
-
-  PrintTypeOption printType;
-  JBAOption jba;
-  JBAAdminOption jbaAdmin;
-  FeaturesOption features;
-  SpecialPageOption specialPage;
-  DFaxSettingOption faxSetting;
-  // Recipient items of the fax module, in index order; filled by its ticket reader.
-  std::vector<std::array<char, kRecipientItemSize>> faxRecipientItems;
-  // Set by the same reader; faxRecipientFaultIndex is the item index the fault was found at.
-  RecipientListFault faxRecipientFault = RecipientListFault::kNone;
-  std::int32_t faxRecipientFaultIndex = 0;
 };
 
 }  // namespace nx::filter

@@ -5,31 +5,25 @@
 #include <vector>
 
 namespace nx::filter {
-namespace {
-std::FILE* gJobFilefp = nullptr;
-}  // namespace
 
-void KTSetJobCopyFile(std::FILE* fp) { gJobFilefp = fp; }
-std::FILE* KTJobCopyFile() { return gJobFilefp; }
-
-std::size_t KTfwrite(const void* ptr, std::size_t size, std::size_t count, std::FILE* stream) {
+std::size_t KTfwrite(const void* ptr, std::size_t size, std::size_t count, const FilterJob& job) {
   // fwrite's buffer must not be null even for no bytes, and an empty view may hold none.
   if (size == 0 || count == 0) return 0;
-  if (gJobFilefp) std::fwrite(ptr, size, count, gJobFilefp);
-  return std::fwrite(ptr, size, count, stream);
+  if (std::FILE* copy = job.copy.get()) std::fwrite(ptr, size, count, copy);
+  return std::fwrite(ptr, size, count, job.out);
 }
 
-int KTfputs(const char* s, std::FILE* stream) {
-  if (gJobFilefp) std::fputs(s, gJobFilefp);
-  return std::fputs(s, stream);
+int KTfputs(const char* s, const FilterJob& job) {
+  if (std::FILE* copy = job.copy.get()) std::fputs(s, copy);
+  return std::fputs(s, job.out);
 }
 
-int KTfputc(int c, std::FILE* stream) {
-  if (gJobFilefp) std::fputc(c, gJobFilefp);
-  return std::fputc(c, stream);
+int KTfputc(int c, const FilterJob& job) {
+  if (std::FILE* copy = job.copy.get()) std::fputc(c, copy);
+  return std::fputc(c, job.out);
 }
 
-int KTfprintf(std::FILE* stream, const char* format, ...) {
+int KTfprintf(const FilterJob& job, const char* format, ...) {
   va_list ap;
   va_start(ap, format);
   va_list ap2;
@@ -44,7 +38,7 @@ int KTfprintf(std::FILE* stream, const char* format, ...) {
   std::vsnprintf(buf.data(), buf.size(), format, ap2);
   va_end(ap2);
   // Formatted once so both destinations get identical bytes.
-  return static_cast<int>(KTfwrite(buf.data(), 1, static_cast<std::size_t>(n), stream));
+  return static_cast<int>(KTfwrite(buf.data(), 1, static_cast<std::size_t>(n), job));
 }
 
 }  // namespace nx::filter

@@ -1,23 +1,20 @@
 // The filter's output helpers: everything the device receives goes through these, so that
-// the optional job copy file holds exactly the bytes of the job stream.
+// the job copy file holds exactly the bytes of the job stream.
 //
-// Each helper writes to the job copy file first (when one is open) and then the same
-// bytes to the given stream. The copy file is process-wide, as is the job: the filter
-// runs one job per process. Tests install their own copy file and stream.
+// Each helper writes to the job's copy file first (when it keeps one) and then the same bytes to
+// the job's device stream (FilterJob::out).
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 
+#include "FilterJob.h"
+
 namespace nx::filter {
 
-// Installs (or with nullptr removes) the job copy file. The caller keeps ownership.
-void KTSetJobCopyFile(std::FILE* fp);
-std::FILE* KTJobCopyFile();
-
-std::size_t KTfwrite(const void* ptr, std::size_t size, std::size_t count, std::FILE* stream);
-int KTfputs(const char* s, std::FILE* stream);
-int KTfputc(int c, std::FILE* stream);
-int KTfprintf(std::FILE* stream, const char* format, ...) __attribute__((format(printf, 2, 3)));
+std::size_t KTfwrite(const void* ptr, std::size_t size, std::size_t count, const FilterJob& job);
+int KTfputs(const char* s, const FilterJob& job);
+int KTfputc(int c, const FilterJob& job);
+int KTfprintf(const FilterJob& job, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace nx::filter

@@ -54,11 +54,12 @@ bool RoomFor(int fd, std::uint64_t bytes, int page) {
   return false;
 }
 
-// Copies `lead_in` and then the PDF file to standard output through KTfwrite, so the job copy
-// file gets the same bytes. Returns kDocumentOutputBroken when standard output failed.
-int SendPdf(std::string_view lead_in, int pdf_fd) {
+// Copies `lead_in` and then the PDF file to the job's device stream through KTfwrite, so the job
+// copy file gets the same bytes. Returns kDocumentOutputBroken when the device stream failed.
+int SendPdf(const FilterJob& job, std::string_view lead_in, int pdf_fd) {
   std::unique_ptr<unsigned char[]> buffer(new unsigned char[1 << 16]);
-  bool written = KTfwrite(lead_in.data(), 1, lead_in.size(), stdout) == lead_in.size();
+  std::FILE* const out = job.out;
+  bool written = KTfwrite(lead_in.data(), 1, lead_in.size(), job) == lead_in.size();
   off_t offset = 0;
   while (written) {
     const ssize_t n = ::pread(pdf_fd, buffer.get(), 1 << 16, offset);
@@ -70,10 +71,10 @@ int SendPdf(std::string_view lead_in, int pdf_fd) {
     }
     if (n == 0) break;
     errno = 0;
-    if (KTfwrite(buffer.get(), 1, static_cast<std::size_t>(n), stdout) != static_cast<std::size_t>(n)) break;
+    if (KTfwrite(buffer.get(), 1, static_cast<std::size_t>(n), job) != static_cast<std::size_t>(n)) break;
     offset += n;
   }
-  if (!std::ferror(stdout) && std::fflush(stdout) == 0) return kDocumentSent;
+  if (!std::ferror(out) && std::fflush(out) == 0) return kDocumentSent;
   const int error = errno;
   if (error == EPIPE) {
     std::fputs("DEBUG: The device stream was closed by its reader\n", stderr);
@@ -130,7 +131,7 @@ class PageByPage final : public RasterSpoolSink {
 };
 
 // Both passes; the finished PDF in `pdf_file`, or nullptr after an ERROR line.
-std::unique_ptr<PdfImageDocument> MakeDocument(int argc, char* argv[], const PdfTempFile& spool_file,
+std::unique_ptr<PdfImageDocument> MakeDocument(const FilterJob& job, const PdfTempFile& spool_file,
                                                const PdfTempFile& pdf_file, std::vector<int>& copies) {
   PdfSpoolWriter spool(spool_file.fd());
   if (!spool.ok()) {
@@ -151,7 +152,7 @@ std::unique_ptr<PdfImageDocument> MakeDocument(int argc, char* argv[], const Pdf
   PdfSpoolDrawer drawer(pdf_file.path());
   PageByPage pages(spool, spool_file.fd(), reader.get(), drawer);
   // The last round draws the document's first lines when there was no page.
-  const bool spooled = RasterSpoolDocument(argc, argv, spool, pages) && pages.DrawSpooled();
+  const bool spooled = RasterSpoolDocument(job, spool, pages) && pages.DrawSpooled();
   std::unique_ptr<PdfImageDocument> pdf = drawer.Finish();
   if (!spooled) return nullptr;
   if (!pdf) {
@@ -173,7 +174,7 @@ std::unique_ptr<PdfImageDocument> MakeDocument(int argc, char* argv[], const Pdf
 
 }  // namespace
 
-int OutputPDFStream(int argc, char* argv[], std::string_view lead_in) {
+int OutputPDFStream(FilterJob& job, std::string_view lead_in) {
   std::vector<int> copies;
   std::unique_ptr<PdfImageDocument> pdf;
   PdfTempFile pdf_file;
@@ -190,7 +191,7 @@ int OutputPDFStream(int argc, char* argv[], std::string_view lead_in) {
       LogMessage("ERROR", "Unable to create temporary file - %s", pdf_file.error().c_str());
       return kDocumentFailed;
     }
-    pdf = MakeDocument(argc, argv, spool_file, pdf_file, copies);
+    pdf = MakeDocument(job, spool_file, pdf_file, copies);
   }
   if (!pdf) return kDocumentFailed;
   // The PDF takes about what its stored images take.
@@ -202,7 +203,7 @@ int OutputPDFStream(int argc, char* argv[], std::string_view lead_in) {
     return kDocumentFailed;
   }
   pdf.reset();  // its image store goes before the document is sent
-  const int result = SendPdf(lead_in, pdf_file.fd());
+  const int result = SendPdf(job, lead_in, pdf_file.fd());
   if (result != kDocumentSent) return result;
   // Pages count once the device has them.
   for (std::size_t i = 0; i < copies.size(); ++i) std::fprintf(stderr, "PAGE: %zu %d\n", i, copies[i]);

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "FilterInit.h"
 #include "FilterLog.h"
 #include "nx/platform/unique_fd.h"
 
@@ -179,30 +178,30 @@ int RasterPageCopies(const cups_page_header2_t& h) {
   return static_cast<int>(std::clamp(h.NumCopies, 1u, kMaxCopies));
 }
 
-bool RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool, RasterSpoolSink& sink) {
-  FilterContext context;
-  const PpdHandle ppd = Initialize(argc, argv, context);
-  if (!ppd) {
+bool RasterSpoolDocument(const FilterJob& job, PdfSpoolWriter& spool, RasterSpoolSink& sink) {
+  if (!job.ppd) {
+    std::fputs(job.ppdFailure.c_str(), stderr);
     LogMessage("ERROR", "Cannot do common driver initialization");
     return false;
   }
   spool.Document();
-  spool.Author(context.user);
-  spool.Title(context.title);
+  spool.Author(job.user);
+  spool.Title(job.title);
   if (!spool.ok()) {
     LogWriteFailure(spool.error().c_str());
     return false;
   }
 
   // Standard input unless argument 6 names the raster file.
-  const platform::UniqueFd input_file(argc == 7 ? ::open(argv[6], O_RDONLY | O_CLOEXEC) : -1);
-  if (argc == 7 && input_file.get() < 0) {
+  const bool from_file = job.inputFile.has_value();
+  const platform::UniqueFd input_file(from_file ? ::open(job.inputFile->c_str(), O_RDONLY | O_CLOEXEC) : -1);
+  if (from_file && input_file.get() < 0) {
     LogMessage("ERROR", "Unable to open raster file - %s", std::strerror(errno));
     return false;
   }
   // The input is read once: no copy of it is kept, so the temporary folder holds at most one page
   // of pixels (the spool's) whatever the pages claim.
-  RasterFdStream input(argc == 7 ? input_file.get() : 0);
+  RasterFdStream input(from_file ? input_file.get() : 0);
   errno = 0;
   RasterHandle raster(cupsRasterOpenIO(&RasterFdStream::Read, &input, CUPS_RASTER_READ));
   if (!raster) {

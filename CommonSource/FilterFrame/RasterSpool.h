@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "FilterJob.h"
 #include "PdfSpool.h"
 
 namespace nx::filter {
@@ -36,11 +37,12 @@ class RasterSpoolSink {
   virtual bool AfterPage(int index, int copies) = 0;
 };
 
-// Runs pass 1: Initialize, the DOCUMENT/AUTHOR/TITLE lines and the spooling of the input's pages,
-// read once, with every message of the step. True when every page of the input was spooled in
+// Runs pass 1 for `job`, set up by Initialize: the DOCUMENT/AUTHOR/TITLE lines and the spooling
+// of the input's pages, read once, with every message of the step (a job without its PPD stops
+// here, with the DEBUG line Initialize left and an ERROR line). True when every page of the input was spooled in
 // full. False at the first page or failure that stops the document, after an ERROR line: a page
 // the step does not take, a page cut short, an input that is no raster stream or cannot be read,
 // a failed write; the spool is then of no use.
-bool RasterSpoolDocument(int argc, char* argv[], PdfSpoolWriter& spool, RasterSpoolSink& sink);
+bool RasterSpoolDocument(const FilterJob& job, PdfSpoolWriter& spool, RasterSpoolSink& sink);
 
 }  // namespace nx::filter

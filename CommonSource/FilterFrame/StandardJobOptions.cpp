@@ -177,7 +177,7 @@ bool SplitDestinationUris(std::string_view value, std::vector<DestinationEntry>*
 // The queue's PPD with its defaults and the job's options marked; null without one.
 cups::PpdFilePtr OpenMarkedPpd(const std::string& path, const TicketOptions& options) {
   if (path.empty()) return nullptr;
-  cups::PpdFilePtr ppd(ppdOpenFile(path.c_str()));
+  cups::PpdFilePtr ppd = cups::OpenPpdFile(path.c_str());
   if (!ppd) return nullptr;
   ppdMarkDefaults(ppd.get());
   cupsMarkOptions(ppd.get(), options.size(), options.data());
@@ -353,8 +353,8 @@ std::string ProtectPin(std::string_view pin, bool deviceKey) {
   return out;
 }
 
-bool AddSecurePrintEntries(const TicketOptions& options, const StandardJobContext& context,
-                           ppd_file_t* ppd, EntryList& add, std::string* refusal) {
+bool AddSecurePrintEntries(const TicketOptions& options, std::string_view userName, ppd_file_t* ppd,
+                           EntryList& add, std::string* refusal) {
   const char* pin = options.Find("job-password");
   if (!pin || !*pin) return true;
   if (options.Find(key::PrintTypeTicketKey)) return true;  // the panel's print type wins
@@ -370,7 +370,7 @@ bool AddSecurePrintEntries(const TicketOptions& options, const StandardJobContex
     return false;
   }
   const char* accountingUser = options.Find("job-accounting-user-id");
-  const std::string userId = accountingUser && *accountingUser ? accountingUser : context.userName;
+  const std::string userId = accountingUser && *accountingUser ? std::string(accountingUser) : std::string(userName);
   bool userOk = !userId.empty() && userId.size() <= 24;
   for (char c : userId) {
     if (c < 0x20 || c > 0x7E || c == '"') userOk = false;
@@ -489,6 +489,28 @@ bool CollectStandardFaxNumbers(const TicketOptions& options, std::vector<Standar
   return true;
 }
 
+bool BuildStandardTicketEntries(const TicketOptions& options, ppd_file_t* ppd,
+                                std::string_view userName, std::vector<TicketEntry>* entries,
+                                std::string* refusal) {
+  entries->clear();
+  refusal->clear();
+  try {
+    EntryList add(options, entries);
+    bool ok = true;
+    if (!options.Find(key::DFRecipientListCountTicket)) {
+      ok = AddRecipientEntries(options, ppd, add, refusal);
+    }
+    ok = ok && AddAccountingEntries(options, add, refusal);
+    ok = ok && AddSecurePrintEntries(options, userName, ppd, add, refusal);
+    if (!ok) entries->clear();
+    return ok;
+  } catch (const std::bad_alloc&) {
+    entries->clear();
+    *refusal = "Out of memory while reading the job options.";
+    return false;
+  }
+}
+
 bool BuildStandardTicketEntries(std::string_view optionString, const StandardJobContext& context,
                                 std::vector<TicketEntry>* entries, std::string* refusal) {
   entries->clear();
@@ -497,16 +519,7 @@ bool BuildStandardTicketEntries(std::string_view optionString, const StandardJob
     const std::string text(optionString);
     const TicketOptions options(text.c_str());
     const cups::PpdFilePtr ppd = OpenMarkedPpd(context.ppdPath, options);
-    EntryList add(options, entries);
-
-    bool ok = true;
-    if (!options.Find(key::DFRecipientListCountTicket)) {
-      ok = AddRecipientEntries(options, ppd.get(), add, refusal);
-    }
-    ok = ok && AddAccountingEntries(options, add, refusal);
-    ok = ok && AddSecurePrintEntries(options, context, ppd.get(), add, refusal);
-    if (!ok) entries->clear();
-    return ok;
+    return BuildStandardTicketEntries(options, ppd.get(), context.userName, entries, refusal);
   } catch (const std::bad_alloc&) {
     entries->clear();
     *refusal = "Out of memory while reading the job options.";
@@ -537,8 +550,7 @@ bool AddTicketEntries(TicketOptions* options, const std::vector<TicketEntry>& en
   return ok;
 }
 
-int ApplyStandardJobOptions(const JobArguments& args, TicketOptions* options, std::string* refusal) {
-  StandardJobContext context;
+int ApplyStandardJobOptions(FilterJob& job, std::string* refusal) {
   std::vector<TicketEntry> entries;
   struct Cleanse {
     std::vector<TicketEntry>& entries;
@@ -547,12 +559,8 @@ int ApplyStandardJobOptions(const JobArguments& args, TicketOptions* options, st
     }
   } cleanse{entries};
   try {
-    const char* user = args.argc > 2 && args.argv ? args.argv[2] : nullptr;
-    context.userName = user ? user : "";
-    const char* ppd = std::getenv("PPD");
-    context.ppdPath = ppd ? ppd : "";
-    if (!BuildStandardTicketEntries(args.OptionString(), context, &entries, refusal)) return 0;
-    if (!AddTicketEntries(options, entries)) {
+    if (!BuildStandardTicketEntries(job.options, job.ppd.get(), job.user, &entries, refusal)) return 0;
+    if (!AddTicketEntries(&job.options, entries)) {
       *refusal = "Out of memory while reading the job options.";
       return 0;
     }

@@ -6,6 +6,8 @@
 // whichever way the job came. A ticket entry the panels did write always wins.
 #pragma once
 
+#include <cups/ppd.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,7 +71,12 @@ bool CollectStandardFaxNumbers(const TicketOptions& options, std::vector<Standar
 //   as the account ID;
 // - without "PrintTypeTicketKey": secure print for "job-password", under the user ID
 //   "job-accounting-user-id" or else the job's user, the PIN protected as the panels protect it.
+// `ppd` is the queue's PPD with its defaults and the job options marked (null without one).
 // False with a refusal text for input the device cannot take.
+bool BuildStandardTicketEntries(const TicketOptions& options, ppd_file_t* ppd,
+                                std::string_view userName, std::vector<TicketEntry>* entries,
+                                std::string* refusal);
+// The same for an option text and a PPD file, which it parses and opens (and marks) itself.
 bool BuildStandardTicketEntries(std::string_view optionString, const StandardJobContext& context,
                                 std::vector<TicketEntry>* entries, std::string* refusal);
 
@@ -83,9 +90,9 @@ std::string AppendTicketEntries(std::string_view optionString, const std::vector
 // False when one could not be added.
 bool AddTicketEntries(TicketOptions* options, const std::vector<TicketEntry>& entries);
 
-// For the main flow: adds the standard entries to `options`, the job options (argument 5 of
-// `args`) as parsed. Result 1 go on, 0 refuse the job (`refusal` says why, fit for an "ERROR:"
+// For the main flow: adds the standard entries to the job's options, from those options, its
+// PPD and its user. Result 1 go on, 0 refuse the job (`refusal` says why, fit for an "ERROR:"
 // line).
-int ApplyStandardJobOptions(const JobArguments& args, TicketOptions* options, std::string* refusal);
+int ApplyStandardJobOptions(FilterJob& job, std::string* refusal);
 
 }  // namespace nx::filter

@@ -4,6 +4,7 @@
 #include <openssl/crypto.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -88,7 +89,9 @@ void ConvertTicketText(const char* value, std::size_t limit, char* destination, 
 }
 
 // True when the queue's PPD asks for passwords re-encrypted under the device key.
-bool DeviceWantsReEncryption() { return QueuePpdDefaultChoice("NXEncryptionSetting") == "New"; }
+bool DeviceWantsReEncryption(const FilterJob& job) {
+  return QueuePpdDefaultChoice(job, "NXEncryptionSetting") == "New";
+}
 
 // Zeroes a buffer that held a plain password when it goes out of scope.
 template <std::size_t N>
@@ -97,20 +100,9 @@ struct SecretBuffer {
   ~SecretBuffer() { OPENSSL_cleanse(bytes, N); }
 };
 
-// The device key of a deployment, when one is installed in place of the built-in key: the key
-// text of the file DeviceKeyFile() (at most a few kilobytes are read).
-std::string InstalledDeviceKey() {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(DeviceKeyFile().c_str(), "rb"),
-                                                       std::fclose);
-  if (!file) return {};
-  std::string key(16 * 1024, '\0');
-  key.resize(std::fread(key.data(), 1, key.size(), file.get()));
-  return key;
-}
-
 // Replaces the base64 storage-encrypted password in `text` (capacity `size`) with base64 of the
 // device-key blob. On failure `text` is left as it was. Returns 1 on success.
-int ReEncryptPassword(char* text, std::size_t size) {
+int ReEncryptPassword(const encrypt::DeviceKey& deviceKey, char* text, std::size_t size) {
   namespace enc = nx::encrypt;
   std::string plain;
   struct Wipe {
@@ -120,12 +112,8 @@ int ReEncryptPassword(char* text, std::size_t size) {
   if (nx::ticket::DecryptStoredText(text, &plain) != enc::kEncSuccess) return 0;
   SecretBuffer<kDeviceBlobLimit> blob;
   int blobLength = static_cast<int>(kDeviceBlobLimit);
-  const std::string deviceKey = InstalledDeviceKey();
   const int encodeResult =
-      deviceKey.empty()
-          ? enc::Encode_Random(plain.data(), static_cast<int>(plain.size()), blob.bytes, &blobLength)
-          : enc::Encode_RandomWithKey(plain.data(), static_cast<int>(plain.size()), deviceKey.data(),
-                                      static_cast<int>(deviceKey.size()), blob.bytes, &blobLength);
+      deviceKey.Encode(plain.data(), static_cast<int>(plain.size()), blob.bytes, &blobLength);
   if (encodeResult != enc::kEncSuccess) {
     std::fprintf(stderr, "##filter debug## final encode failed encodeResult : %d \n", encodeResult);
     return 0;
@@ -150,23 +138,41 @@ TicketReadRow Row(const char* key, T& field, TicketReader reader) {
 
 std::string DeviceKeyFile() { return platform::SystemDir() + "/device_public_key.pem"; }
 
-const char* JobArguments::OptionString() const {
-  if (argv == nullptr || argc < 6 || argv[5] == nullptr) return "";
-  return argv[5];
+const encrypt::DeviceKey& JobDeviceKey::Get() const {
+  if (key_) return *key_;
+  // A deployment's own key, when one is installed in place of the built-in key: at most a few
+  // kilobytes of its file are read. An installed key that cannot be read must not send the
+  // passwords under the built-in key: it counts as a key that does not decode.
+  std::string text;
+  bool unreadable = false;
+  if (std::FILE* file = std::fopen(DeviceKeyFile().c_str(), "rb")) {
+    text.resize(16 * 1024);
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    unreadable = std::ferror(file) != 0;
+    std::fclose(file);
+  } else {
+    unreadable = errno != ENOENT && errno != ENOTDIR;
+  }
+  if (unreadable) {
+    key_ = std::make_shared<const encrypt::DeviceKey>("", 0);
+  } else if (text.empty()) {
+    key_ = std::make_shared<const encrypt::DeviceKey>();
+  } else {
+    key_ = std::make_shared<const encrypt::DeviceKey>(text.data(), static_cast<int>(text.size()));
+  }
+  return *key_;
 }
 
-int GetTicketFromArray(const JobArguments& args, std::span<const TicketReadRow> table) {
-  std::optional<TicketOptions> parsed;
-  const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
+int GetTicketFromArray(const FilterJob& job, std::span<const TicketReadRow> table) {
   for (const TicketReadRow& row : table) {
-    if (row.reader != nullptr) row.reader(row.key, options, row.destination, row.size);
+    if (row.reader != nullptr) row.reader(row.key, job, row.destination, row.size);
   }
   return 1;
 }
 
-int GetTicketInteger(const char* key, const TicketOptions& options, void* destination,
+int GetTicketInteger(const char* key, const FilterJob& job, void* destination,
                      std::size_t size) {
-  const char* value = options.Find(key);
+  const char* value = job.options.Find(key);
   const std::int32_t result = value ? ParseTicketInteger(value) : -1;
   if (destination != nullptr && size >= sizeof result) {
     std::memcpy(destination, &result, sizeof result);
@@ -174,28 +180,28 @@ int GetTicketInteger(const char* key, const TicketOptions& options, void* destin
   return value ? 1 : 0;
 }
 
-int GetTicketStringConvertedToPrtLang(const char* key, const TicketOptions& options,
+int GetTicketStringConvertedToPrtLang(const char* key, const FilterJob& job,
                                       void* destination, std::size_t size) {
   auto* out = static_cast<char*>(destination);
-  if (out == nullptr || size == 0) return options.Find(key) ? 1 : 0;
+  if (out == nullptr || size == 0) return job.options.Find(key) ? 1 : 0;
   std::memset(out, 0, size);
-  const char* value = options.Find(key);
+  const char* value = job.options.Find(key);
   if (value == nullptr) return 0;
   ConvertTicketText(value, 2 * size - 1, out, size);
   return 1;
 }
 
-int GetNumberUpTicketString(const char* key, const TicketOptions& options, void* destination,
+int GetNumberUpTicketString(const char* key, const FilterJob& job, void* destination,
                             std::size_t size) {
   auto* out = static_cast<char*>(destination);
   if (out == nullptr || size == 0) return 1;
   std::string text = "1";
-  if (const char* numberUp = options.Find(key)) {
+  if (const char* numberUp = job.options.Find(key)) {
     text = "N";
     text.append(numberUp, strnlen(numberUp, 2 * size));
   } else {
-    const char* rows = options.Find(kLayoutRowsKey);
-    const char* columns = options.Find(kLayoutColumnsKey);
+    const char* rows = job.options.Find(kLayoutRowsKey);
+    const char* columns = job.options.Find(kLayoutColumnsKey);
     if (rows != nullptr && columns != nullptr) {
       const std::int64_t product =
           std::int64_t{ParseTicketInteger(rows)} * std::int64_t{ParseTicketInteger(columns)};
@@ -212,16 +218,16 @@ int GetNumberUpTicketString(const char* key, const TicketOptions& options, void*
   return 1;
 }
 
-int GetTicketPasswordStringConvertedToEncryption(const char* key, const TicketOptions& options,
+int GetTicketPasswordStringConvertedToEncryption(const char* key, const FilterJob& job,
                                                  void* destination, std::size_t size) {
   auto* out = static_cast<char*>(destination);
   if (out == nullptr || size == 0) return 0;
   std::memset(out, 0, size);
-  const char* value = options.Find(key);
+  const char* value = job.options.Find(key);
   if (value == nullptr) return 0;
   ConvertTicketText(value, kPasswordTextLimit, out, size);
-  if (!DeviceWantsReEncryption()) return 1;
-  return ReEncryptPassword(out, size);
+  if (!DeviceWantsReEncryption(job)) return 1;
+  return ReEncryptPassword(job.deviceKey.Get(), out, size);
 }
 
 std::size_t numstrtochar(char* text) {
@@ -350,36 +356,34 @@ std::vector<TicketReadRow> DFaxSettingTicketTable(FilterJob& job) {
   };
 }
 
-int PrintTypeGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
-  return GetTicketFromArray(args, PrintTypeTicketTable(job));
+int PrintTypeGetTicketFromPDE(FilterJob& job) {
+  return GetTicketFromArray(job, PrintTypeTicketTable(job));
 }
 
-int JBAGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
-  GetTicketFromArray(args, JBATicketTable(job));
-  return GetTicketFromArray(args, JBAAdminTicketTable(job));
+int JBAGetTicketFromPDE(FilterJob& job) {
+  GetTicketFromArray(job, JBATicketTable(job));
+  return GetTicketFromArray(job, JBAAdminTicketTable(job));
 }
 
-int FeaturesGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
-  return GetTicketFromArray(args, FeaturesTicketTable(job));
+int FeaturesGetTicketFromPDE(FilterJob& job) {
+  return GetTicketFromArray(job, FeaturesTicketTable(job));
 }
 
-int SpecialPageGetTicketFromPDE(FilterJob& job, const JobArguments& args) {
-  return GetTicketFromArray(args, SpecialPageTicketTable(job));
+int SpecialPageGetTicketFromPDE(FilterJob& job) {
+  return GetTicketFromArray(job, SpecialPageTicketTable(job));
 }
 
-int PrintTypeGetProductTypeTicket(FilterJob& job, const JobArguments& args) {
-  std::optional<TicketOptions> parsed;
-  const TicketOptions& options = args.options ? *args.options : parsed.emplace(args.OptionString());
-  return GetTicketInteger(key::PrintTypeProductTypeTicketKey, options,
+int PrintTypeGetProductTypeTicket(FilterJob& job) {
+  return GetTicketInteger(key::PrintTypeProductTypeTicketKey, job,
                           &job.printType.productType, sizeof job.printType.productType);
 }
 
-int GetTicketFromPDE(FilterJob& job, const JobArguments& args) {
-  PrintTypeGetTicketFromPDE(job, args);
-  JBAGetTicketFromPDE(job, args);
-  FeaturesGetTicketFromPDE(job, args);
-  SpecialPageGetTicketFromPDE(job, args);
-  return DFaxSettingGetTicketFromPDE(job, args);
+int GetTicketFromPDE(FilterJob& job) {
+  PrintTypeGetTicketFromPDE(job);
+  JBAGetTicketFromPDE(job);
+  FeaturesGetTicketFromPDE(job);
+  SpecialPageGetTicketFromPDE(job);
+  return DFaxSettingGetTicketFromPDE(job);
 }
 
 }  // namespace nx::filter

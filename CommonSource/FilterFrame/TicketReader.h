@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "FilterState.h"
+#include "FilterJob.h"
 #include "nx/ticket/keys.h"
 #include "nx/ticket/option_array.h"
 
@@ -22,25 +22,15 @@ namespace nx::filter {
 // are the print system's own); the keys themselves are nx::ticket::key.
 using nx::ticket::kTicketKeyPrefix;
 
-// The job options parsed by the print system's own parser.
+// The job options parsed by the print system's own parser (FilterJob::options).
 using TicketOptions = nx::ticket::OptionArray;
-
-// The filter's command line: job, user, title, copies, options [, file].
-struct JobArguments {
-  int argc = 0;
-  const char* const* argv = nullptr;
-  // The job options already parsed, with the entries the filter adds itself; when set, the
-  // readers take these instead of parsing argument 5.
-  const TicketOptions* options = nullptr;
-
-  // Argument 5, the job options; "" when it is missing.
-  const char* OptionString() const;
-};
 
 // A reader fills `destination` (`size` bytes; 4 for an integer) from the value of `key`.
 // Result 1 when the key is present, else 0 (the password reader also returns 0 when a
 // re-encryption step fails).
-using TicketReader = int (*)(const char* key, const TicketOptions& options, void* destination,
+// The job gives its options (FilterJob::options) and, to the password reader, its PPD and device
+// key.
+using TicketReader = int (*)(const char* key, const FilterJob& job, void* destination,
                              std::size_t size);
 
 struct TicketReadRow {
@@ -50,38 +40,37 @@ struct TicketReadRow {
   TicketReader reader;
 };
 
-// Runs each row's reader in order over args.options, else over argument 5 parsed afresh.
-// Returns 1.
-int GetTicketFromArray(const JobArguments& args, std::span<const TicketReadRow> table);
+// Runs each row's reader in order over the job's options. Returns 1.
+int GetTicketFromArray(const FilterJob& job, std::span<const TicketReadRow> table);
 
 // Integer (destination: std::int32_t): decimal with leading blanks and a sign, reading stops at
 // the first non-digit, no digits give 0, out-of-range values saturate; -1 when absent.
-int GetTicketInteger(const char* key, const TicketOptions& options, void* destination,
+int GetTicketInteger(const char* key, const FilterJob& job, void* destination,
                      std::size_t size);
 
 // Text: byte-list decoding, then at most 2 x size - 1 bytes of the UTF-8 text (cut at a character
 // boundary), converted into the device encoding and cut to `size` bytes with the NUL.
-int GetTicketStringConvertedToPrtLang(const char* key, const TicketOptions& options,
+int GetTicketStringConvertedToPrtLang(const char* key, const FilterJob& job,
                                       void* destination, std::size_t size);
 
 // Pages per sheet for "@NLPP" (10-byte destination): "N" + the "number-up" value; else "N" +
 // rows x columns from the print system's layout keys when both are present and the product is
 // not 1; else "1". Always returns 1.
-int GetNumberUpTicketString(const char* key, const TicketOptions& options, void* destination,
+int GetNumberUpTicketString(const char* key, const FilterJob& job, void* destination,
                             std::size_t size);
 
 // Password: at most 1023 bytes of the decoded text, converted like a text value into the
-// destination (kTicketPasswordSize bytes). When the queue's PPD (environment PPD) has the option
+// destination (kTicketPasswordSize bytes). When the job's PPD has the option
 // "NXEncryptionSetting" with the default choice "New", the value is taken as base64 of
-// storage-encrypted bytes and re-encrypted for the device; the destination then holds base64 of
-// the device-key blob. Result 0 when the key is absent or a re-encryption step fails (the
+// storage-encrypted bytes and re-encrypted under the job's device key; the destination then
+// holds base64 of the device-key blob. Result 0 when the key is absent or a re-encryption step fails (the
 // destination then keeps the converted text), else 1.
-int GetTicketPasswordStringConvertedToEncryption(const char* key, const TicketOptions& options,
+int GetTicketPasswordStringConvertedToEncryption(const char* key, const FilterJob& job,
                                                  void* destination, std::size_t size);
 
 // A deployment's device public key (SystemDir()/device_public_key.pem, PEM or the bare base64
 // text). When the file exists, passwords are re-encrypted under that key instead of the
-// built-in one.
+// built-in one; the job reads it once (JobDeviceKey).
 std::string DeviceKeyFile();
 
 // Byte-list decoding in place (nx::ticket::DecodeTicketText): a text starting with "/" becomes
@@ -98,17 +87,17 @@ std::vector<TicketReadRow> SpecialPageTicketTable(FilterJob& job);
 std::vector<TicketReadRow> DFaxSettingTicketTable(FilterJob& job);
 
 // Module readers. Each returns 1.
-int PrintTypeGetTicketFromPDE(FilterJob& job, const JobArguments& args);
-int JBAGetTicketFromPDE(FilterJob& job, const JobArguments& args);  // common, then administrator
-int FeaturesGetTicketFromPDE(FilterJob& job, const JobArguments& args);
-int SpecialPageGetTicketFromPDE(FilterJob& job, const JobArguments& args);
+int PrintTypeGetTicketFromPDE(FilterJob& job);
+int JBAGetTicketFromPDE(FilterJob& job);  // common, then administrator
+int FeaturesGetTicketFromPDE(FilterJob& job);
+int SpecialPageGetTicketFromPDE(FilterJob& job);
 
 // "PrintTypeProductTypeTicketKey" into job.printType.productType, for the document-name rule.
 // Result 1 when present.
-int PrintTypeGetProductTypeTicket(FilterJob& job, const JobArguments& args);
+int PrintTypeGetProductTypeTicket(FilterJob& job);
 
 // All modules in order: print type, accounting, features, special page, fax setting. The result
 // is the fax setting reader's: 1 go on, 0 the job must be refused.
-int GetTicketFromPDE(FilterJob& job, const JobArguments& args);
+int GetTicketFromPDE(FilterJob& job);
 
 }  // namespace nx::filter

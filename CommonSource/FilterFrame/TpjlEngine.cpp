@@ -201,13 +201,23 @@ bool ConditionCompare(const ConditionList& conditions, const FilterJob& job) {
   return true;
 }
 
-void OutputTPJLCommandFromArray(const FilterJob& job, CommandTable table, std::FILE* out) {
+namespace {
+
+// Hands `write` the command of every row of `table` whose conditions hold, in order.
+template <class Write>
+void ForEachCommand(const FilterJob& job, CommandTable table, Write write) {
   char command[kTpjlCommandSize];
   for (const CommandRow& row : table) {
     if (row.conditions.count > 0 && !ConditionCompare(row.conditions, job)) continue;
     if (!BuildPrintComand(row.format, row.params, job, command)) continue;
-    KTfputs(command, out);
+    write(command);
   }
+}
+
+}  // namespace
+
+void OutputTPJLCommandFromArray(const FilterJob& job, CommandTable table, std::FILE* out) {
+  ForEachCommand(job, table, [out](const char* command) { std::fputs(command, out); });
 }
 
 bool ValidateCommandTable(CommandTable table) {
@@ -276,26 +286,26 @@ bool OutputSpecialPageFile(const FilterJob& job, std::FILE* out) {
     const ssize_t n = ::read(fd.get(), block, sizeof block);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
-    KTfwrite(block, 1, static_cast<std::size_t>(n), out);
+    std::fwrite(block, 1, static_cast<std::size_t>(n), out);
   }
   fd.Close();
   ::unlinkat(dirFd.get(), base.c_str(), 0);
   return true;
 }
 
-void OutputTPJLCommand(FilterJob& job, const JobArguments& args, std::FILE* out) {
+void OutputTPJLCommand(FilterJob& job, std::FILE* out) {
   OutputSpecialPageFile(job, out);
   OutputTPJLCommandFromArray(job, CommandTable(&kHeadRow, 1), out);
   OutputTPJLCommandFromArray(job, PrintTypeCommandTable(), out);
   OutputTPJLCommandFromArray(job, JBAAdminCommandTable(), out);
   OutputTPJLCommandFromArray(job, JBACommandTable(), out);
   OutputTPJLCommandFromArray(job, FeaturesCommandTable(), out);
-  InjectTPIFCommandFaxSetting(job, args, out);
-  KTfputs(kEnterLanguageLine, out);
+  InjectTPIFCommandFaxSetting(job, out);
+  std::fputs(kEnterLanguageLine, out);
 }
 
-void OutputTPJLTrailer(const FilterJob& job, std::FILE* out) {
-  OutputTPJLCommandFromArray(job, CommandTable(&kTrailerRow, 1), out);
+void OutputTPJLTrailer(const FilterJob& job) {
+  ForEachCommand(job, CommandTable(&kTrailerRow, 1), [&job](const char* command) { KTfputs(command, job); });
 }
 
 }  // namespace nx::filter

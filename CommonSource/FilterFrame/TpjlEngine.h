@@ -22,7 +22,7 @@
 #include <span>
 #include <stdexcept>
 
-#include "FilterState.h"
+#include "FilterJob.h"
 #include "TicketReader.h"
 
 namespace nx::filter {
@@ -183,7 +183,7 @@ bool BuildPrintComand(const char* format, const CmdParaList& params, const Filte
 // True when every item holds (or the list is empty).
 bool ConditionCompare(const ConditionList& conditions, const FilterJob& job);
 
-// Writes every row of `table` whose conditions hold, in order, to `out` through KTfputs. A row
+// Writes every row of `table` whose conditions hold, in order, to `out`. A row
 // whose command was stopped by an empty value is not written: without its line end it would run
 // into the next line of the header.
 void OutputTPJLCommandFromArray(const FilterJob& job, CommandTable table, std::FILE* out);
@@ -197,17 +197,19 @@ bool ValidateCommandTable(CommandTable table);
 void InializeDescriptionTable(FilterJob& job);
 
 // Sends the job-ticket file named by "TPIFCommandFileNameTicket" (copied in blocks of 2048 bytes
-// through KTfwrite, then deleted). Only a regular file directly inside the print system's
+// to `out`, then deleted). Only a regular file directly inside the print system's
 // temporary folder (platform TempDir()) is taken, opened without following a symbolic link;
 // anything else is skipped silently. Returns true when a file was sent.
 bool OutputSpecialPageFile(const FilterJob& job, std::FILE* out);
 
 // The whole job header: the special page file, the universal exit language and job line, the
 // print type, accounting administrator, accounting common and features tables, the fax module's
-// lines and "@PJL ENTER LANGUAGE=PDF".
-void OutputTPJLCommand(FilterJob& job, const JobArguments& args, std::FILE* out);
+// lines and "@PJL ENTER LANGUAGE=PDF". The main flow builds it in memory and hands it to the
+// document step, which sends it to the device.
+void OutputTPJLCommand(FilterJob& job, std::FILE* out);
 
-// The trailer written after the document: ESC %-12345X@PJL EOJ and LF.
-void OutputTPJLTrailer(const FilterJob& job, std::FILE* out);
+// The trailer written after the document to the job's device stream and copy file (KTOutput.h):
+// ESC %-12345X@PJL EOJ and LF.
+void OutputTPJLTrailer(const FilterJob& job);
 
 }  // namespace nx::filter

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "FilterMain.h"
-#include "FilterState.h"
+#include "FilterJob.h"
 
 int main(int argc, char* argv[]) {
   // The print system reads standard error line by line while the job runs.

@@ -10,7 +10,6 @@
 
 #include "DeviceEncoding.h"
 #include "FaxSettingModule.h"
-#include "QueuePpd.h"
 #include "TableTestSupport.h"
 #include "TpjlTables.h"
 #include "nx/platform/system_version.h"
@@ -36,7 +35,7 @@ const std::string kClosingLine = "@PJL SET JOBATTR=\"@IEXT=STANDARD\"\r\n";
 // The fax lines of the header for `job`: the fax table, then what follows it.
 std::string FaxLines(FilterJob& job, const TestArgs& args) {
   CapturedStream out;
-  InjectTPIFCommandFaxSetting(job, args.get(), out.get());
+  InjectTPIFCommandFaxSetting(args.Into(job), out.get());
   return out.Contents();
 }
 
@@ -77,7 +76,7 @@ TEST_P(RecipientItemsTest, OneLinePerItemUpToTheHighestIndexPresent) {
   const TestArgs args(test::OptionString(GetParam().ticket));
   CapturedStream err;
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(test::ReadTicket(*job, args.get(), 0x1000, err.get()), 1);
+  ASSERT_EQ(test::ReadTicket(args.Into(*job), 0x1000, err.get()), 1);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(job->faxRecipientItems.size(), GetParam().items.size());
 
@@ -186,7 +185,7 @@ TEST_P(RecipientListFaultTest, EveryRecipientBelowTheCountOrTheJobIsRefused) {
   ScopedEnv noAppleLanguage("APPLE_LANGUAGE", std::nullopt);
   auto job = test::FreshJob();
   const TestArgs args(test::OptionString(c.ticket));
-  ASSERT_EQ(test::ReadTicket(*job, args.get()), 1);
+  ASSERT_EQ(test::ReadTicket(args.Into(*job)), 1);
   EXPECT_EQ(job->faxRecipientFault, c.fault);
   EXPECT_EQ(job->faxRecipientFaultIndex, c.index);
   EXPECT_EQ(ShouldCancelJobAndShowError(*job), c.refusal != nullptr);
@@ -237,10 +236,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DFaxSetting, EachReadingGivesItsOwnVerdict) {
   auto job = test::FreshJob();
   const TestArgs broken(test::OptionString({{"DFRecipientListCountTicket", "2"}, {ItemKey("0"), kItemA}}));
-  ASSERT_EQ(test::ReadTicket(*job, broken.get()), 1);
+  ASSERT_EQ(test::ReadTicket(broken.Into(*job)), 1);
   ASSERT_EQ(job->faxRecipientFault, RecipientListFault::kMissing);
   const TestArgs whole(test::OptionString({{"DFRecipientListCountTicket", "1"}, {ItemKey("0"), kItemA}}));
-  ASSERT_EQ(test::ReadTicket(*job, whole.get()), 1);
+  ASSERT_EQ(test::ReadTicket(whole.Into(*job)), 1);
   EXPECT_EQ(job->faxRecipientFault, RecipientListFault::kNone);
   EXPECT_FALSE(ShouldCancelJobAndShowError(*job));
 }
@@ -251,7 +250,7 @@ TEST(DFaxSetting, NoRecipientCancelsTheJob) {
     Entries ticket = {{ItemKey("0"), kItemA}};
     if (*count) ticket.push_back({"DFRecipientListCountTicket", count});
     const TestArgs args(test::OptionString(ticket));
-    EXPECT_EQ(test::ReadTicket(*job, args.get()), 1) << count;
+    EXPECT_EQ(test::ReadTicket(args.Into(*job)), 1) << count;
     EXPECT_EQ(ShouldCancelJobAndShowError(*job), std::string(count) != "1") << count;
   }
 }
@@ -261,7 +260,7 @@ TEST(DFaxSetting, ItemsBeyondTheLimitAreTraced) {
   const TestArgs args(test::OptionString(
       {{"DFRecipientListCountTicket", "1000"}, {ItemKey("0"), kItemA}, {ItemKey("600"), kItemB}}));
   CapturedStream err;
-  ASSERT_EQ(test::ReadTicket(*job, args.get(), 0x1000, err.get()), 1);
+  ASSERT_EQ(test::ReadTicket(args.Into(*job), 0x1000, err.get()), 1);
   EXPECT_EQ(err.Contents(), "##filter debug## recipient items from index 600 on are not sent\n");
 }
 
@@ -303,7 +302,7 @@ TEST_P(GenerationTest, Generation2RefusesApostrophesAndRelaySend) {
   }
   auto job = test::FreshJob();
   const TestArgs args(test::OptionString(ticket));
-  ASSERT_EQ(test::ReadTicket(*job, args.get()), c.result);
+  ASSERT_EQ(test::ReadTicket(args.Into(*job)), c.result);
   if (c.result == 0) {
     EXPECT_TRUE(job->faxRecipientItems.empty());
     return;
@@ -347,29 +346,29 @@ TEST(DFaxSetting, Generation2ItemTestWalksCharacters) {
   EXPECT_FALSE(IsItemUnavailableOnGeneration2(nullptr));
 }
 
-// A job parses the queue's PPD once for its defaults; the next job sees the file as it is then.
+// A job reads the queue's PPD once, when it is set up; the next job sees the file as it is then.
 TEST(DFaxSetting, EachJobReadsTheQueuePpdAsItIsThen) {
   TempFolder dir;
   const std::string path = WritePpd(dir, "2");
   ScopedEnv ppdEnv("PPD", path);
   {
-    const QueuePpdJobScope job;
-    EXPECT_TRUE(IsGeneration2Device());
+    const auto job = test::JobWith("");
+    EXPECT_TRUE(IsGeneration2Device(*job));
     WritePpd(dir, "1");  // the same path, the same size
-    EXPECT_TRUE(IsGeneration2Device()) << "read once per job";
+    EXPECT_TRUE(IsGeneration2Device(*job)) << "read once per job";
     TempFolder otherDir;
     ScopedEnv otherEnv("PPD", WritePpd(otherDir, "1"));
-    EXPECT_FALSE(IsGeneration2Device()) << "another queue's PPD is read";
+    EXPECT_TRUE(IsGeneration2Device(*job)) << "the job keeps its own queue's PPD";
   }
-  EXPECT_FALSE(IsGeneration2Device()) << "the next job sees the rewritten file";
+  EXPECT_FALSE(IsGeneration2Device(*test::JobWith(""))) << "the next job sees the rewritten file";
   {
-    const QueuePpdJobScope job;
     WritePpd(dir, "2");
-    EXPECT_TRUE(IsGeneration2Device());
+    const auto job = test::JobWith("");
+    EXPECT_TRUE(IsGeneration2Device(*job));
     ::unlink(path.c_str());
-    EXPECT_TRUE(IsGeneration2Device());
+    EXPECT_TRUE(IsGeneration2Device(*job));
   }
-  EXPECT_FALSE(IsGeneration2Device()) << "no file, no generation 2";
+  EXPECT_FALSE(IsGeneration2Device(*test::JobWith(""))) << "no file, no generation 2";
 }
 
 // --- Device-option report --------------------------------------------------------------------
@@ -390,7 +389,7 @@ std::string Report(const Entries& ticket, const char* kernelRelease) {
   const TestArgs args(test::OptionString(ticket));
   CapturedStream err;
   const int version = platform::SystemVersionFromRelease(kernelRelease);
-  EXPECT_EQ(DFaxSettingGetTicketFromPDE(*job, args.get(), version, err.get()), 1);
+  EXPECT_EQ(DFaxSettingGetTicketFromPDE(args.Into(*job), version, err.get()), 1);
   return err.Contents();
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "FilterInit.h"
 #include "FilterLog.h"
@@ -25,41 +26,41 @@ class FilterInitTest : public ::testing::Test {
     unsetenv("APPLE_LANGUAGE");
     unsetenv("LANG");
   }
-  PpdHandle Init(std::vector<std::string> args, FilterContext& context, std::string* err = nullptr) {
+  // True when the arguments were taken and the job has its PPD.
+  bool Init(std::vector<std::string> args, FilterJob& job, std::string* err = nullptr) {
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
-    PpdHandle ppd;
+    bool taken = false;
     const std::string log = test::CaptureStderr(
-        [&] { ppd = Initialize(static_cast<int>(argv.size()), argv.data(), context); });
+        [&] { taken = Initialize(static_cast<int>(argv.size()), argv.data(), job); });
     if (err) *err = log;
-    return ppd;
+    return taken && job.ppd != nullptr;
   }
   std::vector<std::string> saved_;
 };
 
 TEST_F(FilterInitTest, FillsTheContextAndMarksJobOptionsOverDefaults) {
-  FilterContext context;
-  const PpdHandle ppd = Init({"jobfilter", "17", "bob", "Minutes", "1", "PageSize=Letter foo=bar"}, context);
-  ASSERT_TRUE(ppd);
-  EXPECT_EQ(context.job_id, 17);
-  EXPECT_EQ(context.user, "bob");
-  EXPECT_EQ(context.title, "Minutes");
-  EXPECT_STREQ(context.options.Find("foo"), "bar");
-  EXPECT_STREQ(ppdFindMarkedChoice(ppd.get(), "PageSize")->choice, "Letter");
-  EXPECT_STREQ(ppdFindMarkedChoice(ppd.get(), "NXFaxResolution")->choice, "Fine");
+  auto job = std::make_unique<FilterJob>();
+  ASSERT_TRUE(Init({"jobfilter", "17", "bob", "Minutes", "1", "PageSize=Letter foo=bar"}, *job));
+  EXPECT_EQ(job->jobId, 17);
+  EXPECT_EQ(job->user, "bob");
+  EXPECT_EQ(job->title, "Minutes");
+  EXPECT_STREQ(job->options.Find("foo"), "bar");
+  EXPECT_STREQ(ppdFindMarkedChoice(job->ppd.get(), "PageSize")->choice, "Letter");
+  EXPECT_STREQ(ppdFindMarkedChoice(job->ppd.get(), "NXFaxResolution")->choice, "Fine");
 }
 
 TEST_F(FilterInitTest, FailsWithoutAUsablePpdOrWithTheWrongArgumentCount) {
-  FilterContext context;
+  auto job = std::make_unique<FilterJob>();
   std::string err;
-  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1"}, context, &err));
+  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1"}, *job, &err));
   EXPECT_EQ(err, "Usage: jobfilter job user title copies options [filename]\n");
-  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1", "", "f", "extra"}, context));
+  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1", "", "f", "extra"}, *job));
   setenv("PPD", "/nonexistent.ppd", 1);
-  EXPECT_FALSE(Init({"jobfilter", "x", "u", "t", "1", ""}, context));
-  EXPECT_EQ(context.job_id, 0);  // not a number
+  EXPECT_FALSE(Init({"jobfilter", "x", "u", "t", "1", ""}, *job));
+  EXPECT_EQ(job->jobId, 0);  // not a number
   unsetenv("PPD");
-  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1", ""}, context));
+  EXPECT_FALSE(Init({"jobfilter", "1", "u", "t", "1", ""}, *job));
 }
 
 TEST_F(FilterInitTest, SetLocaleTakesAppleLanguageBeforeLang) {

@@ -72,9 +72,11 @@ struct FlowSetup {
   std::time_t now = 1700000000;
   int documentResult = 0;
   std::FILE* out = nullptr;  // the device stream; nullptr: a captured temporary file
+  bool realDocument = false;  // OutputPDFStream instead of the stand-in below
 };
 
-// Runs FilterMain in-process; the document step writes kFakeDocument through KTfwrite.
+// Runs FilterMain in-process; the document step writes kFakeDocument through KTfwrite, unless
+// the setup asks for the real one.
 inline FlowRun RunFlow(FilterArgs& args, const FlowSetup& setup = {}) {
   FlowRun run;
   CapturedStream out;
@@ -87,17 +89,19 @@ inline FlowRun RunFlow(FilterArgs& args, const FlowSetup& setup = {}) {
   services.network = &network;
   services.kernelRelease = &release;
   services.now = [&] { return setup.now; };
-  services.document = [&](int argc, char* argv[], std::string_view header) {
-    ++run.documentCalls;
-    EXPECT_EQ(argc, args.argc());
-    EXPECT_EQ(argv, args.argv());
-    run.dumpableDuringDocument = ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0);
-    // A failed step writes nothing, as OutputPDFStream does.
-    if (setup.documentResult == kDocumentFailed) return setup.documentResult;
-    KTfwrite(header.data(), 1, header.size(), services.out);
-    KTfwrite(kFakeDocument.data(), 1, kFakeDocument.size(), services.out);
-    return setup.documentResult;
-  };
+  if (!setup.realDocument) {
+    services.document = [&](FilterJob& job, std::string_view header) {
+      ++run.documentCalls;
+      EXPECT_EQ(&job, run.job.get());
+      EXPECT_EQ(job.out, services.out);
+      run.dumpableDuringDocument = ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0);
+      // A failed step writes nothing, as OutputPDFStream does.
+      if (setup.documentResult == kDocumentFailed) return setup.documentResult;
+      KTfwrite(header.data(), 1, header.size(), job);
+      KTfwrite(kFakeDocument.data(), 1, kFakeDocument.size(), job);
+      return setup.documentResult;
+    };
+  }
   run.status = FilterMain(args.argc(), args.argv(), *run.job, services);
   if (!setup.out) run.out = out.Contents();
   run.err = err.Contents();

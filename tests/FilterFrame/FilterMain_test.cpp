@@ -394,7 +394,7 @@ TEST_P(JobCopyTest, HoldsExactlyTheDeviceBytesWithMode0676) {
       << path;
   EXPECT_EQ(test::ReadFile(path), run.out);
   EXPECT_EQ(test::PermissionBits(path), 0676u);
-  EXPECT_EQ(KTJobCopyFile(), nullptr);
+  EXPECT_EQ(run.job->copy.get(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, JobCopyTest,

@@ -34,7 +34,7 @@ TEST(GoldenHeader, AccountingUserModeWithSecurePrint) {
                                           {"JBAUserIDListCtrlTicket", "2"},
                                           {"JBAUserIDTextEditTicket", "ABC"},
                                           {"JBAUserPasswordTextEditTicket", kUserPassword}}));
-  ASSERT_EQ(test::ReadTicket(*job, args.get()), 1);
+  ASSERT_EQ(test::ReadTicket(args.Into(*job)), 1);
   // Title "Report" within product type 2's 12 bytes; host mac1 at 192.168.1.10.
   test::SetNames(*job, {.user = "alice", .jbaUser = "alice", .document = "Report"});
 
@@ -76,15 +76,16 @@ TEST(GoldenHeader, DirectFaxToTwoRecipients) {
        {"DFRecipientListItemKeyTicket1",
         "/70/65/69/78/61/39/48/48/49/50/39/123/125/99/111/109/"
         "109/101/110/116"}}));
-  ASSERT_EQ(test::ReadTicket(*job, args.get()), 1);
+  ASSERT_EQ(test::ReadTicket(args.Into(*job)), 1);
   ASSERT_FALSE(ShouldCancelJobAndShowError(*job));
   test::SetNames(*job, {});
 
   CapturedStream out;
-  OutputTPJLCommand(*job, args.get(), out.get());
+  OutputTPJLCommand(args.Into(*job), out.get());
   const std::string pdf = "%PDF-1.7\n...\n%%EOF\n";  // the document step's part
   std::fwrite(pdf.data(), 1, pdf.size(), out.get());
-  OutputTPJLTrailer(*job, out.get());
+  job->out = out.get();
+  OutputTPJLTrailer(*job);
 
   const std::string expected = nx::testing::ExampleFaxHeaderFromMac1() +
                                "%PDF-1.7\n...\n%%EOF\n"

@@ -1,6 +1,10 @@
 #include "KTOutput.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <memory>
 
 #include <string>
 
@@ -17,21 +21,30 @@ std::string Contents(std::FILE* f) {
 }
 
 TEST(KTOutput, EveryHelperWritesTheSameBytesToTheCopyFile) {
+  char folder[] = "/tmp/nxktoutXXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  const std::string copyPath = std::string(folder) + "/copy.job";
   std::FILE* out = std::tmpfile();
-  std::FILE* copy = std::tmpfile();
-  ASSERT_TRUE(out && copy);
-  nx::filter::KTSetJobCopyFile(copy);
-  nx::filter::KTfputs("@PJL\r\n", out);
-  nx::filter::KTfputc(0x1B, out);
-  nx::filter::KTfwrite("\0ab", 1, 3, out);
-  nx::filter::KTfprintf(out, "%s=%d\n", "N", 42);
-  nx::filter::KTSetJobCopyFile(nullptr);
-  nx::filter::KTfputs("after", out);
+  ASSERT_TRUE(out);
+  auto job = std::make_unique<nx::filter::FilterJob>();
+  job->out = out;
+  std::string error;
+  ASSERT_TRUE(job->copy.Open(copyPath, error)) << error;
+  nx::filter::KTfputs("@PJL\r\n", *job);
+  nx::filter::KTfputc(0x1B, *job);
+  nx::filter::KTfwrite("\0ab", 1, 3, *job);
+  nx::filter::KTfprintf(*job, "%s=%d\n", "N", 42);
+  ASSERT_TRUE(job->copy.Finish(error)) << error;
+  nx::filter::KTfputs("after", *job);
   const std::string expected = std::string("@PJL\r\n\x1b", 7) + std::string("\0ab", 3) + "N=42\n";
+  std::FILE* copy = std::fopen(copyPath.c_str(), "rb");
+  ASSERT_TRUE(copy);
   EXPECT_EQ(Contents(copy), expected);
   EXPECT_EQ(Contents(out), expected + "after");
   std::fclose(out);
   std::fclose(copy);
+  ::unlink(copyPath.c_str());
+  ::rmdir(folder);
 }
 
 }  // namespace

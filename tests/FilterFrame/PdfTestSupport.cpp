@@ -16,9 +16,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
-#include "KTOutput.h"
+#include "FilterInit.h"
+#include "FilterJob.h"
 #include "OutputPDFStream.h"
 
 namespace nx::filter::test {
@@ -57,8 +59,6 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   for (const int fd : {in, out_fd, err_fd}) {
     if (fd > 2) ::close(fd);
   }
-  std::FILE* copy = o.job_copy ? std::fopen(copy_path.c_str(), "wb") : nullptr;
-  KTSetJobCopyFile(copy);
   std::signal(SIGPIPE, OnPipe);
   std::signal(SIGXFSZ, SIG_IGN);
   const rlimit fsize{o.file_size_limit, o.file_size_limit};
@@ -74,9 +74,14 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  const int result = OutputPDFStream(static_cast<int>(args.size()), argv.data());
+  // The job as the main flow sets it up; with the wrong argument count it stays without a PPD.
+  auto job = std::make_unique<FilterJob>();
+  (void)Initialize(static_cast<int>(args.size()), argv.data(), *job);
+  std::string error;
+  if (o.job_copy && !job->copy.Open(copy_path, error)) ::_exit(0x0f);
+  const int result = OutputPDFStream(*job);
   std::fflush(stdout);
-  if (copy) std::fclose(copy);
+  job->copy.Close();
   ::_exit((result & 0x0f) | (gPipeBroken ? 0x10 : 0));
 }
 

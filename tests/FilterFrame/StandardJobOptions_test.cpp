@@ -10,6 +10,7 @@
 
 #include "EncryptLib.h"
 #include "FilterMainTestSupport.h"
+#include "RasterTestStreams.h"
 #include "TicketTestSupport.h"
 #include "nx/ticket/recipient_ticket.h"
 
@@ -324,6 +325,36 @@ TEST(StandardTicketEntries, AppendedEntriesReadBackUnchanged) {
 
 // The header of a run without the document and trailer.
 std::string Header(const FlowRun& run) { return run.out.substr(0, run.out.find(kEnterPdf)); }
+
+// One run sets the job up once: the options are parsed once, the standard options join that
+// parse, and the queue's PPD is opened once for the standard options, the password readers, the
+// generation check and the document step alike.
+TEST(StandardJobFlow, OneRunParsesTheOptionsOnceAndOpensThePpdOnce) {
+  FlowEnvironment env;
+  ScopedEnv ppd("PPD", kFaxPpd);
+  env.EnableJobCopy();
+  const std::string raster = env.folder().File("job.ras");
+  ASSERT_TRUE(WriteRasterFile(raster, {RasterTestPage{.width = 64, .height = 32}}));
+  FilterArgs args("alice", "Report",
+                  "phone=0312345678 faxPrefix=9 job-password=1234 job-accounting-user-id=bob "
+                  "job-account-id=77 number-up=1",
+                  raster);
+
+  const std::size_t parsesBefore = ticket::OptionArray::ParseCount();
+  const std::size_t opensBefore = cups::PpdOpenCount();
+  const FlowRun run = RunFlow(args, {.realDocument = true});
+  EXPECT_EQ(ticket::OptionArray::ParseCount() - parsesBefore, 1u);
+  EXPECT_EQ(cups::PpdOpenCount() - opensBefore, 1u);
+
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string header = Header(run);
+  EXPECT_NE(header.find("@FAEN=90312345678"), std::string::npos) << header;
+  EXPECT_NE(header.find("@PJL SET HOLD=STORE"), std::string::npos) << header;
+  EXPECT_NE(header.find("@JOAU=bob\""), std::string::npos) << header;
+  EXPECT_NE(run.out.find(kEnterPdf + "%PDF-"), std::string::npos);
+  EXPECT_EQ(run.out.substr(run.out.size() - kTrailer.size()), kTrailer);
+  EXPECT_EQ(run.job->copy.get(), nullptr);  // finished
+}
 
 TEST(StandardJobFlow, FaxNumberGivesTheHeaderOfTheRecipientWindow) {
   FlowEnvironment env;

@@ -34,9 +34,9 @@ std::string HeaderWith(const FieldCase& c, const std::string& value) {
   ticket.push_back({c.name, c.byteList ? ByteList(value) : "'" + value + "'"});
   auto job = test::FreshJob();
   const TestArgs args(test::OptionString(ticket));
-  EXPECT_EQ(test::ReadTicket(*job, args.get()), 1);
+  EXPECT_EQ(test::ReadTicket(args.Into(*job)), 1);
   test::SetNames(*job, {.document = "Report"});
-  return test::Header(*job, args.get());
+  return test::Header(args.Into(*job));
 }
 
 std::size_t CountOf(const std::string& s, char c) {

@@ -63,7 +63,7 @@ void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
 std::unique_ptr<FilterJob> JobFor(const RowCase& c) {
   auto job = test::FreshJob();
   const TestArgs args(test::OptionString(c.ticket));
-  test::ReadTicket(*job, args.get());
+  test::ReadTicket(args.Into(*job));
   test::SetNames(*job, c.names);
   if (c.after) c.after(*job);
   return job;

@@ -58,14 +58,13 @@ inline void SetNames(FilterJob& job, const JobNames& names) {
 
 // Reads every module of the ticket as GetTicketFromPDE does, with the fax module's system version
 // and report stream given. Returns the fax module's result.
-inline int ReadTicket(FilterJob& job, const JobArguments& args, int systemVersion = 0x1000,
-                      std::FILE* err = nullptr) {
+inline int ReadTicket(FilterJob& job, int systemVersion = 0x1000, std::FILE* err = nullptr) {
   CapturedStream sink;
-  PrintTypeGetTicketFromPDE(job, args);
-  JBAGetTicketFromPDE(job, args);
-  FeaturesGetTicketFromPDE(job, args);
-  SpecialPageGetTicketFromPDE(job, args);
-  return DFaxSettingGetTicketFromPDE(job, args, systemVersion, err ? err : sink.get());
+  PrintTypeGetTicketFromPDE(job);
+  JBAGetTicketFromPDE(job);
+  FeaturesGetTicketFromPDE(job);
+  SpecialPageGetTicketFromPDE(job);
+  return DFaxSettingGetTicketFromPDE(job, systemVersion, err ? err : sink.get());
 }
 
 inline std::string TableLines(const FilterJob& job, CommandTable table) {
@@ -74,9 +73,9 @@ inline std::string TableLines(const FilterJob& job, CommandTable table) {
   return out.Contents();
 }
 
-inline std::string Header(FilterJob& job, const JobArguments& args) {
+inline std::string Header(FilterJob& job) {
   CapturedStream out;
-  OutputTPJLCommand(job, args, out.get());
+  OutputTPJLCommand(job, out.get());
   return out.Contents();
 }
 

@@ -7,6 +7,7 @@
 #include <openssl/rsa.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,9 +124,9 @@ class TicketPasswordTest : public ::testing::Test {
     ScopedEnv ppd("PPD", withPpd ? std::optional<std::string>(ppdPath) : std::nullopt);
     ScopedEnv system("NX_SYSTEM_DIR", systemDir_);
     const std::string options = "pw=" + value;
-    const TicketOptions parsed(options.c_str());
+    const auto job = test::JobWith(options);
     std::memset(dest_, 'X', sizeof dest_);
-    return GetTicketPasswordStringConvertedToEncryption("pw", parsed, dest_, sizeof dest_);
+    return GetTicketPasswordStringConvertedToEncryption("pw", *job, dest_, sizeof dest_);
   }
 
   TempFolder folder_;
@@ -178,8 +179,8 @@ TEST_F(TicketPasswordTest, TicketTextIsKeptWithoutTheNewSetting) {
 
 TEST_F(TicketPasswordTest, UnreadablePpdKeepsTheTicketText) {
   ScopedEnv ppd("PPD", folder_.File("missing.ppd"));
-  const TicketOptions parsed("pw=abcd");
-  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", parsed, dest_, sizeof dest_), 1);
+  const auto job = test::JobWith("pw=abcd");
+  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", *job, dest_, sizeof dest_), 1);
   EXPECT_STREQ(dest_, "abcd");
 }
 
@@ -192,8 +193,8 @@ TEST_F(TicketPasswordTest, FailedStepsReportZeroAndKeepTheConvertedText) {
   EXPECT_EQ(std::string(dest_), notStorage);
 
   std::memset(dest_, 'X', sizeof dest_);
-  const TicketOptions none("");
-  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", none, dest_, sizeof dest_), 0);
+  const auto none = test::JobWith("");
+  EXPECT_EQ(GetTicketPasswordStringConvertedToEncryption("pw", *none, dest_, sizeof dest_), 0);
   EXPECT_STREQ(dest_, "");
 }
 
@@ -206,6 +207,18 @@ TEST_F(TicketPasswordTest, FinalEncodeFailureIsReportedWithoutThePassword) {
   EXPECT_NE(err.find("##filter debug## final encode failed encodeResult : "), std::string::npos);
   EXPECT_EQ(err.find("9876"), std::string::npos);
   EXPECT_EQ(err.find(stored), std::string::npos);
+  EXPECT_EQ(std::string(dest_), stored);
+}
+
+// An installed key the filter cannot read fails like an invalid one: the passwords never go out
+// under the built-in key instead of the deployment's.
+TEST_F(TicketPasswordTest, AnUnreadableInstalledKeyFailsInsteadOfFallingBack) {
+  std::filesystem::create_directory(folder_.File("device_public_key.pem"));
+  ::testing::internal::CaptureStderr();
+  const std::string stored = StorageTicketValue("9876");
+  EXPECT_EQ(Read(TicketForm(stored), "New"), 0);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("##filter debug## final encode failed encodeResult : "), std::string::npos);
   EXPECT_EQ(std::string(dest_), stored);
 }
 

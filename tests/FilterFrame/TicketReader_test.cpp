@@ -18,9 +18,9 @@ using test::TestArgs;
 // Reads one text key of width `size` from an option string.
 std::string ReadText(const std::string& options, const char* key, std::size_t size,
                      int* present = nullptr) {
-  const TicketOptions parsed(options.c_str());
+  const auto job = test::JobWith(options);
   std::string dest(size, 'X');
-  const int r = GetTicketStringConvertedToPrtLang(key, parsed, dest.data(), size);
+  const int r = GetTicketStringConvertedToPrtLang(key, *job, dest.data(), size);
   if (present) *present = r;
   return std::string(dest.c_str());
 }
@@ -34,9 +34,9 @@ struct IntCase {
 class TicketIntegerTest : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(TicketIntegerTest, ReadsDecimalOrMinusOne) {
-  const TicketOptions options(GetParam().options);
+  const auto job = test::JobWith(GetParam().options);
   std::int32_t value = 12345;
-  EXPECT_EQ(GetTicketInteger("n", options, &value, sizeof value), GetParam().present);
+  EXPECT_EQ(GetTicketInteger("n", *job, &value, sizeof value), GetParam().present);
   EXPECT_EQ(value, GetParam().value);
 }
 
@@ -137,7 +137,7 @@ TEST(TicketText, GarbageOptionSyntaxNeverCrashes) {
                               "{", "a={b=c}", "k=a b=c d", "\xff\xfe=\xfd", "k"}) {
     auto job = FreshJob();
     const TestArgs args(garbage);
-    EXPECT_EQ(GetTicketFromPDE(*job, args.get()), 1) << garbage;
+    EXPECT_EQ(GetTicketFromPDE(args.Into(*job)), 1) << garbage;
     EXPECT_LT(std::strlen(job->jba.userID), sizeof job->jba.userID);
   }
 }
@@ -151,10 +151,10 @@ struct NumberUpCase {
 class NumberUpTest : public ::testing::TestWithParam<NumberUpCase> {};
 
 TEST_P(NumberUpTest, BuildsPagesPerSheet) {
-  const TicketOptions options(GetParam().options.c_str());
+  const auto job = test::JobWith(GetParam().options);
   char dest[10];
   std::memset(dest, 'X', sizeof dest);
-  EXPECT_EQ(GetNumberUpTicketString("number-up", options, dest, sizeof dest), 1);
+  EXPECT_EQ(GetNumberUpTicketString("number-up", *job, dest, sizeof dest), 1);
   EXPECT_EQ(std::string(dest), GetParam().text);
 }
 
@@ -220,7 +220,7 @@ TEST(TicketCatalogue, EveryTextKeyIsReadToItsWidth) {
   for (const Width& w : widths) options += Key(w.key) + "=" + std::string(300, 'v') + " ";
   auto job = FreshJob();
   const TestArgs args(options);
-  ASSERT_EQ(GetTicketFromPDE(*job, args.get()), 1);
+  ASSERT_EQ(GetTicketFromPDE(args.Into(*job)), 1);
 
   std::size_t checked = 0;
   for (auto table :
@@ -246,7 +246,7 @@ TEST(TicketCatalogue, ModulesReadTheirKeysAndAbsentOnesAreUnset) {
                       "=3 " + Key("DFRecipientListCountTicket") + "=2 " +
                       Key("DFRecipientPaperSizeTicket") + "=A4 number-up=4 " +
                       Key("PrintTypeProductTypeTicketKey") + "=2");
-  EXPECT_EQ(GetTicketFromPDE(*job, args.get()), 1);
+  EXPECT_EQ(GetTicketFromPDE(args.Into(*job)), 1);
   EXPECT_EQ(job->printType.printType, 2);
   EXPECT_STREQ(job->printType.userName, "U1");
   EXPECT_EQ(job->printType.documentNameType, -1);
@@ -261,14 +261,13 @@ TEST(TicketCatalogue, ModulesReadTheirKeysAndAbsentOnesAreUnset) {
   EXPECT_EQ(job->faxSetting.faxResolution, -1);
   // The product type is read by its own call only.
   EXPECT_EQ(job->printType.productType, 0);
-  EXPECT_EQ(PrintTypeGetProductTypeTicket(*job, args.get()), 1);
+  EXPECT_EQ(PrintTypeGetProductTypeTicket(args.Into(*job)), 1);
   EXPECT_EQ(job->printType.productType, 2);
 }
 
 TEST(TicketCatalogue, MissingOptionArgumentReadsEverythingAbsent) {
-  auto job = FreshJob();
-  const char* argv[] = {"jobfilter", "1", "user", "title", "1"};
-  EXPECT_EQ(GetTicketFromPDE(*job, JobArguments{5, argv}), 1);
+  auto job = FreshJob();  // no options at all
+  EXPECT_EQ(GetTicketFromPDE(*job), 1);
   EXPECT_EQ(job->printType.printType, -1);
   EXPECT_STREQ(job->jba.numberUp, "1");
   EXPECT_EQ(job->faxSetting.recipientListCount, -1);

@@ -1,4 +1,4 @@
-// Helpers shared by the ticket and engine tests: job arguments from an option string, a
+// Helpers shared by the ticket and engine tests: a job set up from an option string, a
 // temporary folder, environment overrides and stream capture.
 #pragma once
 
@@ -12,27 +12,25 @@
 #include <optional>
 #include <string>
 
-#include "FilterState.h"
+#include "FilterInit.h"
+#include "FilterJob.h"
 #include "TicketReader.h"
 
 namespace nx::filter::test {
 
-// The filter's arguments with `options` as argument 5.
+// The job options (argument 5 of the filter) of a test job.
 class TestArgs {
  public:
-  explicit TestArgs(std::string options) : options_(std::move(options)) {
-    argv_[0] = "jobfilter";
-    argv_[1] = "1";
-    argv_[2] = "user";
-    argv_[3] = "title";
-    argv_[4] = "1";
-    argv_[5] = options_.c_str();
+  explicit TestArgs(std::string options) : options_(std::move(options)) {}
+  // Sets `job` up with these options and the queue's PPD (environment PPD), as Initialize does.
+  FilterJob& Into(FilterJob& job) const {
+    job.options = TicketOptions(options_.c_str());
+    OpenQueuePpd(job);
+    return job;
   }
-  JobArguments get() const { return {6, argv_}; }
 
  private:
   std::string options_;
-  const char* argv_[6];
 };
 
 inline std::string Key(const char* name) { return std::string(kTicketKeyPrefix) + name; }
@@ -49,6 +47,13 @@ inline std::string TicketForm(const std::string& text) {
 }
 
 inline std::unique_ptr<FilterJob> FreshJob() { return std::make_unique<FilterJob>(); }
+
+// A fresh job with `options` and the queue's PPD, for the readers.
+inline std::unique_ptr<FilterJob> JobWith(const std::string& options) {
+  auto job = FreshJob();
+  TestArgs(options).Into(*job);
+  return job;
+}
 
 // A folder removed with everything in it at the end of the test.
 class TempFolder {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "FaxSettingModule.h"
-#include "FilterState.h"
+#include "FilterJob.h"
 #include "TicketReader.h"
 #include "nx/ticket/recipient_ticket.h"
 
@@ -55,17 +55,16 @@ ReadBack ReadWithFilter(const std::vector<TicketPair>& pairs) {
   // Send header off: the command table then ends with a known row.
   const std::string options =
       OptionString(pairs) + filter::kTicketKeyPrefix + std::string("DFaxSendHeaderTicket=0");
-  const char* argv[] = {"jobfilter", "1", "user", "title", "1", options.c_str()};
-  const filter::JobArguments args{6, argv};
   auto job = std::make_unique<filter::FilterJob>();
+  job->options = filter::TicketOptions(options.c_str());
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> err(std::tmpfile(), std::fclose);
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::tmpfile(), std::fclose);
   ReadBack r;
-  EXPECT_EQ(filter::DFaxSettingGetTicketFromPDE(*job, args, 0, err.get()), 1);
+  EXPECT_EQ(filter::DFaxSettingGetTicketFromPDE(*job, 0, err.get()), 1);
   r.count = job->faxSetting.recipientListCount;
   r.paper = job->faxSetting.recipientPaperSize;
   for (const auto& slot : job->faxRecipientItems) r.items.emplace_back(slot.data());
-  filter::InjectTPIFCommandFaxSetting(*job, args, out.get());
+  filter::InjectTPIFCommandFaxSetting(*job, out.get());
   const std::string lines = StreamContents(out.get());
   // The command table ends with the send header row; recipient lines follow it.
   const std::size_t header = lines.find("@TXHE=OFF\"\r\n");

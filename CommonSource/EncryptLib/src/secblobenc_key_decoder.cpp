@@ -5,8 +5,6 @@
 
 #include <climits>
 #include <cstring>
-#include <exception>
-#include <mutex>
 #include <vector>
 
 #include "secblobenc_internal.h"
@@ -53,48 +51,13 @@ bool DecodeKeyText(const char* text, int textLen, std::vector<unsigned char>& de
   return total > 0;
 }
 
-namespace {
-
-// The last key decoded. Every password of a job is wrapped under the same device key, and
-// setting up OpenSSL's decoder costs more than the wrapping itself.
-struct LastKey {
-  std::mutex mutex;
-  std::vector<unsigned char> der;
-  PkeyPtr key;
-};
-
-LastKey& TheLastKey() {
-  static LastKey last;
-  return last;
-}
-
-PkeyPtr SharedKey(EVP_PKEY* key) {
-  return key != nullptr && EVP_PKEY_up_ref(key) == 1 ? PkeyPtr(key) : nullptr;
-}
-
-}  // namespace
-
 PkeyPtr ParseRsaPublicKey(const std::vector<unsigned char>& der) {
   if (der.empty() || der.size() > static_cast<std::size_t>(LONG_MAX)) return nullptr;
-  LastKey& last = TheLastKey();
-  {
-    const std::lock_guard<std::mutex> lock(last.mutex);
-    if (last.key && last.der == der) {
-      if (PkeyPtr shared = SharedKey(last.key.get())) return shared;
-    }
-  }
   const unsigned char* p = der.data();
   PkeyPtr key(d2i_PUBKEY(nullptr, &p, static_cast<long>(der.size())));
   // Trailing bytes mean the text was not one key; refuse rather than guess.
   if (!key || p != der.data() + der.size()) return nullptr;
   if (EVP_PKEY_is_a(key.get(), "RSA") != 1) return nullptr;
-  try {
-    const std::lock_guard<std::mutex> lock(last.mutex);
-    last.key.reset();  // never a key beside the bytes of another
-    last.der = der;
-    last.key = SharedKey(key.get());
-  } catch (const std::exception&) {  // out of memory: nothing kept
-  }
   return key;
 }
 

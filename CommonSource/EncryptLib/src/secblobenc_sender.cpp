@@ -8,7 +8,10 @@
 #include <openssl/evp.h>
 #include <openssl/rsa.h>
 
+#include <array>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -42,6 +45,40 @@ void ReportRsaFailure(int status) {
   Diag("ERROR[%d]: RSA Encrypt failed[%d].\n", 150, e != 0 ? ERR_GET_REASON(e) : status);
 }
 
+}  // namespace
+
+// A key text decoded into its DER bytes and its key; when that failed, the OpenSSL error of the
+// failure, reported when a blob is to be made under the key.
+struct ParsedDeviceKey {
+  std::vector<unsigned char> der;
+  internal::PkeyPtr key;
+  unsigned long error = 0;
+  std::array<char, 256> errorText{};
+
+  ParsedDeviceKey(const char* text, int textLen) {
+    if (internal::DecodeKeyText(text, textLen, der)) key = internal::ParseRsaPublicKey(der);
+    if (key) return;
+    error = ERR_peek_last_error();
+    std::snprintf(errorText.data(), errorText.size(), "unusable public key");
+    if (error != 0) ERR_error_string_n(error, errorText.data(), errorText.size());
+    ERR_clear_error();
+  }
+
+  void ReportFailure() const {
+    const int status = error != 0 ? ERR_GET_REASON(error) : internal::kStatusBadInput;
+    Diag("RSA Error[%d] %s\n", status, errorText.data());
+    Diag("ERROR[%d]: RSA Encrypt failed[%d].\n", 150, status);
+  }
+
+  // The key type of the key's size (2048 -> 0, 3072 -> 1), else -1.
+  int KeyType() const {
+    const int bits = key ? EVP_PKEY_get_bits(key.get()) : 0;
+    return bits == 2048 ? kKeyType2048 : bits == 3072 ? kKeyType3072 : -1;
+  }
+};
+
+namespace {
+
 // The fingerprint the blob names its key by: the built-in constant for the built-in key, so
 // that a rebuilt driver carrying a device's own key and fingerprint stays consistent; for any
 // other key its DER form's SHA-256, which the device can compute from its own key.
@@ -60,7 +97,7 @@ bool KeyFingerprint(int keyType, const std::vector<unsigned char>& der, unsigned
 }
 
 int EncryptBlob(int aesMode, int keyType, const unsigned char* value, int length,
-                const char* pubKeyText, int pubKeyTextLen, unsigned char* out, int* outLen) {
+                const ParsedDeviceKey& deviceKey, unsigned char* out, int* outLen) {
   if (length >= kBlobMaxValueLen + 1) {
     Diag("ERROR[%d]: too long bufLen [%d].\n", 88, length);
     return kEncUnsupported;
@@ -69,8 +106,7 @@ int EncryptBlob(int aesMode, int keyType, const unsigned char* value, int length
     Diag("ERROR[%d]: invalid key type[%d].\n", 106, keyType);
     return kEncUnsupported;
   }
-  if (length < 0 || (value == nullptr && length > 0) || out == nullptr || outLen == nullptr ||
-      pubKeyText == nullptr) {
+  if (length < 0 || (value == nullptr && length > 0) || out == nullptr || outLen == nullptr) {
     Diag("SecBlobEnc Error. Invalid argument.\n");
     return kEncUnsupported;
   }
@@ -100,15 +136,14 @@ int EncryptBlob(int aesMode, int keyType, const unsigned char* value, int length
     return kEncCryptoFailed;
   }
 
-  // Step 5: import the device key and wrap S under it.
-  std::vector<unsigned char> der;
-  internal::PkeyPtr key;
-  if (internal::DecodeKeyText(pubKeyText, pubKeyTextLen, der)) key = internal::ParseRsaPublicKey(der);
-  if (!key) {
-    ReportRsaFailure(internal::kStatusBadInput);
+  // Step 5: the device key, and S wrapped under it.
+  if (!deviceKey.key) {
+    deviceKey.ReportFailure();
     return kEncCryptoFailed;
   }
-  if (EVP_PKEY_get_bits(key.get()) != ExpectedKeyBits(keyType)) {
+  EVP_PKEY* const key = deviceKey.key.get();
+  const std::vector<unsigned char>& der = deviceKey.der;
+  if (EVP_PKEY_get_bits(key) != ExpectedKeyBits(keyType)) {
     // A blob naming one key type but wrapped under a key of another size cannot be opened.
     Diag("ERROR[%d]: invalid key type[%d].\n", 106, keyType);
     return kEncUnsupported;
@@ -120,7 +155,7 @@ int EncryptBlob(int aesMode, int keyType, const unsigned char* value, int length
   }
   unsigned char wrapped[kRsaMaxLen];
   std::size_t wrappedLen = sizeof wrapped;
-  internal::PkeyCtxPtr pctx(EVP_PKEY_CTX_new_from_pkey(nullptr, key.get(), nullptr));
+  internal::PkeyCtxPtr pctx(EVP_PKEY_CTX_new_from_pkey(nullptr, key, nullptr));
   if (!pctx || EVP_PKEY_encrypt_init(pctx.get()) != 1 ||
       EVP_PKEY_CTX_set_rsa_padding(pctx.get(), RSA_PKCS1_OAEP_PADDING) != 1 ||
       EVP_PKEY_CTX_set_rsa_oaep_md(pctx.get(), EVP_sha256()) != 1 ||
@@ -182,9 +217,21 @@ int EncryptBlob(int aesMode, int keyType, const unsigned char* value, int length
 
 int SecBlobEnc_KT_Encrypt(int aesMode, int keyType, const void* value, int length,
                           const char* pubKeyText, int pubKeyTextLen, void* out, int* outLen) {
+  if (pubKeyText == nullptr) {
+    // The checks before the key's, in their order.
+    if (length >= kBlobMaxValueLen + 1) {
+      Diag("ERROR[%d]: too long bufLen [%d].\n", 88, length);
+    } else if (keyType != kKeyType2048 && keyType != kKeyType3072) {
+      Diag("ERROR[%d]: invalid key type[%d].\n", 106, keyType);
+    } else {
+      Diag("SecBlobEnc Error. Invalid argument.\n");
+    }
+    return kEncUnsupported;
+  }
   try {
-    return EncryptBlob(aesMode, keyType, static_cast<const unsigned char*>(value), length,
-                       pubKeyText, pubKeyTextLen, static_cast<unsigned char*>(out), outLen);
+    const ParsedDeviceKey key(pubKeyText, pubKeyTextLen);
+    return EncryptBlob(aesMode, keyType, static_cast<const unsigned char*>(value), length, key,
+                       static_cast<unsigned char*>(out), outLen);
   } catch (const std::bad_alloc&) {
     Diag("SecBlobEnc Error. Out of memory.\n");
     return kEncCryptoFailed;
@@ -198,25 +245,40 @@ int Encode_Random(const void* value, int length, void* out, int* outLen) {
 
 int Encode_RandomWithKey(const void* value, int length, const char* pubKeyText,
                          int pubKeyTextLen, void* out, int* outLen) {
-  int keyType = -1;
   try {
-    std::vector<unsigned char> der;
-    internal::PkeyPtr key;
-    if (internal::DecodeKeyText(pubKeyText, pubKeyTextLen, der)) {
-      key = internal::ParseRsaPublicKey(der);
-    }
-    if (!key) {
-      ReportRsaFailure(internal::kStatusBadInput);
-      return kEncCryptoFailed;
-    }
-    const int bits = EVP_PKEY_get_bits(key.get());
-    keyType = bits == 2048 ? kKeyType2048 : bits == 3072 ? kKeyType3072 : -1;
+    const DeviceKey key(pubKeyText, pubKeyTextLen);
+    return key.Encode(value, length, out, outLen);
   } catch (const std::bad_alloc&) {
     Diag("SecBlobEnc Error. Out of memory.\n");
     return kEncCryptoFailed;
   }
-  return SecBlobEnc_KT_Encrypt(kAesModeCbc, keyType, value, length, pubKeyText, pubKeyTextLen,
-                               out, outLen);
+}
+
+DeviceKey::DeviceKey() : DeviceKey(RSA_PUBKEY_2048_OFFICIAL, RSA_PUBKEY_2048_OFFICIAL_LEN) {
+  builtIn_ = true;
+}
+
+DeviceKey::DeviceKey(const char* pubKeyText, int pubKeyTextLen)
+    : parsed_(std::make_unique<ParsedDeviceKey>(pubKeyText, pubKeyTextLen)) {}
+
+DeviceKey::~DeviceKey() = default;
+DeviceKey::DeviceKey(DeviceKey&&) noexcept = default;
+DeviceKey& DeviceKey::operator=(DeviceKey&&) noexcept = default;
+
+int DeviceKey::Encode(const void* value, int length, void* out, int* outLen) const {
+  if (!parsed_) return kEncUnsupported;
+  if (!builtIn_ && !parsed_->key) {
+    parsed_->ReportFailure();
+    return kEncCryptoFailed;
+  }
+  try {
+    return EncryptBlob(kAesModeCbc, builtIn_ ? kKeyType2048 : parsed_->KeyType(),
+                       static_cast<const unsigned char*>(value), length, *parsed_,
+                       static_cast<unsigned char*>(out), outLen);
+  } catch (const std::bad_alloc&) {
+    Diag("SecBlobEnc Error. Out of memory.\n");
+    return kEncCryptoFailed;
+  }
 }
 
 int SecBlobEnc_KeyFingerprint(const char* pubKeyText, int pubKeyTextLen, unsigned char* out) {
