@@ -166,16 +166,7 @@ bool FaxPhonebookModel::ImportContacts(const std::string& path, ContactFormat fo
   }
   if (m_Report.addedIndividuals.empty()) return true;
 
-  bool invalid = false;
-  if (CommitBook(CurrentFile(isSandbox), true, &invalid)) {
-    m_Report.saved = true;
-    return true;
-  }
-  if (invalid) {
-    Warn(kNotValidTitle, kNotValidText);
-  } else {
-    m_Report.saveFailed = true;
-  }
+  if (CommitImport(isSandbox)) return true;
   return undo();
 }
 

@@ -374,17 +374,7 @@ bool FaxPhonebookModel::ImportGad(const std::string& path, bool isSandbox) {
     return false;
   }
   if (!addGADToPhonebook()) return true;
-  bool invalid = false;
-  if (CommitBook(CurrentFile(isSandbox), true, &invalid)) {
-    m_Report.saved = true;
-    return true;
-  }
-  if (invalid) {
-    Warn(kNotValidTitle, kNotValidText);
-  } else {
-    m_Report.saveFailed = true;
-  }
-  return false;
+  return CommitImport(isSandbox);
 }
 
 // ---- GAP import ---------------------------------------------------------------------------------
@@ -464,6 +454,10 @@ bool FaxPhonebookModel::ImportGap(const std::string& path, bool isSandbox) {
     }
   }
 
+  return CommitImport(isSandbox);
+}
+
+bool FaxPhonebookModel::CommitImport(bool isSandbox) {
   bool invalid = false;
   if (CommitBook(CurrentFile(isSandbox), true, &invalid)) {
     m_Report.saved = true;

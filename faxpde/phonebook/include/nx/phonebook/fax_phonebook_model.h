@@ -312,6 +312,9 @@ class FaxPhonebookModel {
   bool ImportGap(const std::string& path, bool isSandbox);
   // An import that could not start its edit: the report says the save failed.
   bool RefuseEdit();
+  // Saves what an import added. False when the book was not saved: a book the rules refuse
+  // is reported to the user, a failed write in the report.
+  bool CommitImport(bool isSandbox);
   bool GuardedImport(bool (FaxPhonebookModel::*import)(const std::string&, bool),
                      const std::string& path, bool isSandbox);
   std::string NewTimeStamp() const { return m_Now ? m_Now() : FaxTimeStampNow(); }
