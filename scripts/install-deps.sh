@@ -9,6 +9,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-client cups-filters cups-bsd qpdf poppler-utils ghostscript openssl
   clang libclang-rt-14-dev lld
+  # desktop windows: Qt's widgets and its own translations, fonts that cover Japanese, and a
+  # virtual X server for looking at windows without a desktop
+  qt6-base-dev qt6-translations-l10n fonts-noto-cjk xvfb xauth
 )
 
 missing=()
