@@ -1,14 +1,8 @@
-// nxshot: renders every panel and window of the print-dialog plug-ins to PNG files, filled as
-// the plug-ins fill them, in the user's language (LANGUAGE / LANG).
+// nxfax --screenshots; see Screenshots.h.
 //
-//   QT_QPA_PLATFORM=offscreen nxshot [--out DIR] [--bundles DIR] [--ppd FILE] [-o NAME=VALUE]...
-//
-// The panels are shown in a tabbed stand-in dialog; a short walk clicks through the windows
+// The panels are shown in the program's own window; a short walk clicks through the windows
 // they open (each window is pictured when it appears, then left with its Cancel button, as
-// Escape would). Preferences and phonebooks go to a temporary folder unless NX_USER_PREFS_DIR is
-// set, so the walk never touches the user's own files.
-#include <cups/cups.h>
-
+// Escape would).
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -28,6 +22,7 @@
 #include <QVBoxLayout>
 #include <QAccessible>
 #include <QtTest/QTest>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -35,16 +30,29 @@
 #include <string>
 #include <vector>
 
+#include <QPainter>
+
+#include "FaxQueues.h"
+#include "Screenshots.h"
 #include "nx/desktop/qt_toolkit.h"
 #include "nx/platform/services.h"
-#include "pdehost/DialogHost.h"
-#include "pdehost/PlugInLoader.h"
 
+namespace nxfax {
 namespace {
+
+// Key of the alert being run, to name its picture.
+std::string g_alertKey;
+
+// A key as a file name: letters, digits, "-" and "_"; anything else becomes "_".
+QString FileName(const std::string& key) {
+  QString out;
+  for (char c : key) out += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' ? QChar(c) : QChar('_');
+  return out;
+}
 
 // One thing the walk does in a window.
 struct Act {
-  enum Type { kClick, kType, kSelect, kSelectRow } type;
+  enum Type { kClick, kType, kSelect, kSelectRow, kShot } type;
   int tag;
   int index = 0;
   const char* text = "";
@@ -53,17 +61,24 @@ Act Click(int tag) { return {Act::kClick, tag}; }
 Act Type(int tag, const char* text) { return {Act::kType, tag, 0, text}; }
 Act Select(int tag, int index) { return {Act::kSelect, tag, index}; }
 Act SelectRow(int tag, int row) { return {Act::kSelectRow, tag, row}; }
+// The window pictured again, now that the walk filled it.
+Act Shot() { return {Act::kShot, 0}; }
 
 // What the walk does in each window, by layout name and by how often the window showed before.
 const std::map<std::string, std::vector<std::vector<Act>>>& Walk() {
   static const std::map<std::string, std::vector<std::vector<Act>>> walk = {
       {"RecipientSetting_Default00",
        {{Type(2, "Example Office"), Type(7, "0312345678"), Click(5), Select(11, 1), Type(2, "Branch"),
-         Type(9, "12"), Click(5), SelectRow(4, 0), Click(15), Click(16), Click(14), Click(19)}}},
+         Type(9, "12"), Click(5), SelectRow(4, 0), Shot(), Click(15), Click(16), Click(14), Click(19)}}},
       {"FaxNumberConfirm", {{Type(4, "0312345678"), Click(7)}}},
-      {"Phonebook_Default00", {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(10), Click(11)}}},
+      {"Phonebook_Default00",
+       {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(6), Shot(), Click(10), SelectRow(5, 1), Click(10),
+         Click(11), Click(15)}}},
       {"FaxPBNewEntry", {{Click(3)}, {Click(2), Click(3)}}},
-      {"FaxPBGroupEntry", {{Type(21, "Sales"), Click(10)}}},
+      {"FaxPBIndividualEntry",
+       {{Type(21, "Example Office"), Type(23, "Example Ltd."), Type(27, "0312345678"), Type(29, "0312340000"),
+         Shot(), Click(13), Click(10)}}},
+      {"FaxPBGroupEntry", {{Type(21, "Sales"), SelectRow(23, 0), Click(25), Shot(), Click(10)}}},
       {"JBAInfoWnd", {{Click(30), Click(10)}}},
   };
   return walk;
@@ -82,7 +97,7 @@ QWidget* Find(QWidget* in, int tag) { return in->findChild<QWidget*>(QStringLite
 void Do(QWidget* window, const Act& act) {
   QWidget* w = Find(window, act.tag);
   if (!w || !w->isEnabled() || !w->isVisibleTo(window)) {
-    std::fprintf(stderr, "nxshot: %s: element %d cannot be used\n", qPrintable(window->objectName()), act.tag);
+    std::fprintf(stderr, "nxfax: %s: element %d cannot be used\n", qPrintable(window->objectName()), act.tag);
     return;
   }
   switch (act.type) {
@@ -103,6 +118,7 @@ void Do(QWidget* window, const Act& act) {
         emit c->activated(act.index);
       }
       break;
+    case Act::kShot: break;
     case Act::kSelectRow:
       if (auto* t = qobject_cast<QTreeWidget*>(w); t && act.index < t->topLevelItemCount())
         t->setCurrentItem(t->topLevelItem(act.index));
@@ -117,12 +133,10 @@ void CheckNames(QWidget* window, const QString& name) {
     if (!w->objectName().startsWith('e') || !w->isVisibleTo(window) || !(w->focusPolicy() & Qt::TabFocus)) continue;
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
     if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
-      std::fprintf(stderr, "nxshot: %s: control %s has no accessible name\n", qPrintable(name),
+      std::fprintf(stderr, "nxfax: %s: control %s has no accessible name\n", qPrintable(name),
                    qPrintable(w->objectName()));
   }
 }
-
-constexpr const char* kHost = "PrintDialog";
 
 class Shooter : public QObject {
  public:
@@ -131,7 +145,7 @@ class Shooter : public QObject {
   void Save(QWidget* w, const QString& name) {
     QApplication::processEvents();
     const QString path = out_ + "/" + name + ".png";
-    if (!w->grab().save(path)) std::fprintf(stderr, "nxshot: cannot write %s\n", qPrintable(path));
+    if (!w->grab().save(path)) std::fprintf(stderr, "nxfax: cannot write %s\n", qPrintable(path));
     else std::printf("%s\t%s\n", qPrintable(path), qPrintable(w->windowTitle()));
     CheckNames(w, name);
   }
@@ -139,7 +153,7 @@ class Shooter : public QObject {
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::Show) {
       auto* d = qobject_cast<QDialog*>(o);
-      if (d && d->isWindow() && !seen_.count(d) && d->objectName() != kHost) {
+      if (d && d->isWindow() && !seen_.count(d)) {
         seen_.insert(d);
         QPointer<QDialog> p(d);
         QTimer::singleShot(30, this, [this, p] {
@@ -155,14 +169,15 @@ class Shooter : public QObject {
  private:
   void Visit(QPointer<QDialog> d) {
     QString name = d->objectName();
-    if (qobject_cast<QMessageBox*>(d)) name = QStringLiteral("alert-%1").arg(++alerts_);
+    if (qobject_cast<QMessageBox*>(d))
+      name = g_alertKey.empty() ? QStringLiteral("alert-%1").arg(++alerts_) : QStringLiteral("alert-") + FileName(g_alertKey);
     else if (qobject_cast<QFileDialog*>(d)) name = QStringLiteral("file-%1").arg(++files_);
     if (name.isEmpty()) name = QStringLiteral("window-%1").arg(++others_);
     const int occurrence = count_[name]++;
-    if (qEnvironmentVariableIsSet("NXSHOT_TRACE")) std::fprintf(stderr, "nxshot: visit %s\n", qPrintable(name));
+    if (qEnvironmentVariableIsSet("NXSHOT_TRACE")) std::fprintf(stderr, "nxfax: visit %s\n", qPrintable(name));
     if (occurrence == 0) Save(d, name);
     if (auto* box = qobject_cast<QMessageBox*>(d.data())) {
-      std::fprintf(stderr, "nxshot: %s: %s\n", qPrintable(name), qPrintable(box->text()));
+      std::fprintf(stderr, "nxfax: %s: %s\n", qPrintable(name), qPrintable(box->text()));
       if (box->defaultButton()) box->defaultButton()->click();
       else box->reject();
       return;
@@ -190,11 +205,12 @@ class Shooter : public QObject {
     if (walk != Walk().end() && occurrence < static_cast<int>(walk->second.size()))
       for (const Act& act : walk->second[occurrence]) {
         if (!d || !d->isVisible()) return;
-        Do(d, act);
+        if (act.type == Act::kShot) Save(d, name);
+        else Do(d, act);
       }
     if (d && d->isVisible()) d->reject();  // Escape: the window's Cancel
     if (d && d->isVisible()) {
-      std::fprintf(stderr, "nxshot: %s did not close on Escape\n", qPrintable(name));
+      std::fprintf(stderr, "nxfax: %s did not close on Escape\n", qPrintable(name));
       d->done(0);
     }
   }
@@ -206,116 +222,108 @@ class Shooter : public QObject {
   int alerts_ = 0, files_ = 0, others_ = 0;
 };
 
-int Usage(const char* why) {
-  if (why) std::fprintf(stderr, "nxshot: %s\n", why);
-  std::fprintf(stderr, "usage: nxshot [--out DIR] [--bundles DIR] [--ppd FILE] [-o NAME=VALUE]...\n");
-  return 3;
+// The desktop toolkit, noting which alert runs.
+class ScreenshotToolkit final : public nx::platform::ui::Toolkit {
+ public:
+  explicit ScreenshotToolkit(std::unique_ptr<Toolkit> inner) : inner_(std::move(inner)) {}
+  std::unique_ptr<nx::platform::ui::View> LoadView(const nx::platform::Bundle& b, std::string_view n) override {
+    return inner_->LoadView(b, n);
+  }
+  std::unique_ptr<nx::platform::ui::Window> LoadWindow(const nx::platform::Bundle& b, std::string_view n) override {
+    return inner_->LoadWindow(b, n);
+  }
+  std::unique_ptr<nx::platform::ui::View> CreateView(std::string name) override {
+    return inner_->CreateView(std::move(name));
+  }
+  std::unique_ptr<nx::platform::ui::Window> CreateWindow(std::string name, std::string title) override {
+    return inner_->CreateWindow(std::move(name), std::move(title));
+  }
+  int RunModal(nx::platform::ui::Window& w) override { return inner_->RunModal(w); }
+  void StopModal(nx::platform::ui::Window& w, int response) override { inner_->StopModal(w, response); }
+  bool IsRunningModal(const nx::platform::ui::Window& w) const override { return inner_->IsRunningModal(w); }
+  int RunAlert(const nx::platform::ui::Alert& alert) override {
+    const std::string outer = g_alertKey;
+    g_alertKey = !alert.title_key.empty() ? alert.title_key : alert.text_key;
+    const int answer = inner_->RunAlert(alert);
+    g_alertKey = outer;
+    return answer;
+  }
+  void Beep() override { inner_->Beep(); }
+  std::optional<std::string> RunOpenPanel(const nx::platform::ui::OpenPanelRequest& r) override {
+    return inner_->RunOpenPanel(r);
+  }
+  std::optional<std::string> RunSavePanel(const nx::platform::ui::SavePanelRequest& r) override {
+    return inner_->RunSavePanel(r);
+  }
+
+ private:
+  std::unique_ptr<Toolkit> inner_;
+};
+
+// A one-page sample document for the preview.
+QString SampleDocument(const QString& folder) {
+  QImage page(595, 842, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter p(&page);
+  QFont font = p.font();
+  font.setPixelSize(28);
+  font.setBold(true);
+  p.setFont(font);
+  p.drawText(QRect(48, 60, 500, 40), QStringLiteral("Example Office"));
+  font.setPixelSize(14);
+  font.setBold(false);
+  p.setFont(font);
+  for (int line = 0; line < 28; ++line)
+    p.fillRect(48, 140 + line * 22, line % 5 == 4 ? 260 : 500, 8, QColor(180, 180, 180));
+  p.end();
+  const QString path = folder + "/Sample.png";
+  page.save(path);
+  return path;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("nxshot"));
-  QString out = QStringLiteral("shots");
-  std::string bundles = NX_BINARY_DIR;
-  std::string ppd = NX_SOURCE_DIR "/ppd/nxfax.ppd";
-  std::vector<std::pair<std::string, std::string>> options;
-  const QStringList args = QApplication::arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    const QString& a = args[i];
-    if (i + 1 >= args.size()) return Usage("an option lacks its value");
-    const std::string v = args[++i].toStdString();
-    if (a == "--out") out = QString::fromStdString(v);
-    else if (a == "--bundles") bundles = v;
-    else if (a == "--ppd") ppd = v;
-    else if (a == "-o" && v.find('=') != std::string::npos) options.emplace_back(v.substr(0, v.find('=')), v.substr(v.find('=') + 1));
-    else return Usage("unknown option");
-  }
-  QDir().mkpath(out);
+std::unique_ptr<nx::platform::ui::Toolkit> MakeScreenshotToolkit(std::unique_ptr<nx::platform::ui::Toolkit> inner) {
+  return std::make_unique<ScreenshotToolkit>(std::move(inner));
+}
 
+int RunScreenshots(nx::platform::Services& services, const FaxSetup& setup, const QString& dir) {
+  QDir().mkpath(dir);
   QTemporaryDir scratch;
-  if (qEnvironmentVariableIsEmpty("NX_USER_PREFS_DIR")) {
-    qputenv("NX_USER_PREFS_DIR", (scratch.path() + "/prefs").toUtf8());
-    qputenv("NX_ANY_USER_PREFS_DIR", (scratch.path() + "/anyprefs").toUtf8());
-    qputenv("XDG_DATA_HOME", (scratch.path() + "/data").toUtf8());
-    qputenv("NX_PRIVATE_TMP", scratch.path().toUtf8());
-  }
-
-  auto services = nx::platform::Services::Linux(nx::desktop::MakeQtToolkit());
-  auto ppdFile = pdekit::OpenPPDFile(ppd);
-  if (!ppdFile) return Usage("cannot read the PPD");
-  ppdMarkDefaults(ppdFile.get());
-  pdekit::BasicPrintSettings settings;
-  for (const auto& [k, v] : options) {
-    ppdMarkOption(ppdFile.get(), k.c_str(), v.c_str());
-    settings.SetValue(k, v, false);
-  }
-  pdekit::BasicPrintSession session;
-  session.SetCurrentPrinterID(std::filesystem::path(ppd).stem().string());
-  session.SetDestinationType(pdekit::kPMDestinationPrinter);
-  session.SetSessionData(pdekit::kPMPPDReference, ppd);
-  pdehost::DialogHostCallback callback(&session, &settings, ppdFile.get());
-
-  std::vector<std::unique_ptr<pdehost::LoadedPlugIn>> plugins;
-  std::vector<std::unique_ptr<pdekit::PDEPanel>> panels;
-  for (const char* name : {"accountpde.plugin", "faxpde.plugin"}) {
-    std::string why;
-    auto loaded = pdehost::LoadPlugIn(bundles + "/" + name, *services, &why);
-    if (!loaded) {
-      std::fprintf(stderr, "nxshot: %s\n", why.c_str());
-      return 4;
-    }
-    for (auto& p : loaded->plugin->PDEPanelsForType(pdekit::kPrintDialogPDEType, &callback)) {
-      if (!p) continue;
-      p->supportedPPDOptionKeys();
-      panels.push_back(std::move(p));
-    }
-    plugins.push_back(std::move(loaded));
-  }
-
-  Shooter shooter(out, scratch.path());
-  app.installEventFilter(&shooter);
+  Shooter shooter(dir, scratch.path());
+  qApp->installEventFilter(&shooter);
   QTimer watchdog;
   watchdog.setSingleShot(true);
   QObject::connect(&watchdog, &QTimer::timeout, [] {
-    std::fprintf(stderr, "nxshot: a window did not close in time\n");
+    std::fprintf(stderr, "nxfax: a window did not close in time\n");
     std::_Exit(2);
   });
   watchdog.start(120000);
 
-  QDialog host;
-  host.setObjectName(kHost);
-  host.setWindowTitle(QApplication::translate("QPrintDialog", "Print"));
-  auto* tabs = new QTabWidget(&host);
-  (new QVBoxLayout(&host))->addWidget(tabs);
-  std::vector<QWidget*> pages;
-  for (auto& p : panels) {
-    nx::platform::ui::View* view = p->panelView();
-    QWidget* page = view ? nx::desktop::WidgetOf(*view) : nullptr;
-    if (!page) continue;
-    std::string why;
-    p->restoreValuesAndReturnError(&why);
-    p->willShow();
-    tabs->addTab(page, QString::fromStdString(p->panelName()));
-    pages.push_back(page);
+  FaxWindow window(services, setup);
+  QString why;
+  if (!window.SetQueues({{"Fax", "Fax", true}}, "Fax", &why)) {
+    std::fprintf(stderr, "nxfax: %s\n", qPrintable(why));
+    return 4;
   }
-  host.show();
-  for (size_t i = 0; i < panels.size() && i < pages.size(); ++i) {
-    tabs->setCurrentWidget(pages[i]);
-    const std::string kind = panels[i]->panelKind();
-    shooter.Save(&host, QStringLiteral("panel-") + QString::fromStdString(kind.substr(kind.rfind('.') + 1)));
+  window.SetDocument(SampleDocument(scratch.path()));
+  window.resize(window.sizeHint());
+  window.show();
+  pdehost::PrintSession& session = *window.session();
+  for (int i = 0; i < window.tabs()->count() && i < static_cast<int>(session.panels().size()); ++i) {
+    window.tabs()->setCurrentIndex(i);
+    const auto& panel = session.panels()[i];
+    const std::string kind = panel.kind;
+    nx::platform::ui::View* view = panel.panel->panelView();
+    shooter.Save(&window, view ? QString::fromStdString(view->Name())
+                               : QStringLiteral("panel-") + QString::fromStdString(kind.substr(kind.rfind('.') + 1)));
     for (const auto& [suffix, acts] : PanelWalk())
       if (kind.size() >= suffix.size() && kind.compare(kind.size() - suffix.size(), suffix.size(), suffix) == 0)
-        for (const Act& act : acts) Do(pages[i], act);
+        for (const Act& act : acts) Do(window.tabs()->widget(i), act);
   }
-  // Print: every panel saves, then may open its windows.
-  for (auto& p : panels) {
-    std::string why;
-    p->saveValuesAndReturnError(&why);
-  }
-  for (auto& p : panels) p->shouldPrint();
-  panels.clear();
-  plugins.clear();
+  // The print sequence opens the panels' windows; the walk answers them. Nothing is sent.
+  session.Print();
   return 0;
 }
+
+}  // namespace nxfax
