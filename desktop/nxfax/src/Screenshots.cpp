@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,7 +71,7 @@ const std::map<std::string, std::vector<std::vector<Act>>>& Walk() {
       {"RecipientSetting_Default00",
        {{Type(2, "Example Office"), Type(7, "0312345678"), Click(5), Select(11, 1), Type(2, "Branch"),
          Type(9, "12"), Click(5), SelectRow(4, 0), Shot(), Click(15), Click(16), Click(14), Click(19)}}},
-      {"FaxNumberConfirm", {{Type(4, "0312345678"), Click(7)}}},
+      {"FaxNumberConfirm", {{Type(4, "0312345678"), Click(7)}, {Type(6, "12"), Click(7)}}},
       {"Phonebook_Default00",
        {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(6), Shot(), Click(10), SelectRow(5, 1), Click(10),
          Click(11), Click(15)}}},
@@ -149,6 +150,8 @@ class Shooter : public QObject {
     else std::printf("%s\t%s\n", qPrintable(path), qPrintable(w->windowTitle()));
     CheckNames(w, name);
   }
+
+  bool Saw(const QString& name) const { return count_.count(name) > 0; }
 
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::Show) {
@@ -300,7 +303,19 @@ int RunScreenshots(nx::platform::Services& services, const FaxSetup& setup, cons
   });
   watchdog.start(120000);
 
-  FaxWindow window(services, setup);
+  // The queue asks for fax numbers twice, so that the walk meets that window too: the PPD as a
+  // server keeps it with that default.
+  FaxSetup shots = setup;
+  {
+    QFile in(QString::fromStdString(setup.ppdPath));
+    QFile copy(scratch.path() + "/Fax.ppd");
+    if (in.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly)) {
+      for (QByteArray line; !(line = in.readLine()).isEmpty();)
+        copy.write(line.startsWith("*DefaultNXReEnter:") ? QByteArray("*DefaultNXReEnter: On\n") : line);
+      shots.ppdPath = copy.fileName().toStdString();
+    }
+  }
+  FaxWindow window(services, shots);
   QString why;
   if (!window.SetQueues({{"Fax", "Fax", true}}, "Fax", &why)) {
     std::fprintf(stderr, "nxfax: %s\n", qPrintable(why));
@@ -323,6 +338,32 @@ int RunScreenshots(nx::platform::Services& services, const FaxSetup& setup, cons
   }
   // The print sequence opens the panels' windows; the walk answers them. Nothing is sent.
   session.Print();
+
+  // Windows the walk did not meet: their layout alone, stand-in texts where the plug-in's go.
+  std::set<std::string> panes;
+  for (const auto& p : session.panels())
+    if (nx::platform::ui::View* view = p.panel->panelView()) panes.insert(view->Name());
+  for (const auto& lp : session.plugins()) {
+    std::error_code ec;
+    for (const auto& f : std::filesystem::directory_iterator(lp->bundle->ResourcesDir(), ec)) {
+      const std::string name = f.path().stem().string();
+      if (f.path().extension() != ".nxlayout" || name.find('_') != std::string::npos || panes.count(name) ||
+          shooter.Saw(QString::fromStdString(name)))
+        continue;
+      auto shown = services.toolkit().LoadWindow(*lp->bundle, name);
+      if (!shown) continue;
+      for (nx::platform::ui::Element* e : shown->Elements()) {
+        const std::string n = std::to_string(e->Tag());
+        if (e->Kind() == nx::platform::ui::ElementKind::kStaticText) e->SetStringValue("Label " + n + ":");
+        else e->SetTitle("Title " + n);
+      }
+      QWidget* w = nx::desktop::WidgetOf(*shown);
+      w->adjustSize();
+      w->show();
+      shooter.Save(w, QString::fromStdString(name) + "-unfilled");
+      w->hide();
+    }
+  }
   return 0;
 }
 

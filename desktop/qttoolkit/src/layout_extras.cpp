@@ -56,6 +56,7 @@ Placement ReadPlacement(const PropertyValue::Dictionary& d) {
   p.multiple = ReadBool(d, "Multiple");
   p.time_only = ReadString(d, "Style") == "time";
   p.align_right = ReadString(d, "Align") == "right";
+  p.align_top = ReadString(d, "Align") == "top";
   p.wrap = ReadBool(d, "Wrap");
   p.name_key = ReadString(d, "Name");
   if (auto it = d.find("Columns"); it != d.end() && it->second.AsArray()) {

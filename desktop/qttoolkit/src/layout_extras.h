@@ -26,6 +26,7 @@ struct Placement {
   bool multiple = false;
   bool time_only = false;
   bool align_right = false;
+  bool align_top = false;  // buttons beside a taller element
   bool wrap = false;
   std::string name_key;
   std::vector<std::string> column_keys;

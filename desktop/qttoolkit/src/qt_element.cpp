@@ -455,9 +455,9 @@ bool QtElement::Accepts(const std::string& text) {
     return true;
   }
   QApplication::beep();
-  if (note_ && !why.empty()) {
+  if (note_) {
     note_->setText(Q(why));
-    note_->show();
+    note_->setVisible(!why.empty());
   }
   return false;
 }

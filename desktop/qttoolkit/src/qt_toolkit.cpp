@@ -73,9 +73,9 @@ class Surface {
     return out;
   }
   Element& Add(ElementKind kind, int tag, std::string title) {
+    if (!grid_) Arrange();  // a surface made empty gets its layout with the first element
     elements_.push_back(std::make_unique<QtElement>(kind, tag, std::move(title), Placement{}, root_, nullptr));
     QtElement& e = *elements_.back();
-    if (!grid_) Arrange();
     grid_->addWidget(e.Outer(), grid_->rowCount(), 0, 1, std::max(1, grid_->columnCount()));
     return e;
   }
@@ -140,7 +140,8 @@ class Surface {
       }
       Qt::Alignment align;
       if (e->Kind() == ElementKind::kStaticText && !p.wrap) align = Qt::AlignVCenter;
-      if (e->Kind() == ElementKind::kButton && p.column_span == 1) align = Qt::AlignLeft | Qt::AlignVCenter;
+      if (e->Kind() == ElementKind::kButton && p.column_span == 1)
+        align = Qt::AlignLeft | (p.align_top ? Qt::AlignTop : Qt::AlignVCenter);
       g->addWidget(e->Outer(), p.row, p.column, p.row_span, p.column_span, align);
       if (e->Kind() == ElementKind::kTextField || e->Kind() == ElementKind::kSecureTextField ||
           e->Kind() == ElementKind::kPopup || e->Kind() == ElementKind::kList) {
@@ -184,7 +185,12 @@ class Surface {
     }
     for (const auto& e : elements_) {
       if (e->Kind() != ElementKind::kStaticText || e->placement().buddy == 0) continue;
-      if (QtElement* control = Find(e->placement().buddy); control && control != e.get()) e->Names(control);
+      QtElement* control = Find(e->placement().buddy);
+      if (!control || control == e.get()) continue;
+      e->Names(control);
+      // A label above its field starts a new block: a little room above it.
+      if (e->placement().row > 0 && e->placement().row < control->placement().row && e->placement().group == 0)
+        e->Outer()->setContentsMargins(0, 6, 0, 0);
     }
     SetTabOrder(grids, buttons);
   }

@@ -93,6 +93,7 @@ class PrintSession {
   // and callback object, loads the bundles and asks each for its panels. False with `*error`.
   bool Open(const DialogSetup& setup, std::string* error);
 
+  const std::vector<std::unique_ptr<LoadedPlugIn>>& plugins() const { return plugins_; }
   std::vector<Panel>& panels() { return panels_; }
   const std::vector<Panel>& panels() const { return panels_; }
   // By panelKind, then panelName, or "#n" (the n-th panel, from 0); null when none.

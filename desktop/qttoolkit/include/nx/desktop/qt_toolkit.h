@@ -17,7 +17,8 @@
 //            MinWidth   minimum width in pixels
 //            Name       string-table key of the accessible name of a control without a label
 //            Style      "time" for a date picker that shows only the time of day
-//            Align      "right" for a static text set flush right
+//            Align      "right": a static text set flush right; "top": a button at the top of
+//                       its cell (beside a list)
 //            Wrap       a static text that wraps to several lines
 #pragma once
 
