@@ -81,6 +81,9 @@ const std::map<std::string, std::vector<std::vector<Act>>>& Walk() {
          Shot(), Click(13), Click(10)}}},
       {"FaxPBGroupEntry", {{Type(21, "Sales"), SelectRow(23, 0), Click(25), Shot(), Click(10)}}},
       {"JBAInfoWnd", {{Click(30), Click(10)}}},
+      // OK, so that the account panel is asked next and shows its per-job prompt.
+      {"FaxJobConfirmation", {{Click(16)}}},
+      {"JBAInputWindow", {{Type(46, "carol"), Type(48, "9876"), Shot()}}},
   };
   return walk;
 }
