@@ -221,6 +221,26 @@ TEST_F(FaxWindowTest, CancelInANestedWindowSendsNothingAndLetsTheUserTryAgain) {
   EXPECT_EQ(window_->jobId(), 0);
 }
 
+TEST_F(FaxWindowTest, TicketTooLongForTheServerIsNotSubmitted) {
+  window_->SetDocument(Pdf(1));
+  // A settings entry no fitting can shorten.
+  window_->session()->settings().SetValue(pdehost::TicketKey("DFaxMemoTicket"), std::string(140000, 'x'), false);
+  User user({{"RecipientSetting_Default00",
+              [](QDialog* d) {
+                Type(d, 7, "0312345678");
+                Click(d, 5);
+                Click(d, 19);
+              }},
+             {"FaxJobConfirmation", [](QDialog* d) { Click(d, 16); }},
+             {"alert: The fax was not sent", [](QDialog* d) { d->accept(); }}});
+  window_->sendButton()->click();
+  EXPECT_TRUE(user.unexpected.empty()) << user.unexpected.front();
+  EXPECT_EQ(user.seen.back(), "alert: The fax was not sent");
+  EXPECT_TRUE(submitted_.empty());
+  EXPECT_EQ(window_->statusLine()->text(), "The fax was not sent");
+  EXPECT_TRUE(window_->sendButton()->isEnabled());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

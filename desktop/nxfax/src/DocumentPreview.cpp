@@ -24,6 +24,7 @@ void RunTool(QObject* context, const QString& program, const QStringList& args,
     return;
   }
   auto* process = new QProcess(context);
+  process->setObjectName(QStringLiteral("nxfax-preview"));
   auto finish = std::make_shared<std::function<void(std::optional<QByteArray>)>>(std::move(done));
   QObject::connect(process, &QProcess::finished, context, [process, finish](int code, QProcess::ExitStatus status) {
     process->deleteLater();
@@ -132,6 +133,15 @@ void MakePreview(QObject* context, const QString& path, int width, std::function
       done(*result);
     });
   });
+}
+
+void StopPreviews(QObject* context) {
+  for (QProcess* p : context->findChildren<QProcess*>(QStringLiteral("nxfax-preview"), Qt::FindDirectChildrenOnly)) {
+    p->disconnect();
+    p->kill();
+    p->waitForFinished(1000);
+    delete p;
+  }
 }
 
 }  // namespace nxfax

@@ -25,4 +25,8 @@ struct Preview {
 // before returning, for images). `context` ends the work when it goes.
 void MakePreview(QObject* context, const QString& path, int width, std::function<void(Preview)> done);
 
+// Ends the previews still being made for `context`, without calling their `done`. For its
+// destructor: a tool's process would otherwise report back to a half-destroyed object.
+void StopPreviews(QObject* context);
+
 }  // namespace nxfax

@@ -95,7 +95,10 @@ FaxWindow::FaxWindow(nx::platform::Services& services, FaxSetup setup, QWidget* 
   });
 }
 
-FaxWindow::~FaxWindow() { CloseSession(); }
+FaxWindow::~FaxWindow() {
+  StopPreviews(this);
+  CloseSession();
+}
 
 void FaxWindow::SetSubmitter(Submitter submit, int pollInterval) {
   submit_ = std::move(submit);
