@@ -1,16 +1,10 @@
 // The stand-in print dialog; see DialogHost.h.
 #include "pdehost/DialogHost.h"
 
-#include <cups/cups.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 
-#include "nx/platform/paths.h"
 #include "nx/platform/services.h"
-#include "nx/ticket/option_array.h"
 
 namespace pdehost {
 
@@ -22,127 +16,15 @@ using nx::platform::ui::View;
 using nx::platform::ui::Window;
 using Action = ScenarioStep::Action;
 
-bool DialogHostCallback::willChangePPDOptionKeyValue(std::string_view option, std::string_view choice) {
-  if (refused_.count(option)) return false;
-  const std::string o(option), c(choice);
-  if (ppd_) {
-    if (!ppdFindChoice(ppdFindOption(ppd_, o.c_str()), c.c_str())) return false;
-    ppdMarkOption(ppd_, o.c_str(), c.c_str());
-  }
-  accepted_[o] = c;
-  return true;
-}
-
 DialogHost::DialogHost(nx::platform::Services& services, ScenarioToolkit& toolkit)
-    : services_(services), toolkit_(toolkit) {}
+    : toolkit_(toolkit), session_(services) {}
 
-DialogHost::~DialogHost() {
-  panels_.clear();
-  plugins_.clear();
-  if (!ppdTempFile_.empty()) unlink(ppdTempFile_.c_str());
-}
+DialogHost::~DialogHost() = default;
 
-bool DialogHost::Open(const DialogSetup& setup, std::string* error) {
-  auto fail = [&](std::string message) {
-    if (error) *error = std::move(message);
-    return false;
-  };
-  ppdPath_ = setup.ppdPath;
-  if (ppdPath_.empty()) {
-    if (setup.queue.empty()) return fail("no PPD: name a queue or a PPD file");
-    const char* fetched = cupsGetPPD(setup.queue.c_str());
-    if (!fetched) return fail("cannot get the PPD of queue " + setup.queue + ": " + cupsLastErrorString());
-    ppdPath_ = ppdTempFile_ = fetched;
-  }
-  ppd_ = pdekit::OpenPPDFile(ppdPath_);
-  if (!ppd_) {
-    int line = 0;
-    const ppd_status_t status = ppdLastError(&line);
-    return fail("cannot read the PPD " + ppdPath_ + ": " + ppdErrorString(status) + " (line " +
-                std::to_string(line) + ")");
-  }
-  nx::ticket::OptionArray options;
-  for (const auto& [name, value] : setup.options) {
-    options.Add(name.c_str(), value.c_str());
-    settings_.SetValue(name, value, false);
-  }
-  cupsMarkOptions(ppd_.get(), options.size(), options.data());
-
-  // CUPS keeps a queue's PPD under the queue's name, so a PPD file alone names the printer.
-  session_.SetCurrentPrinterID(setup.queue.empty() ? std::filesystem::path(ppdPath_).stem().string() : setup.queue);
-  session_.SetDestinationType(setup.destination);
-  session_.SetSessionData(pdekit::kPMPPDReference, ppdPath_);
-  callback_ = std::make_unique<DialogHostCallback>(&session_, &settings_, ppd_.get());
-  for (const auto& o : setup.refuseOptions) callback_->RefuseOption(o);
-
-  const std::string bundlesDir = setup.bundlesDir.empty() ? nx::platform::PlugInDir() : setup.bundlesDir;
-  const std::vector<std::string> names = setup.bundles.empty() ? FindBundles(bundlesDir) : setup.bundles;
-  if (names.empty()) return fail("no plug-in bundles in " + bundlesDir);
-  for (const auto& name : names) {
-    std::string why;
-    auto loaded = LoadPlugIn((std::filesystem::path(bundlesDir) / name).string(), services_, &why);
-    if (!loaded) return fail(why);
-    std::vector<std::unique_ptr<pdekit::PDEPanel>> panels;
-    try {
-      panels = loaded->plugin->PDEPanelsForType(pdekit::kPrintDialogPDEType, callback_.get());
-    } catch (...) {
-      return fail(name + ": the plug-in threw while making its panels");
-    }
-    for (auto& p : panels) {
-      if (!p) continue;
-      Panel entry;
-      entry.owner = loaded.get();
-      entry.name = p->panelName();
-      entry.kind = p->panelKind();
-      // A dialog asks for the PPD options a panel presents before showing anything (some
-      // panels set up their constraint index then).
-      if (auto keys = p->supportedPPDOptionKeys()) entry.ppdOptionKeys = std::move(*keys);
-      entry.panel = std::move(p);
-      panels_.push_back(std::move(entry));
-    }
-    plugins_.push_back(std::move(loaded));
-  }
-  return true;
-}
-
-DialogHost::Panel* DialogHost::FindPanel(const std::string& key) {
-  if (key.size() > 1 && key.front() == '#') {
-    const std::string digits = key.substr(1);
-    if (digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 6) {
-      const size_t i = std::stoul(digits);
-      return i < panels_.size() ? &panels_[i] : nullptr;
-    }
-  }
-  for (auto& p : panels_)
-    if (p.kind == key) return &p;
-  for (auto& p : panels_)
-    if (p.name == key) return &p;
-  return nullptr;
-}
+bool DialogHost::Open(const DialogSetup& setup, std::string* error) { return session_.Open(setup, error); }
 
 void DialogHost::ShowPanel(Panel& panel, size_t step) {
-  // The panel in front is asked before another one takes its place.
-  if (front_ && front_ != &panel && !front_->panel->shouldHide())
-    failures_.push_back({step, "panel " + front_->kind + " refused to be hidden"});
-  front_ = &panel;
-  panel.panel->panelView();
-  std::string why;
-  if (!panel.panel->restoreValuesAndReturnError(&why))
-    failures_.push_back({step, "panel " + panel.kind + " could not restore its values" + (why.empty() ? "" : ": " + why)});
-  panel.panel->willShow();
-  panel.shown = true;
-}
-
-JobOptionList DialogHost::JobOptions() const {
-  JobOptionList out = settings_.Entries();
-  if (callback_) {
-    for (const auto& [option, choice] : callback_->AcceptedChoices()) {
-      const bool present =
-          std::any_of(out.begin(), out.end(), [&](const auto& e) { return e.first == option; });
-      if (!present) out.emplace_back(option, choice);
-    }
-  }
-  return out;
+  for (auto& problem : session_.ShowPanel(panel)) failures_.push_back({step, std::move(problem)});
 }
 
 // Plays one scenario: every step becomes a step of the toolkit's script, performed from the
@@ -211,9 +93,7 @@ class DialogHost::Runner {
                      : printed_               ? DialogOutcome::kPrinted
                                               : DialogOutcome::kCancelled;
     report.cancelReason = printed_ ? std::string() : cancelReason_.empty() ? "the dialog was not ended" : cancelReason_;
-    for (const auto& p : host_.panels_)
-      report.panels.push_back({p.owner->name, p.name, p.kind, p.ppdOptionKeys, p.shown,
-                               summaries_.count(&p) ? summaries_[&p] : pdekit::SummaryInfo{}});
+    report.panels = host_.session_.Reports();
     report.alerts = tk.Alerts();
     host_.toolkit_.SetFailureSink(nullptr);
     return report;
@@ -254,19 +134,19 @@ class DialogHost::Runner {
   void OpenDialog() {
     if (scenario_.show) {
       for (const auto& key : *scenario_.show) {
-        Panel* p = host_.FindPanel(key);
+        Panel* p = host_.session_.FindPanel(key);
         if (!p) Fail(0, "\"show\" names no panel \"" + key + "\"" + PanelList());
         else if (!p->shown) host_.ShowPanel(*p, 0);
       }
     } else {
-      for (auto& p : host_.panels_) host_.ShowPanel(p, 0);
+      for (auto& p : host_.session_.panels()) host_.ShowPanel(p, 0);
     }
     Attribute(0);
   }
 
   std::string PanelList() const {
     std::string out = " (panels:";
-    for (const auto& p : host_.panels_) out += " " + p.kind;
+    for (const auto& p : host_.session_.panels()) out += " " + p.kind;
     return out + ")";
   }
 
@@ -278,7 +158,7 @@ class DialogHost::Runner {
         return;
       }
       if (s.action == Action::kShow) {
-        Panel* p = host_.FindPanel(s.panel);
+        Panel* p = host_.session_.FindPanel(s.panel);
         if (!p) Fail(s.number, what + ": no panel \"" + s.panel + "\"" + PanelList());
         else if (!p->shown) host_.ShowPanel(*p, s.number);
         return;
@@ -298,7 +178,7 @@ class DialogHost::Runner {
         Fail(s.number, what + ": panels cannot be reached while window " + (front ? front->Name() : "?") + " is open");
         return;
       }
-      Panel* p = host_.FindPanel(s.panel);
+      Panel* p = host_.session_.FindPanel(s.panel);
       if (!p) {
         Fail(s.number, what + ": no panel \"" + s.panel + "\"" + PanelList());
         return;
@@ -456,26 +336,12 @@ class DialogHost::Runner {
     }
   }
 
-  void Print(size_t number) {
-    for (auto& p : host_.panels_) {
-      if (!p.shown) continue;
-      std::string why;
-      if (!p.panel->saveValuesAndReturnError(&why)) {
-        cancelReason_ = "panel " + p.kind + " could not save its values" + (why.empty() ? "" : ": " + why);
-        host_.toolkit_.StopModal(*dialog_, nx::platform::ui::kModalResponseCancel);
-        return;
-      }
-    }
-    for (auto& p : host_.panels_) summaries_[&p] = p.panel->summaryInfo();
-    for (auto& p : host_.panels_) {
-      if (!p.panel->shouldPrint()) {
-        cancelReason_ = "panel " + p.kind + " stopped printing";
-        host_.toolkit_.StopModal(*dialog_, nx::platform::ui::kModalResponseCancel);
-        return;
-      }
-    }
-    printed_ = true;
-    host_.toolkit_.StopModal(*dialog_, nx::platform::ui::kModalResponseOK);
+  void Print(size_t) {
+    const PrintResult result = host_.session_.Print();
+    printed_ = result.printed;
+    cancelReason_ = result.cancelReason;
+    host_.toolkit_.StopModal(*dialog_, printed_ ? nx::platform::ui::kModalResponseOK
+                                                : nx::platform::ui::kModalResponseCancel);
   }
 
   DialogHost& host_;
@@ -485,7 +351,6 @@ class DialogHost::Runner {
   size_t attributed_ = 0;
   bool printed_ = false;
   std::string cancelReason_;
-  std::map<const Panel*, pdekit::SummaryInfo> summaries_;
   std::map<size_t, std::string> descriptions_;
 };
 

@@ -1,21 +1,15 @@
-// nxshot: renders every panel and window of the print-dialog plug-ins to PNG files, filled as
-// the plug-ins fill them, in the user's language (LANGUAGE / LANG).
+// nxfax --screenshots; see Screenshots.h.
 //
-//   QT_QPA_PLATFORM=offscreen nxshot [--out DIR] [--bundles DIR] [--ppd FILE] [-o NAME=VALUE]...
-//
-// The panels are shown in a tabbed stand-in dialog; a short walk clicks through the windows
+// The panels are shown in the program's own window; a short walk clicks through the windows
 // they open (each window is pictured when it appears, then left with its Cancel button, as
-// Escape would). Unless -o says otherwise the queue asks for fax numbers twice (NXReEnter=On),
-// so that the walk meets that window too. Preferences and phonebooks go to a temporary folder unless NX_USER_PREFS_DIR is
-// set, so the walk never touches the user's own files.
-#include <cups/cups.h>
-
+// Escape would).
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +23,7 @@
 #include <QVBoxLayout>
 #include <QAccessible>
 #include <QtTest/QTest>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -36,16 +31,29 @@
 #include <string>
 #include <vector>
 
+#include <QPainter>
+
+#include "FaxQueues.h"
+#include "Screenshots.h"
 #include "nx/desktop/qt_toolkit.h"
 #include "nx/platform/services.h"
-#include "pdehost/DialogHost.h"
-#include "pdehost/PlugInLoader.h"
 
+namespace nxfax {
 namespace {
+
+// Key of the alert being run, to name its picture.
+std::string g_alertKey;
+
+// A key as a file name: letters, digits, "-" and "_"; anything else becomes "_".
+QString FileName(const std::string& key) {
+  QString out;
+  for (char c : key) out += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' ? QChar(c) : QChar('_');
+  return out;
+}
 
 // One thing the walk does in a window.
 struct Act {
-  enum Type { kClick, kType, kSelect, kSelectRow } type;
+  enum Type { kClick, kType, kSelect, kSelectRow, kShot } type;
   int tag;
   int index = 0;
   const char* text = "";
@@ -54,20 +62,28 @@ Act Click(int tag) { return {Act::kClick, tag}; }
 Act Type(int tag, const char* text) { return {Act::kType, tag, 0, text}; }
 Act Select(int tag, int index) { return {Act::kSelect, tag, index}; }
 Act SelectRow(int tag, int row) { return {Act::kSelectRow, tag, row}; }
+// The window pictured again, now that the walk filled it.
+Act Shot() { return {Act::kShot, 0}; }
 
 // What the walk does in each window, by layout name and by how often the window showed before.
 const std::map<std::string, std::vector<std::vector<Act>>>& Walk() {
   static const std::map<std::string, std::vector<std::vector<Act>>> walk = {
       {"RecipientSetting_Default00",
        {{Type(2, "Example Office"), Type(7, "0312345678"), Click(5), Select(11, 1), Type(2, "Branch"),
-         Type(9, "12"), Click(5), SelectRow(4, 0), Click(15), Click(16), Click(14), Click(19)}}},
+         Type(9, "12"), Click(5), SelectRow(4, 0), Shot(), Click(15), Click(16), Click(14), Click(19)}}},
       {"FaxNumberConfirm", {{Type(4, "0312345678"), Click(7)}, {Type(6, "12"), Click(7)}}},
       {"Phonebook_Default00",
-       {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(10), SelectRow(5, 1), Click(10), Click(11)}}},
+       {{Click(1), Click(8), Click(8), SelectRow(5, 0), Click(6), Shot(), Click(10), SelectRow(5, 1), Click(10),
+         Click(11), Click(15)}}},
       {"FaxPBNewEntry", {{Click(3)}, {Click(2), Click(3)}}},
-      {"FaxPBIndividualEntry", {{Type(21, "Example Office"), Type(27, "0312345678"), Click(13), Click(10)}}},
-      {"FaxPBGroupEntry", {{Type(21, "Sales"), SelectRow(23, 0), Click(25), Click(10)}}},
+      {"FaxPBIndividualEntry",
+       {{Type(21, "Example Office"), Type(23, "Example Ltd."), Type(27, "0312345678"), Type(29, "0312340000"),
+         Shot(), Click(13), Click(10)}}},
+      {"FaxPBGroupEntry", {{Type(21, "Sales"), SelectRow(23, 0), Click(25), Shot(), Click(10)}}},
       {"JBAInfoWnd", {{Click(30), Click(10)}}},
+      // OK, so that the account panel is asked next and shows its per-job prompt.
+      {"FaxJobConfirmation", {{Click(16)}}},
+      {"JBAInputWindow", {{Type(46, "carol"), Type(48, "9876"), Shot()}}},
   };
   return walk;
 }
@@ -85,7 +101,7 @@ QWidget* Find(QWidget* in, int tag) { return in->findChild<QWidget*>(QStringLite
 void Do(QWidget* window, const Act& act) {
   QWidget* w = Find(window, act.tag);
   if (!w || !w->isEnabled() || !w->isVisibleTo(window)) {
-    std::fprintf(stderr, "nxshot: %s: element %d cannot be used\n", qPrintable(window->objectName()), act.tag);
+    std::fprintf(stderr, "nxfax: %s: element %d cannot be used\n", qPrintable(window->objectName()), act.tag);
     return;
   }
   switch (act.type) {
@@ -106,6 +122,7 @@ void Do(QWidget* window, const Act& act) {
         emit c->activated(act.index);
       }
       break;
+    case Act::kShot: break;
     case Act::kSelectRow:
       if (auto* t = qobject_cast<QTreeWidget*>(w); t && act.index < t->topLevelItemCount())
         t->setCurrentItem(t->topLevelItem(act.index));
@@ -120,12 +137,10 @@ void CheckNames(QWidget* window, const QString& name) {
     if (!w->objectName().startsWith('e') || !w->isVisibleTo(window) || !(w->focusPolicy() & Qt::TabFocus)) continue;
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
     if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
-      std::fprintf(stderr, "nxshot: %s: control %s has no accessible name\n", qPrintable(name),
+      std::fprintf(stderr, "nxfax: %s: control %s has no accessible name\n", qPrintable(name),
                    qPrintable(w->objectName()));
   }
 }
-
-constexpr const char* kHost = "PrintDialog";
 
 class Shooter : public QObject {
  public:
@@ -134,7 +149,7 @@ class Shooter : public QObject {
   void Save(QWidget* w, const QString& name) {
     QApplication::processEvents();
     const QString path = out_ + "/" + name + ".png";
-    if (!w->grab().save(path)) std::fprintf(stderr, "nxshot: cannot write %s\n", qPrintable(path));
+    if (!w->grab().save(path)) std::fprintf(stderr, "nxfax: cannot write %s\n", qPrintable(path));
     else std::printf("%s\t%s\n", qPrintable(path), qPrintable(w->windowTitle()));
     CheckNames(w, name);
   }
@@ -144,7 +159,7 @@ class Shooter : public QObject {
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::Show) {
       auto* d = qobject_cast<QDialog*>(o);
-      if (d && d->isWindow() && !seen_.count(d) && d->objectName() != kHost) {
+      if (d && d->isWindow() && !seen_.count(d)) {
         seen_.insert(d);
         QPointer<QDialog> p(d);
         QTimer::singleShot(30, this, [this, p] {
@@ -160,14 +175,15 @@ class Shooter : public QObject {
  private:
   void Visit(QPointer<QDialog> d) {
     QString name = d->objectName();
-    if (qobject_cast<QMessageBox*>(d)) name = QStringLiteral("alert-%1").arg(++alerts_);
+    if (qobject_cast<QMessageBox*>(d))
+      name = g_alertKey.empty() ? QStringLiteral("alert-%1").arg(++alerts_) : QStringLiteral("alert-") + FileName(g_alertKey);
     else if (qobject_cast<QFileDialog*>(d)) name = QStringLiteral("file-%1").arg(++files_);
     if (name.isEmpty()) name = QStringLiteral("window-%1").arg(++others_);
     const int occurrence = count_[name]++;
-    if (qEnvironmentVariableIsSet("NXSHOT_TRACE")) std::fprintf(stderr, "nxshot: visit %s\n", qPrintable(name));
+    if (qEnvironmentVariableIsSet("NXSHOT_TRACE")) std::fprintf(stderr, "nxfax: visit %s\n", qPrintable(name));
     if (occurrence == 0) Save(d, name);
     if (auto* box = qobject_cast<QMessageBox*>(d.data())) {
-      std::fprintf(stderr, "nxshot: %s: %s\n", qPrintable(name), qPrintable(box->text()));
+      std::fprintf(stderr, "nxfax: %s: %s\n", qPrintable(name), qPrintable(box->text()));
       if (box->defaultButton()) box->defaultButton()->click();
       else box->reject();
       return;
@@ -195,11 +211,12 @@ class Shooter : public QObject {
     if (walk != Walk().end() && occurrence < static_cast<int>(walk->second.size()))
       for (const Act& act : walk->second[occurrence]) {
         if (!d || !d->isVisible()) return;
-        Do(d, act);
+        if (act.type == Act::kShot) Save(d, name);
+        else Do(d, act);
       }
     if (d && d->isVisible()) d->reject();  // Escape: the window's Cancel
     if (d && d->isVisible()) {
-      std::fprintf(stderr, "nxshot: %s did not close on Escape\n", qPrintable(name));
+      std::fprintf(stderr, "nxfax: %s did not close on Escape\n", qPrintable(name));
       d->done(0);
     }
   }
@@ -211,146 +228,146 @@ class Shooter : public QObject {
   int alerts_ = 0, files_ = 0, others_ = 0;
 };
 
-int Usage(const char* why) {
-  if (why) std::fprintf(stderr, "nxshot: %s\n", why);
-  std::fprintf(stderr, "usage: nxshot [--out DIR] [--bundles DIR] [--ppd FILE] [-o NAME=VALUE]...\n");
-  return 3;
+// The desktop toolkit, noting which alert runs.
+class ScreenshotToolkit final : public nx::platform::ui::Toolkit {
+ public:
+  explicit ScreenshotToolkit(std::unique_ptr<Toolkit> inner) : inner_(std::move(inner)) {}
+  std::unique_ptr<nx::platform::ui::View> LoadView(const nx::platform::Bundle& b, std::string_view n) override {
+    return inner_->LoadView(b, n);
+  }
+  std::unique_ptr<nx::platform::ui::Window> LoadWindow(const nx::platform::Bundle& b, std::string_view n) override {
+    return inner_->LoadWindow(b, n);
+  }
+  std::unique_ptr<nx::platform::ui::View> CreateView(std::string name) override {
+    return inner_->CreateView(std::move(name));
+  }
+  std::unique_ptr<nx::platform::ui::Window> CreateWindow(std::string name, std::string title) override {
+    return inner_->CreateWindow(std::move(name), std::move(title));
+  }
+  int RunModal(nx::platform::ui::Window& w) override { return inner_->RunModal(w); }
+  void StopModal(nx::platform::ui::Window& w, int response) override { inner_->StopModal(w, response); }
+  bool IsRunningModal(const nx::platform::ui::Window& w) const override { return inner_->IsRunningModal(w); }
+  int RunAlert(const nx::platform::ui::Alert& alert) override {
+    const std::string outer = g_alertKey;
+    g_alertKey = !alert.title_key.empty() ? alert.title_key : alert.text_key;
+    const int answer = inner_->RunAlert(alert);
+    g_alertKey = outer;
+    return answer;
+  }
+  void Beep() override { inner_->Beep(); }
+  std::optional<std::string> RunOpenPanel(const nx::platform::ui::OpenPanelRequest& r) override {
+    return inner_->RunOpenPanel(r);
+  }
+  std::optional<std::string> RunSavePanel(const nx::platform::ui::SavePanelRequest& r) override {
+    return inner_->RunSavePanel(r);
+  }
+
+ private:
+  std::unique_ptr<Toolkit> inner_;
+};
+
+// A one-page sample document for the preview.
+QString SampleDocument(const QString& folder) {
+  QImage page(595, 842, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  QPainter p(&page);
+  QFont font = p.font();
+  font.setPixelSize(28);
+  font.setBold(true);
+  p.setFont(font);
+  p.drawText(QRect(48, 60, 500, 40), QStringLiteral("Example Office"));
+  font.setPixelSize(14);
+  font.setBold(false);
+  p.setFont(font);
+  for (int line = 0; line < 28; ++line)
+    p.fillRect(48, 140 + line * 22, line % 5 == 4 ? 260 : 500, 8, QColor(180, 180, 180));
+  p.end();
+  const QString path = folder + "/Sample.png";
+  page.save(path);
+  return path;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("nxshot"));
-  QString out = QStringLiteral("shots");
-  std::string bundles = NX_BINARY_DIR;
-  std::string ppd = NX_SOURCE_DIR "/ppd/nxfax.ppd";
-  // The queue asks for fax numbers twice, so that the walk meets that window too.
-  std::vector<std::pair<std::string, std::string>> options{{"NXReEnter", "On"}};
-  const QStringList args = QApplication::arguments();
-  for (int i = 1; i < args.size(); ++i) {
-    const QString& a = args[i];
-    if (i + 1 >= args.size()) return Usage("an option lacks its value");
-    const std::string v = args[++i].toStdString();
-    if (a == "--out") out = QString::fromStdString(v);
-    else if (a == "--bundles") bundles = v;
-    else if (a == "--ppd") ppd = v;
-    else if (a == "-o" && v.find('=') != std::string::npos) options.emplace_back(v.substr(0, v.find('=')), v.substr(v.find('=') + 1));
-    else return Usage("unknown option");
-  }
-  QDir().mkpath(out);
+std::unique_ptr<nx::platform::ui::Toolkit> MakeScreenshotToolkit(std::unique_ptr<nx::platform::ui::Toolkit> inner) {
+  return std::make_unique<ScreenshotToolkit>(std::move(inner));
+}
 
+int RunScreenshots(nx::platform::Services& services, const FaxSetup& setup, const QString& dir) {
+  QDir().mkpath(dir);
   QTemporaryDir scratch;
-  if (qEnvironmentVariableIsEmpty("NX_USER_PREFS_DIR")) {
-    qputenv("NX_USER_PREFS_DIR", (scratch.path() + "/prefs").toUtf8());
-    qputenv("NX_ANY_USER_PREFS_DIR", (scratch.path() + "/anyprefs").toUtf8());
-    qputenv("XDG_DATA_HOME", (scratch.path() + "/data").toUtf8());
-    qputenv("NX_PRIVATE_TMP", scratch.path().toUtf8());
-  }
-
-  auto services = nx::platform::Services::Linux(nx::desktop::MakeQtToolkit());
-  auto ppdFile = pdekit::OpenPPDFile(ppd);
-  if (!ppdFile) return Usage("cannot read the PPD");
-  ppdMarkDefaults(ppdFile.get());
-  pdekit::BasicPrintSettings settings;
-  for (const auto& [k, v] : options) {
-    // As the queue's default too: some settings are read from the default, as a server keeps it.
-    if (ppd_option_t* o = ppdFindOption(ppdFile.get(), k.c_str()); o && ppdFindChoice(o, v.c_str()))
-      std::snprintf(o->defchoice, sizeof o->defchoice, "%s", v.c_str());
-    ppdMarkOption(ppdFile.get(), k.c_str(), v.c_str());
-    settings.SetValue(k, v, false);
-  }
-  pdekit::BasicPrintSession session;
-  session.SetCurrentPrinterID(std::filesystem::path(ppd).stem().string());
-  session.SetDestinationType(pdekit::kPMDestinationPrinter);
-  session.SetSessionData(pdekit::kPMPPDReference, ppd);
-  pdehost::DialogHostCallback callback(&session, &settings, ppdFile.get());
-
-  std::vector<std::unique_ptr<pdehost::LoadedPlugIn>> plugins;
-  std::vector<std::unique_ptr<pdekit::PDEPanel>> panels;
-  for (const char* name : {"accountpde.plugin", "faxpde.plugin"}) {
-    std::string why;
-    auto loaded = pdehost::LoadPlugIn(bundles + "/" + name, *services, &why);
-    if (!loaded) {
-      std::fprintf(stderr, "nxshot: %s\n", why.c_str());
-      return 4;
-    }
-    for (auto& p : loaded->plugin->PDEPanelsForType(pdekit::kPrintDialogPDEType, &callback)) {
-      if (!p) continue;
-      p->supportedPPDOptionKeys();
-      panels.push_back(std::move(p));
-    }
-    plugins.push_back(std::move(loaded));
-  }
-
-  Shooter shooter(out, scratch.path());
-  app.installEventFilter(&shooter);
+  Shooter shooter(dir, scratch.path());
+  qApp->installEventFilter(&shooter);
   QTimer watchdog;
   watchdog.setSingleShot(true);
   QObject::connect(&watchdog, &QTimer::timeout, [] {
-    std::fprintf(stderr, "nxshot: a window did not close in time\n");
+    std::fprintf(stderr, "nxfax: a window did not close in time\n");
     std::_Exit(2);
   });
   watchdog.start(120000);
 
-  QDialog host;
-  host.setObjectName(kHost);
-  host.setWindowTitle(QApplication::translate("QPrintDialog", "Print"));
-  auto* tabs = new QTabWidget(&host);
-  tabs->setUsesScrollButtons(false);  // every tab title whole
-  (new QVBoxLayout(&host))->addWidget(tabs);
-  std::vector<QWidget*> pages;
-  std::set<std::string> panes;
-  for (auto& p : panels) {
-    nx::platform::ui::View* view = p->panelView();
-    QWidget* page = view ? nx::desktop::WidgetOf(*view) : nullptr;
-    if (!page) continue;
-    panes.insert(view->Name());
-    std::string why;
-    p->restoreValuesAndReturnError(&why);
-    p->willShow();
-    tabs->addTab(page, QString::fromStdString(p->panelName()));
-    pages.push_back(page);
+  // The queue asks for fax numbers twice, so that the walk meets that window too: the PPD as a
+  // server keeps it with that default.
+  FaxSetup shots = setup;
+  {
+    QFile in(QString::fromStdString(setup.ppdPath));
+    QFile copy(scratch.path() + "/Fax.ppd");
+    if (in.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly)) {
+      for (QByteArray line; !(line = in.readLine()).isEmpty();)
+        copy.write(line.startsWith("*DefaultNXReEnter:") ? QByteArray("*DefaultNXReEnter: On\n") : line);
+      shots.ppdPath = copy.fileName().toStdString();
+    }
   }
-  host.show();
-  for (size_t i = 0; i < panels.size() && i < pages.size(); ++i) {
-    tabs->setCurrentWidget(pages[i]);
-    const std::string kind = panels[i]->panelKind();
-    shooter.Save(&host, QStringLiteral("panel-") + QString::fromStdString(kind.substr(kind.rfind('.') + 1)));
+  FaxWindow window(services, shots);
+  QString why;
+  if (!window.SetQueues({{"Fax", "Fax", true}}, "Fax", &why)) {
+    std::fprintf(stderr, "nxfax: %s\n", qPrintable(why));
+    return 4;
+  }
+  window.SetDocument(SampleDocument(scratch.path()));
+  window.resize(window.sizeHint());
+  window.show();
+  pdehost::PrintSession& session = *window.session();
+  for (int i = 0; i < window.tabs()->count() && i < static_cast<int>(session.panels().size()); ++i) {
+    window.tabs()->setCurrentIndex(i);
+    const auto& panel = session.panels()[i];
+    const std::string kind = panel.kind;
+    nx::platform::ui::View* view = panel.panel->panelView();
+    shooter.Save(&window, view ? QString::fromStdString(view->Name())
+                               : QStringLiteral("panel-") + QString::fromStdString(kind.substr(kind.rfind('.') + 1)));
     for (const auto& [suffix, acts] : PanelWalk())
       if (kind.size() >= suffix.size() && kind.compare(kind.size() - suffix.size(), suffix.size(), suffix) == 0)
-        for (const Act& act : acts) Do(pages[i], act);
+        for (const Act& act : acts) Do(window.tabs()->widget(i), act);
   }
-  // Print: every panel saves, then may open its windows.
-  for (auto& p : panels) {
-    std::string why;
-    p->saveValuesAndReturnError(&why);
-  }
-  for (auto& p : panels) p->shouldPrint();
+  // The print sequence opens the panels' windows; the walk answers them. Nothing is sent.
+  session.Print();
 
   // Windows the walk did not meet: their layout alone, stand-in texts where the plug-in's go.
-  for (const auto& lp : plugins) {
+  std::set<std::string> panes;
+  for (const auto& p : session.panels())
+    if (nx::platform::ui::View* view = p.panel->panelView()) panes.insert(view->Name());
+  for (const auto& lp : session.plugins()) {
     std::error_code ec;
     for (const auto& f : std::filesystem::directory_iterator(lp->bundle->ResourcesDir(), ec)) {
       const std::string name = f.path().stem().string();
       if (f.path().extension() != ".nxlayout" || name.find('_') != std::string::npos || panes.count(name) ||
           shooter.Saw(QString::fromStdString(name)))
         continue;
-      auto window = services->toolkit().LoadWindow(*lp->bundle, name);
-      if (!window) continue;
-      for (nx::platform::ui::Element* e : window->Elements()) {
+      auto shown = services.toolkit().LoadWindow(*lp->bundle, name);
+      if (!shown) continue;
+      for (nx::platform::ui::Element* e : shown->Elements()) {
         const std::string n = std::to_string(e->Tag());
         if (e->Kind() == nx::platform::ui::ElementKind::kStaticText) e->SetStringValue("Label " + n + ":");
         else e->SetTitle("Title " + n);
       }
-      QWidget* w = nx::desktop::WidgetOf(*window);
+      QWidget* w = nx::desktop::WidgetOf(*shown);
       w->adjustSize();
       w->show();
       shooter.Save(w, QString::fromStdString(name) + "-unfilled");
       w->hide();
     }
   }
-  panels.clear();
-  plugins.clear();
   return 0;
 }
+
+}  // namespace nxfax
