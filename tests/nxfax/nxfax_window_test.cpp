@@ -24,6 +24,7 @@
 #include "FaxWindow.h"
 #include "nx/desktop/qt_toolkit.h"
 #include "nx/platform/services.h"
+#include "nx/ticket/keys.h"
 #include "pdehost/JobTicket.h"
 
 namespace {
@@ -135,7 +136,7 @@ class FaxWindowTest : public ::testing::Test {
 
 bool HasRecipientNumber(const pdehost::JobOptionList& options, const std::string& number) {
   for (const auto& [key, value] : options) {
-    if (key.rfind(pdehost::TicketKey(pdehost::kRecipientItemKey), 0) != 0) continue;
+    if (key.rfind(nx::ticket::key::DFRecipientListItemKeyTicket, 0) != 0) continue;
     const std::string text = pdehost::DecodeByteList(value).value_or(value);
     if (text.find(number) != std::string::npos) return true;
   }
