@@ -141,16 +141,7 @@ bool FaxPhonebookModel::ImportContacts(const std::string& path, ContactFormat fo
         Warn(refusal->titleKey, refusal->textKey, refusal->arguments);
         return undo();
       }
-      if (checkDuplicate(entry, kFaxPBIndividuals)) {
-        ++m_Report.skippedDuplicates;
-        if (!warnedDuplicate) {
-          warnedDuplicate = true;
-          const FaxRecord* existing = CheckDuplication(entry);
-          showErrorMessage("Warning_Duplicated_PB_Content_ID_CSV",
-                           {FaxRecordText(*existing, "Name"), FaxRecordText(*existing, "Address")});
-        }
-        continue;
-      }
+      if (SkipImportDuplicate(entry, warnedDuplicate)) continue;
       if (m_DFaxAddrs.size() >= kFaxPBMaxIndividuals) {
         Warn(kLimitTitle, kIndividualLimitText);
         for (std::size_t j = i; j < read.contacts.size(); ++j) {

@@ -185,16 +185,7 @@ bool FaxPhonebookModel::ImportCsv(const std::string& path, bool isSandbox) {
   bool warnedDuplicate = false;
   // One row: false ends the import (the book is full).
   auto take = [&](FaxRecord entry, int left) {
-    if (checkDuplicate(entry, kFaxPBIndividuals)) {
-      ++m_Report.skippedDuplicates;
-      if (!warnedDuplicate) {
-        warnedDuplicate = true;
-        const FaxRecord* existing = CheckDuplication(entry);
-        showErrorMessage("Warning_Duplicated_PB_Content_ID_CSV",
-                         {FaxRecordText(*existing, "Name"), FaxRecordText(*existing, "Address")});
-      }
-      return true;
-    }
+    if (SkipImportDuplicate(entry, warnedDuplicate)) return true;
     if (m_DFaxAddrs.size() >= kFaxPBMaxIndividuals) {
       Warn(kLimitTitle, kIndividualLimitText);
       m_Report.skippedOverLimit = left;
@@ -335,6 +326,18 @@ bool FaxPhonebookModel::importGADToPhonebook(const std::string& path, bool isSan
 
 bool FaxPhonebookModel::importGAPToPhonebook(const std::string& path, bool isSandbox) {
   return GuardedImport(&FaxPhonebookModel::ImportGap, path, isSandbox);
+}
+
+bool FaxPhonebookModel::SkipImportDuplicate(const FaxRecord& entry, bool& warned) {
+  if (!checkDuplicate(entry, kFaxPBIndividuals)) return false;
+  ++m_Report.skippedDuplicates;
+  if (!warned) {
+    warned = true;
+    const FaxRecord* existing = CheckDuplication(entry);
+    showErrorMessage("Warning_Duplicated_PB_Content_ID_CSV",
+                     {FaxRecordText(*existing, "Name"), FaxRecordText(*existing, "Address")});
+  }
+  return true;
 }
 
 bool FaxPhonebookModel::RefuseEdit() {

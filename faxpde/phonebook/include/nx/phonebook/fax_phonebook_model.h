@@ -310,6 +310,9 @@ class FaxPhonebookModel {
   bool ImportContacts(const std::string& path, ContactFormat format, bool isSandbox);
   bool ImportGad(const std::string& path, bool isSandbox);
   bool ImportGap(const std::string& path, bool isSandbox);
+  // An imported entry equal to one in the book: counted as skipped, and the first of an import
+  // (`warned` still false) is shown to the user. False for an entry the book does not hold yet.
+  bool SkipImportDuplicate(const FaxRecord& entry, bool& warned);
   // An import that could not start its edit: the report says the save failed.
   bool RefuseEdit();
   // Saves what an import added. False when the book was not saved: a book the rules refuse
