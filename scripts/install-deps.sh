@@ -8,6 +8,7 @@ PACKAGES=(
   libcups2-dev libqpdf-dev libdeflate-dev zlib1g-dev libssl-dev libplist-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-client cups-filters cups-bsd qpdf poppler-utils ghostscript openssl
+  man-db groff-base  # the manual pages' rendering test
   clang libclang-rt-14-dev lld
   # desktop windows: Qt's widgets and its own translations, fonts that cover Japanese, and a
   # virtual X server (and xdotool to type into it) for using windows without a desktop
