@@ -48,8 +48,9 @@ class QtNotifier final : public QObject, public DesktopNotifier {
     hints["urgency"] = QVariant::fromValue<uchar>(1);
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
     // The job waits for the user: the notification stays until it is acted upon (timeout 0).
+    // The body may be read as markup by the service; the summary is plain text.
     call << QStringLiteral("nxfax-agent") << replaces << QStringLiteral("nxfax")
-         << Q(NoticeSummary(job)) << body
+         << Q(NoticeSummary(job)) << body.toHtmlEscaped()
          << QStringList{"default", "Choose recipients", "choose", "Choose recipients"} << hints
          << 0;
     const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
