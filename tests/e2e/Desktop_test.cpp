@@ -50,7 +50,7 @@ class Child {
     posix_spawn_file_actions_destroy(&actions);
   }
   ~Child() {
-    if (pid_ <= 0) return;
+    if (pid_ <= 0 || reaped_) return;
     kill(pid_, SIGTERM);
     int status = 0;
     for (int i = 0; i < 50 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
@@ -63,10 +63,16 @@ class Child {
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
   bool started() const { return pid_ > 0; }
-  bool running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+  bool running() const {
+    if (pid_ <= 0 || reaped_) return false;
+    if (waitpid(pid_, nullptr, WNOHANG) == 0) return true;
+    reaped_ = true;
+    return false;
+  }
 
  private:
   pid_t pid_ = -1;
+  mutable bool reaped_ = false;
 };
 
 class E2eDesktop : public E2eTest {
@@ -214,18 +220,22 @@ TEST_F(E2eDesktop, TypedFaxNumberReachesTheDevice) {
 
 #if defined(NX_AGENT_PATH) && defined(NX_NOTIFICATION_STANDIN)
 
-// Ends a process whose id a file names (a program that others started), when the object goes.
+// Ends the processes whose ids a file names (programs that others started) when the object goes,
+// then waits a moment for `parent`, when given, to end by itself.
 class KillByPidFile {
  public:
-  explicit KillByPidFile(std::string path) : path_(std::move(path)) {}
+  explicit KillByPidFile(std::string path, const Child* parent = nullptr) : path_(std::move(path)), parent_(parent) {}
   ~KillByPidFile() {
     std::ifstream in(path_);
     for (pid_t pid = 0; in >> pid;)
       if (pid > 1) kill(pid, SIGTERM);
+    for (int i = 0; parent_ && parent_->running() && i < 50; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
 
  private:
   std::string path_;
+  const Child* parent_;
 };
 
 struct Notice {
@@ -269,8 +279,8 @@ TEST_F(E2eDesktop, HeldJobIsNotifiedOnceItsActionOpensNxfaxAndTheChosenRecipient
              work_.path() + "/service.pid", address_file, NX_NOTIFICATION_STANDIN, record},
             {}, work_.path() + "/bus.log");
   ASSERT_TRUE(bus.started());
-  // The service goes first: the session then takes its bus down with it.
-  KillByPidFile stop_service(work_.path() + "/service.pid");
+  // The service goes first: the session then takes its bus down and ends.
+  KillByPidFile stop_service(work_.path() + "/service.pid", &bus);
   for (int i = 0; i < 100 && ReadFile(record).find("ready") == std::string::npos; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   ASSERT_NE(ReadFile(record).find("ready"), std::string::npos) << ReadFile(work_.path() + "/bus.log");
