@@ -4,13 +4,16 @@
 #include <getopt.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <thread>
 
+#include "nx/heldjobs/desktop_notifier.h"
 #include "nx/heldjobs/follower.h"
 #include "nx/heldjobs/held_jobs.h"
 #include "nx/platform/paths.h"
@@ -33,7 +36,7 @@ constexpr int kExitLocked = 5;
 
 const char kUsage[] =
     "Usage: nxfax-agent --list [--json]\n"
-    "  or:  nxfax-agent --follow [--interval MS] [--report-after SECONDS]\n"
+    "  or:  nxfax-agent --follow [--interval MS] [--report-after SECONDS] [--dialog PROGRAM]\n"
     "  or:  nxfax-agent --complete JOB-URI --scenario FILE [BUNDLE_DIR]\n"
     "  or:  nxfax-agent --cancel JOB-URI\n"
     "Your fax jobs that the fax queue holds until their recipients are chosen.\n"
@@ -42,6 +45,8 @@ const char kUsage[] =
     "  -f, --follow              watch for held jobs until stopped; one agent per user\n"
     "      --interval MS         how often to look (default 1000)\n"
     "      --report-after SEC    report jobs held longer than this (default 3600)\n"
+    "      --dialog PROGRAM      what the notification's action starts, with --job JOB-URI\n"
+    "                            (default: nxfax)\n"
     "  -c, --complete JOB-URI    run the fax dialog for the job with a scenario playing the\n"
     "                            user (pdehost's scenario format), write the settings into the\n"
     "                            job and release it (a timed hold the user chose is kept)\n"
@@ -106,7 +111,19 @@ int List(bool json) {
 std::atomic<bool> g_stop{false};
 void OnSignal(int) { g_stop = true; }
 
-int Follow(std::chrono::milliseconds interval, std::chrono::seconds report_after) {
+// The dialog the notification's action starts: nxfax beside this program, else on the PATH.
+std::vector<std::string> DefaultDialog() {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    const auto beside = self.parent_path() / "nxfax";
+    if (std::filesystem::is_regular_file(beside, ec)) return {beside.string()};
+  }
+  return {"nxfax"};
+}
+
+int Follow(std::chrono::milliseconds interval, std::chrono::seconds report_after,
+           std::vector<std::string> dialog) {
   std::string error;
   auto lock = nx::heldjobs::UserLock::Take("nxfax-agent", &error);
   if (!lock) {
@@ -117,33 +134,47 @@ int Follow(std::chrono::milliseconds interval, std::chrono::seconds report_after
   sa.sa_handler = OnSignal;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
-  nx::heldjobs::FollowEvents events;
-  // The hook of the desktop: a notification whose action opens the dialog for the job. Until a
-  // session provides one, every such job is logged, and --list or --complete take it from there.
-  events.needs_recipients = [](const HeldJob& j) {
-    std::cout << "Fax: choose recipients for " << j.name << " (" << j.uri << ")" << std::endl;
+  // A notification whose action opens the dialog for the job; every notice is logged as well,
+  // and is all there is without a desktop session (--list or --complete take it from there).
+  auto notifier = nx::heldjobs::DesktopNotifier::Connect(std::move(dialog), &error);
+  if (!notifier) std::cerr << "nxfax-agent: " << error << "; held jobs are only logged\n";
+  auto notify = [&](const HeldJob& j, std::time_t waiting_since) {
+    std::string why;
+    if (notifier && !notifier->Notify(j, waiting_since, &why))
+      std::cerr << "nxfax-agent: " << why << std::endl;
   };
-  events.waiting_long = [](const HeldJob& j, std::chrono::seconds held) {
+  nx::heldjobs::FollowEvents events;
+  events.needs_recipients = [&](const HeldJob& j) {
+    std::cout << nx::heldjobs::NoticeSummary(j) << " (" << j.uri << ")" << std::endl;
+    notify(j, 0);
+  };
+  events.resolved = [&](int id) {
+    if (notifier) notifier->Close(id);
+  };
+  // Reported again, never cancelled: a job the user forgot must not go out unnoticed or vanish.
+  events.waiting_long = [&](const HeldJob& j, std::chrono::seconds held) {
     std::cout << "Fax: \"" << j.name << "\" (" << j.uri << ") has been waiting since "
               << Time(j.created) << " (" << held.count() / 60 << " min)" << std::endl;
+    if (j.NeedsRecipients()) notify(j, j.created);
   };
   events.problem = [](const std::string& why) { std::cerr << "nxfax-agent: " << why << std::endl; };
   nx::heldjobs::Follower follower(std::move(events), nx::heldjobs::LocalServer::Connect,
                                   report_after);
-  follower.Run(g_stop, interval);
-  return kExitOk;
-}
-
-// The job's own options that the dialog marks: the queue's choices, the paper and banner pages
-// the application asked for, and a ticket the job may carry.
-pdehost::JobOptionList DialogOptions(const nx::heldjobs::OptionList& job) {
-  pdehost::JobOptionList out;
-  for (const auto& [k, v] : job) {
-    if (k.starts_with("NX") || k == "PageSize" || k == "media" || k == "job-sheets" ||
-        k.starts_with(nx::ticket::kTicketKeyPrefix))
-      out.emplace_back(k, v);
+  while (!g_stop) {
+    const auto next = std::chrono::steady_clock::now() + interval;
+    follower.Poll(std::time(nullptr));
+    for (auto now = std::chrono::steady_clock::now(); !g_stop && now < next;
+         now = std::chrono::steady_clock::now()) {
+      const auto step = std::min<std::chrono::steady_clock::duration>(
+          next - now, std::chrono::milliseconds(20));
+      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(step);
+      if (notifier)
+        notifier->Pump(ms);
+      else
+        std::this_thread::sleep_for(step);
+    }
   }
-  return out;
+  return kExitOk;
 }
 
 int Complete(const std::string& uri, const std::string& scenario_path,
@@ -176,7 +207,7 @@ int Complete(const std::string& uri, const std::string& scenario_path,
   setup.bundles = scenario.bundles;
   setup.queue = details.job.queue;
   setup.ppdPath = scenario.ppd.value_or("");
-  setup.options = DialogOptions(details.options);
+  setup.options = nx::heldjobs::DialogOptions(details.options);
   for (const auto& o : scenario.options) {
     std::erase_if(setup.options, [&](const auto& e) { return e.first == o.first; });
     setup.options.push_back(o);
@@ -203,12 +234,10 @@ int Complete(const std::string& uri, const std::string& scenario_path,
   // job already has are left as the application sent them.
   nx::heldjobs::OptionList ticket;
   nx::heldjobs::CompleteOptions complete;
-  for (const auto& [k, v] : host.JobOptions()) {
-    if (k == "job-hold-until")
-      complete.hold_until = v;
-    else if (k.starts_with(nx::ticket::kTicketKeyPrefix) || ppdFindOption(host.ppd(), k.c_str()))
-      ticket.emplace_back(k, v);
-  }
+  nx::heldjobs::SplitDialogOptions(
+      host.JobOptions(),
+      [&](const std::string& k) { return ppdFindOption(host.ppd(), k.c_str()) != nullptr; },
+      &ticket, &complete);
   const nx::heldjobs::CompletionResult result = server->Complete(id, ticket, complete);
   std::cout << "nxfax-agent: " << result.message << "\n";
   return result.outcome == nx::heldjobs::Completion::kReleased ||
@@ -236,7 +265,7 @@ int Cancel(const std::string& uri) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum { kInterval = 1000, kReportAfter, kCancel };
+  enum { kInterval = 1000, kReportAfter, kCancel, kDialog };
   static const option kLong[] = {
       {"list", no_argument, nullptr, 'l'},
       {"json", no_argument, nullptr, 'j'},
@@ -246,12 +275,13 @@ int main(int argc, char** argv) {
       {"complete", required_argument, nullptr, 'c'},
       {"scenario", required_argument, nullptr, 's'},
       {"cancel", required_argument, nullptr, kCancel},
+      {"dialog", required_argument, nullptr, kDialog},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
   char mode = 0;
   bool json = false;
-  std::string job_uri, scenario;
+  std::string job_uri, scenario, dialog;
   long interval_ms = 1000, report_after = 3600;
   auto set_mode = [&](char m) {
     if (mode && mode != m) return false;
@@ -288,6 +318,9 @@ int main(int argc, char** argv) {
       case 's':
         scenario = optarg;
         break;
+      case kDialog:
+        dialog = optarg;
+        break;
       case kInterval:
         if (!number(optarg, &interval_ms))
           return Usage("--interval needs a number of milliseconds");
@@ -312,7 +345,8 @@ int main(int argc, char** argv) {
     case 'l':
       return List(json);
     case 'f':
-      return Follow(std::chrono::milliseconds(interval_ms), std::chrono::seconds(report_after));
+      return Follow(std::chrono::milliseconds(interval_ms), std::chrono::seconds(report_after),
+                    dialog.empty() ? DefaultDialog() : std::vector<std::string>{dialog});
     case 'x':
       return Cancel(job_uri);
     case 'c': {

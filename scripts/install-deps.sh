@@ -13,6 +13,8 @@ PACKAGES=(
   # desktop windows: Qt's widgets and its own translations, fonts that cover Japanese, and a
   # virtual X server (and xdotool to type into it) for using windows without a desktop
   qt6-base-dev qt6-translations-l10n fonts-noto-cjk xvfb xauth xdotool
+  # a private session bus for the agent's desktop notifications in the tests
+  dbus-daemon
 )
 
 missing=()

@@ -32,6 +32,9 @@ void Follower::Poll(std::time_t now) {
     if (!seen.needed && job.NeedsRecipients()) {
       seen.needed = true;
       if (events_.needs_recipients) events_.needs_recipients(job);
+    } else if (seen.needed && !seen.resolved && !job.NeedsRecipients()) {
+      seen.resolved = true;
+      if (events_.resolved) events_.resolved(job.id);
     }
     const auto held = std::chrono::seconds(now - job.created);
     if (!seen.reported && job.created > 0 && held >= report_after_) {
@@ -39,7 +42,11 @@ void Follower::Poll(std::time_t now) {
       if (events_.waiting_long) events_.waiting_long(job, held);
     }
   }
-  std::erase_if(seen_, [&](const auto& e) { return !present.contains(e.first); });
+  std::erase_if(seen_, [&](const auto& e) {
+    if (present.contains(e.first)) return false;
+    if (e.second.needed && !e.second.resolved && events_.resolved) events_.resolved(e.first);
+    return true;
+  });
 }
 
 void Follower::Run(const std::atomic<bool>& stop, std::chrono::milliseconds interval) {

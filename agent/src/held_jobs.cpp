@@ -1,10 +1,13 @@
 // Held jobs over the local server's domain socket; see held_jobs.h.
 #include "nx/heldjobs/held_jobs.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <set>
 #include <thread>
@@ -304,6 +307,47 @@ bool LocalServer::Cancel(int job_id, std::string* error) {
     return false;
   }
   return true;
+}
+
+bool LocalServer::GetDocument(int job_id, const std::string& path, std::string* error) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    if (error) *error = "cannot create " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  ipp_t* request = NewJobRequest(IPP_OP_CUPS_GET_DOCUMENT, job_id);
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "document-number", 1);
+  IppPtr response(cupsDoIORequest(http_, request, "/", -1, fd));
+  const bool written = close(fd) == 0;
+  if (!response || !Ok() || !written) {
+    if (error)
+      *error = "cannot read the document of job " + std::to_string(job_id) + ": " +
+               (written ? LastError() : std::string("write failed"));
+    unlink(path.c_str());
+    return false;
+  }
+  return true;
+}
+
+OptionList DialogOptions(const OptionList& job_options) {
+  OptionList out;
+  for (const auto& [k, v] : job_options) {
+    if (k.starts_with("NX") || k == "PageSize" || k == "media" || k == "job-sheets" ||
+        IsTicketKey(k))
+      out.emplace_back(k, v);
+  }
+  return out;
+}
+
+void SplitDialogOptions(const OptionList& dialog_options,
+                        const std::function<bool(const std::string&)>& is_queue_option,
+                        OptionList* ticket, CompleteOptions* options) {
+  for (const auto& [k, v] : dialog_options) {
+    if (k == "job-hold-until")
+      options->hold_until = v;
+    else if (IsTicketKey(k) || (is_queue_option && is_queue_option(k)))
+      ticket->emplace_back(k, v);
+  }
 }
 
 CompletionResult LocalServer::Complete(int job_id, const OptionList& ticket,

@@ -1,6 +1,7 @@
 // nxfax: sends a document as a fax through the print-dialog plug-ins' panels and windows.
 //
 //   nxfax [--queue NAME] [--ppd FILE] [--bundles DIR] [FILE]
+//   nxfax --job JOB-URI [--ppd FILE] [--bundles DIR]
 //   nxfax --screenshots DIR [--lang en|ja] [--ppd FILE] [--bundles DIR]
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include "DocumentPreview.h"
 #include "FaxQueues.h"
 #include "FaxWindow.h"
+#include "nx/heldjobs/held_jobs.h"
 #include "Screenshots.h"
 #include "Texts.h"
 #include "nx/desktop/qt_toolkit.h"
@@ -30,11 +32,14 @@ constexpr int kExitSetup = 4;
 
 const char kUsage[] =
     "Usage: nxfax [OPTION]... [FILE]\n"
+    "  or:  nxfax --job JOB-URI [OPTION]...\n"
     "  or:  nxfax --screenshots DIR [--lang en|ja] [OPTION]...\n"
     "Sends FILE (PDF, PostScript or an image; chosen in a file dialog when not given) as a fax\n"
     "through a print queue that uses the fax PPD.\n"
     "\n"
     "  -q, --queue NAME      send to this queue (default: the one used last, else the first)\n"
+    "  -j, --job JOB-URI     choose the recipients of your job that the fax queue holds; Send\n"
+    "                        releases it, Cancel cancels it\n"
     "  -p, --ppd FILE        use this PPD instead of the queue's\n"
     "  -b, --bundles DIR     load the plug-ins from DIR (default: the installed ones)\n"
     "      --screenshots DIR render every panel, window and alert to DIR as PNG files\n"
@@ -68,6 +73,53 @@ void ShowError(const QString& title, const QString& text) {
   box.exec();
 }
 
+// nxfax --job: the window for a job the fax queue holds, completed or cancelled over the local
+// server's socket as its owner.
+int RunHeldJob(nx::platform::Services& services, const nxfax::FaxSetup& setup, const std::string& uri) {
+  const int id = nx::heldjobs::JobIdFromUri(uri);
+  if (id <= 0) return Usage("not a job URI");
+  std::string why;
+  std::unique_ptr<nx::heldjobs::LocalServer> server = nx::heldjobs::LocalServer::Connect(&why);
+  nx::heldjobs::JobDetails details;
+  if (server && !server->GetJob(id, &details, &why)) server.reset();
+  if (server && details.job.state != IPP_JSTATE_HELD) {
+    why = "job " + std::to_string(id) + " is no longer held";
+    server.reset();
+  }
+  if (!server) {
+    ShowError(nxfax::Text("Cannot open the fax job"), QString::fromStdString(why));
+    return kExitSetup;
+  }
+  // The held document for the preview; a server that will not hand it out only costs the preview.
+  QTemporaryDir scratch;
+  QString document;
+  const std::string copy = scratch.path().toStdString() + "/document";
+  if (scratch.isValid() && server->GetDocument(id, copy, &why)) document = QString::fromStdString(copy);
+  else std::fprintf(stderr, "nxfax: %s\n", why.c_str());
+
+  nxfax::FaxWindow::HeldJob job{id, details.job.queue, details.job.name, nx::heldjobs::DialogOptions(details.options)};
+  auto complete = [&server, id](const pdehost::JobOptionList& options, ppd_file_t* ppd, std::string* message) {
+    nx::heldjobs::OptionList ticket;
+    nx::heldjobs::CompleteOptions how;
+    nx::heldjobs::SplitDialogOptions(
+        options, [ppd](const std::string& k) { return ppd && ppdFindOption(ppd, k.c_str()) != nullptr; }, &ticket,
+        &how);
+    const nx::heldjobs::CompletionResult result = server->Complete(id, ticket, how);
+    *message = result.message;
+    return result.outcome == nx::heldjobs::Completion::kReleased ||
+           result.outcome == nx::heldjobs::Completion::kKeptHeld;
+  };
+  auto cancel = [&server, id](std::string* error) { return server->Cancel(id, error); };
+  nxfax::FaxWindow window(services, setup);
+  QString error;
+  if (!window.SetHeldJob(job, document, complete, cancel, &error)) {
+    ShowError(nxfax::Text("Cannot open the fax queue"), error);
+    return kExitSetup;
+  }
+  window.show();
+  return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +131,7 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("nxfax"));
   QApplication::setApplicationDisplayName(nxfax::Text("Send Fax"));
 
-  QString screenshots, file;
+  QString screenshots, file, jobUri;
   nxfax::FaxSetup setup;
   std::string queue;
   const QStringList args = QApplication::arguments();
@@ -94,13 +146,14 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (a == "-q" || a == "--queue" || a == "-p" || a == "--ppd" || a == "-b" || a == "--bundles" ||
-        a == "--screenshots" || a == "--lang") {
+        a == "--screenshots" || a == "--lang" || a == "-j" || a == "--job") {
       const auto v = value();
       if (!v) return Usage("an option lacks its value");
       if (a == "-q" || a == "--queue") queue = v->toStdString();
       else if (a == "-p" || a == "--ppd") setup.ppdPath = v->toStdString();
       else if (a == "-b" || a == "--bundles") setup.bundlesDir = v->toStdString();
       else if (a == "--screenshots") screenshots = *v;
+      else if (a == "-j" || a == "--job") jobUri = *v;
       else if (*v != "en" && *v != "ja") return Usage("--lang takes en or ja");
       continue;
     }
@@ -126,6 +179,10 @@ int main(int argc, char** argv) {
   }
 
   auto services = nx::platform::Services::Linux(nx::desktop::MakeQtToolkit());
+  if (!jobUri.isEmpty()) {
+    if (!file.isEmpty() || !queue.empty()) return Usage("--job takes no file and no queue");
+    return RunHeldJob(*services, setup, jobUri.toStdString());
+  }
   if (file.isEmpty()) {
     file = QFileDialog::getOpenFileName(nullptr, nxfax::Text("Choose a document to fax"), QDir::homePath(),
                                         nxfax::Text("Documents (*.pdf *.ps *.eps *.png *.jpg *.jpeg *.tif *.tiff)"));

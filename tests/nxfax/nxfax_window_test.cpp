@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -240,6 +242,90 @@ TEST_F(FaxWindowTest, TicketTooLongForTheServerIsNotSubmitted) {
   EXPECT_TRUE(submitted_.empty());
   EXPECT_EQ(window_->statusLine()->text(), "The fax was not sent");
   EXPECT_TRUE(window_->sendButton()->isEnabled());
+}
+
+// A job the print server holds: the application's own choices marked, no queue to pick, no
+// preview when the server gave no document; Send completes it (a refusal lets the user try
+// again), Cancel cancels it.
+TEST_F(FaxWindowTest, HeldJobKeepsItsOwnChoicesSendCompletesItAndCancelCancelsIt) {
+  nxfax::FaxSetup setup;
+  setup.bundlesDir = NX_BINARY_DIR;
+  setup.bundles = {"faxpde.plugin", "accountpde.plugin"};
+  setup.ppdPath = NX_SOURCE_DIR "/ppd/nxfax.ppd";
+  std::vector<pdehost::JobOptionList> completions;
+  bool refuse = true;
+  int cancelled = 0;
+  auto complete = [&](const pdehost::JobOptionList& options, ppd_file_t* ppd, std::string* message) {
+    EXPECT_NE(ppd, nullptr);
+    completions.push_back(options);
+    *message = refuse ? "the server refused the ticket" : "released";
+    return !refuse;
+  };
+  auto cancel = [&](std::string*) { return ++cancelled == 1; };
+  const nxfax::FaxWindow::HeldJob job{7, "Fax", "Report.pdf", {{"NXFaxResolution", "SuperFine"}}};
+
+  nxfax::FaxWindow held(*services_, setup);
+  QString why;
+  ASSERT_TRUE(held.SetHeldJob(job, QString(), complete, cancel, &why)) << why.toStdString();
+  held.SetSubmitter(nullptr, 3600 * 1000);
+  held.show();
+  EXPECT_EQ(held.windowTitle(), "Send Fax: Report.pdf");
+  EXPECT_FALSE(held.queuePicker()->isVisible());
+  EXPECT_EQ(held.previewLabel()->text(), "Preview not available.");
+  EXPECT_TRUE(held.sendButton()->isEnabled());
+  EXPECT_EQ(held.closeButton()->text(), "&Cancel");
+
+  Script script{{"RecipientSetting_Default00",
+                 [](QDialog* d) {
+                   Type(d, 7, "0312345678");
+                   Click(d, 5);
+                   Click(d, 19);
+                 }},
+                {"FaxJobConfirmation", [](QDialog* d) { Click(d, 16); }},
+                {"alert: The fax was not sent", [](QDialog* d) { d->accept(); }}};
+  {
+    User user(script);
+    held.sendButton()->click();
+    EXPECT_TRUE(user.unexpected.empty()) << user.unexpected.front();
+    EXPECT_EQ(user.seen.back(), "alert: The fax was not sent");
+  }
+  ASSERT_EQ(completions.size(), 1u);
+  EXPECT_EQ(held.jobId(), 0);
+  EXPECT_TRUE(held.sendButton()->isEnabled()) << "a refused completion can be sent again";
+  refuse = false;
+  {
+    User user(script);
+    held.sendButton()->click();
+    EXPECT_TRUE(user.unexpected.empty()) << user.unexpected.front();
+  }
+  ASSERT_EQ(completions.size(), 2u);
+  EXPECT_TRUE(HasRecipientNumber(completions[1], "0312345678"));
+  const auto resolution = std::find_if(completions[1].begin(), completions[1].end(),
+                                       [](const auto& o) { return o.first == "NXFaxResolution"; });
+  ASSERT_NE(resolution, completions[1].end());
+  EXPECT_EQ(resolution->second, "SuperFine") << "the application's choice stays chosen";
+  EXPECT_EQ(held.jobId(), 7);
+  EXPECT_FALSE(held.sendButton()->isEnabled());
+  EXPECT_EQ(held.closeButton()->text(), "&Close") << "a completed job is not cancelled by closing";
+  held.closeButton()->click();
+  EXPECT_EQ(cancelled, 0);
+
+  // Another held job: Cancel cancels it and closes the window, asking nothing more; a job the
+  // server will not cancel keeps the window open with the reason.
+  nxfax::FaxWindow other(*services_, setup);
+  ASSERT_TRUE(other.SetHeldJob(job, QString(), complete, cancel, &why)) << why.toStdString();
+  other.show();
+  other.closeButton()->click();
+  EXPECT_EQ(cancelled, 1);
+  EXPECT_FALSE(other.isVisible());
+  other.show();
+  {
+    User user({{"alert: The fax job could not be cancelled", [](QDialog* d) { d->accept(); }}});
+    other.closeButton()->click();
+    EXPECT_TRUE(user.unexpected.empty()) << user.unexpected.front();
+  }
+  EXPECT_EQ(cancelled, 2);
+  EXPECT_TRUE(other.isVisible());
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ FaxWindow::FaxWindow(nx::platform::Services& services, FaxSetup setup, QWidget* 
   auto* documentLabel = new QLabel(Text("Document:"));
   documentName_ = new QLabel;
   documentName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  auto* queueLabel = new QLabel(Text("Fax:"));
+  auto* queueLabel = queueLabel_ = new QLabel(Text("Fax:"));
   queues_ = new QComboBox;
   queues_->setObjectName(QStringLiteral("queues"));
   queueLabel->setBuddy(queues_);
@@ -86,7 +86,10 @@ FaxWindow::FaxWindow(nx::platform::Services& services, FaxSetup setup, QWidget* 
   layout->addLayout(bottom);
 
   connect(send_, &QPushButton::clicked, this, [this] { Send(); });
-  connect(close_, &QPushButton::clicked, this, [this] { close(); });
+  connect(close_, &QPushButton::clicked, this, [this] {
+    if (heldJob_ && !job_) CancelHeldJob();
+    else close();
+  });
   connect(queues_, &QComboBox::activated, this, [this](int index) {
     const std::string queue = queues_->itemData(index).toString().toStdString();
     if (queue == queue_ || sending_ || job_) return;
@@ -133,6 +136,7 @@ bool FaxWindow::OpenSession(const std::string& queue, QString* error) {
   setup.queue = queue;
   setup.ppdPath = setup_.ppdPath;
   setup.destination = pdekit::kPMDestinationPrinter;
+  setup.options = heldOptions_;
   std::string why;
   if (!session->Open(setup, &why)) {
     if (error) *error = Q(why);
@@ -151,8 +155,84 @@ bool FaxWindow::OpenSession(const std::string& queue, QString* error) {
     tabs_->addTab(page, Q(p.name));
   }
   tabs_->setCurrentIndex(0);
-  send_->setEnabled(!document_.isEmpty());
+  send_->setEnabled(!document_.isEmpty() || heldJob_);
   return true;
+}
+
+bool FaxWindow::SetHeldJob(const HeldJob& job, const QString& document, Completer complete, Canceller cancel,
+                           QString* error) {
+  heldJob_ = job.id;
+  heldOptions_ = job.options;
+  complete_ = std::move(complete);
+  cancel_ = std::move(cancel);
+  setWindowTitle(Text("Send Fax") + ": " + Q(job.title));
+  queues_->clear();
+  queues_->addItem(Q(job.queue), Q(job.queue));
+  queues_->hide();
+  queueLabel_->hide();
+  close_->setText(Text("&Cancel"));
+  close_->setToolTip(Text("Cancel the fax job"));
+  if (!OpenSession(job.queue, error)) return false;
+  if (!document.isEmpty()) SetDocument(document);
+  else {
+    preview_->setText(Text("Preview not available."));
+    pages_->clear();
+  }
+  documentName_->setText(Q(job.title));
+  documentName_->setToolTip(Q(job.title));
+  send_->setEnabled(true);
+  return true;
+}
+
+bool FaxWindow::CancelHeldJob() {
+  if (!heldJob_ || job_ || sending_) return false;
+  std::string why;
+  if (cancel_ && !cancel_(&why)) {
+    Fail(Text("The fax job could not be cancelled"), Q(why));
+    return false;
+  }
+  close();
+  return true;
+}
+
+bool FaxWindow::SendHeldJob() {
+  sending_ = true;
+  send_->setEnabled(false);
+  close_->setEnabled(false);
+  SetStatus(Text("Sending…"));
+  pdehost::PrintResult result;
+  try {
+    result = session_->Print();
+  } catch (...) {
+    result = {false, "a plug-in failed while printing"};
+  }
+  auto done = [this](bool sent) {
+    sending_ = false;
+    send_->setEnabled(!sent);
+    close_->setEnabled(true);
+    if (sent) close_->setText(Text("&Close"));
+    return sent;
+  };
+  if (!result.printed) {
+    // The job stays held: Send may be pressed again, Cancel cancels it.
+    SetStatus(Text("Cancelled: nothing was sent."));
+    status_->setToolTip(Q(result.cancelReason));
+    return done(false);
+  }
+  const pdehost::JobOptionList options = session_->JobOptions();
+  std::string message;
+  const bool completed = complete_ && complete_(options, session_->ppd(), &message);
+  if (!completed) {
+    Fail(Text("The fax was not sent"), Q(message));
+    return done(false);
+  }
+  job_ = heldJob_;
+  sent_ = options;
+  std::printf("nxfax: %s\n", message.c_str());
+  std::fflush(stdout);
+  SetStatus(DescribeJob(job_, {}));
+  watcher_ = new JobWatcher(job_, pollInterval_, [this](const JobStatus& s) { SetStatus(DescribeJob(job_, s)); }, this);
+  return done(true);
 }
 
 void FaxWindow::SetDocument(const QString& path) {
@@ -183,6 +263,7 @@ void FaxWindow::Fail(const QString& title, const QString& text) {
 }
 
 bool FaxWindow::Send() {
+  if (heldJob_) return session_ && !sending_ && !job_ && SendHeldJob();
   if (!session_ || document_.isEmpty() || sending_ || job_) return false;
   sending_ = true;
   send_->setEnabled(false);

@@ -48,18 +48,43 @@ class FaxWindow : public QWidget {
   // Replaces pdehost::SubmitJob (tests) and how often the job is asked after (ms).
   void SetSubmitter(Submitter submit, int pollInterval = 1000);
 
-  // Send: the print sequence, then the submission. True when a job was submitted.
+  // A job the print server holds instead of a file: the session opens on its queue with its own
+  // options marked, there is no queue to pick, Send hands what the panels wrote to `complete`
+  // and the Cancel button cancels the job through `cancel`. `document` is a copy of the job's
+  // document for the preview, or empty when the server gave none.
+  struct HeldJob {
+    int id = 0;
+    std::string queue;
+    std::string title;
+    pdehost::JobOptionList options;
+  };
+  // True when the job was completed; else `*message` says why (for the user).
+  using Completer = std::function<bool(const pdehost::JobOptionList& dialogOptions, ppd_file_t* ppd,
+                                       std::string* message)>;
+  using Canceller = std::function<bool(std::string* error)>;
+  bool SetHeldJob(const HeldJob& job, const QString& document, Completer complete, Canceller cancel,
+                  QString* error);
+
+  // Send: the print sequence, then the submission (or the held job's completion). True when a
+  // job was submitted or completed.
   bool Send();
+  // The held job's Cancel: cancels the job and closes the window. False when it could not.
+  bool CancelHeldJob();
 
   QTabWidget* tabs() const { return tabs_; }
   QLabel* statusLine() const { return status_; }
   QPushButton* sendButton() const { return send_; }
+  QPushButton* closeButton() const { return close_; }
+  QLabel* pagesLabel() const { return pages_; }
+  QLabel* previewLabel() const { return preview_; }
+  QComboBox* queuePicker() const { return queues_; }
   pdehost::PrintSession* session() const { return session_.get(); }
   int jobId() const { return job_; }
   // The options the last Send submitted, as the panels wrote them.
   const pdehost::JobOptionList& sentOptions() const { return sent_; }
 
  private:
+  bool SendHeldJob();
   bool OpenSession(const std::string& queue, QString* error);
   void CloseSession();
   void SetStatus(const QString& text);
@@ -76,8 +101,14 @@ class FaxWindow : public QWidget {
   bool sending_ = false;
   pdehost::JobOptionList sent_;
   JobWatcher* watcher_ = nullptr;
+  // The held job's mode: its id (0 in the file mode), options and what Send and Cancel do.
+  int heldJob_ = 0;
+  pdehost::JobOptionList heldOptions_;
+  Completer complete_;
+  Canceller cancel_;
 
   QComboBox* queues_ = nullptr;
+  QLabel* queueLabel_ = nullptr;
   QLabel* documentName_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   QLabel* preview_ = nullptr;

@@ -47,6 +47,11 @@ QString Text(const char* english) {
       {"Job %1: completed.", "ジョブ %1: 完了しました。"},
       {"Job %1: the print system does not answer (%2).", "ジョブ %1: 印刷システムが応答しません (%2)。"},
       {"Preview", "プレビュー"},
+      {"Preview not available.", "プレビューは表示できません。"},
+      {"&Cancel", "キャンセル(&C)"},
+      {"Cancel the fax job", "ファクスジョブをキャンセルします"},
+      {"The fax job could not be cancelled", "ファクスジョブをキャンセルできませんでした"},
+      {"Cannot open the fax job", "ファクスジョブを開けません"},
       {"Ready.", "準備完了。"},
   };
   if (JapaneseSession()) {

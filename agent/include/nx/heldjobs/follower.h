@@ -18,6 +18,9 @@ struct FollowEvents {
   // A held job without a ticket appeared: the user must choose its recipients. This is where a
   // session shows its notification and opens the dialog; without one it is logged.
   std::function<void(const HeldJob&)> needs_recipients;
+  // A job that needs_recipients announced no longer does: it got its ticket, was released,
+  // cancelled or went away. Where the session takes its notification back.
+  std::function<void(int job_id)> resolved;
   // A job has been held longer than the configured time; reported once, never cancelled.
   std::function<void(const HeldJob&, std::chrono::seconds held)> waiting_long;
   // The server could not be reached or refused the list; reported once until it answers again.
@@ -40,6 +43,7 @@ class Follower {
   struct Seen {
     bool needed = false;    // needs_recipients was called
     bool reported = false;  // waiting_long was called
+    bool resolved = false;  // resolved was called
   };
   FollowEvents events_;
   Connector connect_;

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -91,6 +92,10 @@ class LocalServer {
   // document; then releases the job, or leaves it with its timed hold.
   CompletionResult Complete(int job_id, const OptionList& ticket, const CompleteOptions& options);
   [[nodiscard]] bool Cancel(int job_id, std::string* error);
+  // The job's first document as the server holds it (CUPS-Get-Document), written to `path`
+  // (created, mode 0600). False with *error when the server refuses it or the file cannot be
+  // written; nothing is left at `path` then.
+  [[nodiscard]] bool GetDocument(int job_id, const std::string& path, std::string* error);
 
   // The raw connection, for the tests' forged requests.
   http_t* http() const { return http_; }
@@ -100,6 +105,18 @@ class LocalServer {
   http_t* http_;
   std::string socket_;
 };
+
+// The job's own options a dialog marks for it: the queue's choices, the paper and banner pages
+// the application asked for, and a ticket the job may carry.
+OptionList DialogOptions(const OptionList& job_options);
+
+// What the dialog's print sequence gave (`dialog_options`: its settings entries, then its PPD
+// choices), split for Complete: the ticket entries and the queue's options (`is_queue_option`
+// says which names the queue's PPD has) go to *ticket, the timed hold the user chose to
+// options->hold_until; the print system's own attributes are left as the application sent them.
+void SplitDialogOptions(const OptionList& dialog_options,
+                        const std::function<bool(const std::string&)>& is_queue_option,
+                        OptionList* ticket, CompleteOptions* options);
 
 // The job id of a job URI ("ipp://host/jobs/12"), or 0.
 int JobIdFromUri(const std::string& uri);
