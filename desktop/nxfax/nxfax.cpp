@@ -43,8 +43,11 @@ const char kUsage[] =
     "  -p, --ppd FILE        use this PPD instead of the queue's\n"
     "  -b, --bundles DIR     load the plug-ins from DIR (default: the installed ones)\n"
     "      --screenshots DIR render every panel, window and alert to DIR as PNG files\n"
-    "      --lang en|ja      the language of the screenshots\n"
-    "  -h, --help            show this help and exit\n";
+    "      --lang en|ja      the language of the windows (default: the user's locale)\n"
+    "  -h, --help            show this help and exit\n"
+    "\n"
+    "Exit status: 0 the window was closed (or the pictures written), 1 no file chosen, 3 bad\n"
+    "command line, 4 the document, the job or the queue could not be used.\n";
 
 int Usage(const char* why) {
   std::fprintf(stderr, "nxfax: %s\nTry 'nxfax --help' for more information.\n", why);
@@ -123,9 +126,17 @@ int RunHeldJob(nx::platform::Services& services, const nxfax::FaxSetup& setup, c
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The language must be settled before Qt and the plug-ins read it.
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::string(argv[i]) == "--lang") setenv("LANGUAGE", argv[i + 1], 1);
+  // The language must be settled before Qt and the plug-ins read it; the help and the pictures
+  // need no display, so they must not fail on a machine that has none.
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "-h" || a == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (i + 1 < argc && a == "--lang") setenv("LANGUAGE", argv[i + 1], 1);
+    if (i + 1 < argc && a == "--screenshots") setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  }
 
   QApplication app(argc, argv);
   QApplication::setDesktopFileName(QStringLiteral("nxfax"));
@@ -141,10 +152,6 @@ int main(int argc, char** argv) {
       if (i + 1 >= args.size()) return std::nullopt;
       return args[++i];
     };
-    if (a == "-h" || a == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
     if (a == "-q" || a == "--queue" || a == "-p" || a == "--ppd" || a == "-b" || a == "--bundles" ||
         a == "--screenshots" || a == "--lang" || a == "-j" || a == "--job") {
       const auto v = value();
