@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -191,8 +192,52 @@ TEST_F(E2eFaxsend, ARefusedRecipientSendsNothingAndTheCommandLineSaysWhy) {
     if (name == TicketKey("DFRecipientListItemKeyTicket0")) item = value;
   EXPECT_EQ(item.rfind("FAEN=0312345678{20}{30}{40007", 0), 0u) << dry.output;
   EXPECT_EQ(dry.output.find("4321"), std::string::npos) << dry.output;
+
+  // Accounting and secure print as the filter makes them of the standard IDs, the PIN protected.
+  const CommandResult secure =
+      Faxsend({"--queue", "fax", "--to", "0312345678", "--account-id", "A1", "--user-id", "bob",
+               "--secure-print", "--dry-run", doc},
+              {"FAXSEND_PIN=2468"});
+  ASSERT_EQ(secure.status, 0) << secure.output;
+  std::map<std::string, std::string> entries;
+  for (const auto& [name, value] : pdehost::ParseOptionString(secure.output)) entries[name] = value;
+  EXPECT_EQ(entries[TicketKey("PrintTypeTicketKey")], "2");
+  EXPECT_EQ(entries[TicketKey("PrintTypeUserNameTicketKey")], "bob");
+  EXPECT_FALSE(entries[TicketKey("PrintTypePasswordTicketKey")].empty());
+  EXPECT_EQ(entries[TicketKey("JBAAccountIDTextEditTicket")], "A1");
+  EXPECT_EQ(secure.output.find("2468"), std::string::npos) << secure.output;
   EXPECT_EQ(server_->DeviceOutput("fax"), "");
 }
+
+#if defined(NX_PDEHOST_PATH) && defined(NX_FAXPDE_BUNDLES_DIR)
+// The same job from the panels (the dialog host playing the fax job scenario: Fine, "Abc" at a
+// typed number, speed dial 12) and from faxsend: the same options, key for key.
+TEST_F(E2eFaxsend, TheTicketIsTheOneThePanelsWriteForTheSameJob) {
+  ASSERT_NO_FATAL_FAILURE(StartServer());
+  ASSERT_NO_FATAL_FAILURE(AddFaxQueue("fax", {}));
+  const CommandResult sent =
+      Faxsend({"--queue", "fax", "--to", "0312345678", "--name", "Abc", "--to", "speed:12",
+               "--resolution", "Fine", "--dry-run", Document(1)});
+  ASSERT_EQ(sent.status, 0) << sent.output;
+  const CommandResult dialog =
+      RunCommand({NX_PDEHOST_PATH, "--queue", "fax", "--scenario",
+                  SourcePath("tests/faxpde/scenarios/fax_job.json"), NX_FAXPDE_BUNDLES_DIR},
+                 Env());
+  ASSERT_EQ(dialog.status, 0) << dialog.output;
+  auto lastLine = [](const std::string& output) {
+    std::string text = output;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text.substr(text.find_last_of('\n') + 1);
+  };
+  std::map<std::string, std::string> fromPanels, fromFaxsend;
+  for (const auto& [name, value] : pdehost::ParseOptionString(lastLine(dialog.output)))
+    fromPanels[name] = value;
+  for (const auto& [name, value] : pdehost::ParseOptionString(lastLine(sent.output)))
+    fromFaxsend[name] = value;
+  EXPECT_EQ(fromFaxsend, fromPanels);
+  EXPECT_EQ(fromFaxsend.size(), 18u);
+}
+#endif
 
 #endif
 

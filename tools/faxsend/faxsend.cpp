@@ -72,6 +72,7 @@ constexpr char kHelp[] =
     "\n"
     "Recipient options (for the --to before them; a phonebook entry with communication\n"
     "settings of its own keeps them):\n"
+    "  --name TEXT                  the name of a typed number or speed dial\n"
     "  --comm-mode g3|g4|overseas   --line outside|extension\n"
     "  --mailbox ID [--mailbox-passcode]         secure send to a mailbox\n"
     "  --relay STATION --relay-dest D... [--relay-print]   relay send (D: 5, 1*, #3)\n"
@@ -176,6 +177,7 @@ std::optional<std::string> Secret(const char* variable, bool ask, const char* pr
 
 struct Target {
   std::string text;
+  std::optional<std::string> name;  // for a typed number or a speed dial
   bool hasComm = false;
   nx::phonebook::FaxPBCommunicationChoice comm;
   bool askMailboxPasscode = false;
@@ -212,6 +214,7 @@ enum Opt {
   kOptAccount,
   kOptUser,
   kOptSecurePrint,
+  kOptName,
 };
 
 bool ParseTime(const char* text, std::pair<int, int>* out) {
@@ -246,6 +249,7 @@ int ParseCommandLine(int argc, char** argv, Command* c, bool* help) {
       {"account-id", required_argument, nullptr, kOptAccount},
       {"user-id", required_argument, nullptr, kOptUser},
       {"secure-print", optional_argument, nullptr, kOptSecurePrint},
+      {"name", required_argument, nullptr, kOptName},
       {"title", required_argument, nullptr, 't'},
       {"yes", no_argument, nullptr, 'y'},
       {"wait", no_argument, nullptr, 'w'},
@@ -370,6 +374,10 @@ int ParseCommandLine(int argc, char** argv, Command* c, bool* help) {
         }
         break;
       }
+      case kOptName:
+        if (!last) return Usage("--name belongs to a recipient: give it after --to");
+        last->name = optarg;
+        break;
       case kOptAccount:
         c->accountId = optarg;
         break;
@@ -624,17 +632,6 @@ bool RecipientList::ApplyComm(const Target& target, FaxRecord& record) {
                   : "Waring_Restriction_Of_Faxing_Muti_Address_Transmission_RelaytSend_ID");
     return false;
   }
-  if (comm.mailboxId) {
-    auto passcode =
-        Secret("FAXSEND_MAILBOX_PASSCODE", target.askMailboxPasscode, "Mailbox passcode");
-    if (!passcode) return false;
-    comm.mailboxPasscode = *passcode;
-  }
-  if (!comm.fCode.empty() || target.askFCodePassword) {
-    auto password = Secret("FAXSEND_FCODE_PASSWORD", target.askFCodePassword, "F-code password");
-    if (!password) return false;
-    comm.fCodePassword = *password;
-  }
   if (auto refusal = nx::phonebook::ApplyCommunicationChoice(record, comm)) {
     PrintRule(target.text, refusal->textKey, refusal->arguments);
     return false;
@@ -737,6 +734,13 @@ bool RecipientList::Add(const Target& target) {
   const int settingType = device_.state.faxModule;
   const bool ipFax = settingType == 3 || settingType == 4;
   const bool faxLine = settingType != 3;
+  // The name field's checks, for what is typed; a phonebook entry has its own name.
+  if (target.name) {
+    if (auto w = faxpde::CheckNameText(*target.name)) {
+      PrintRule(t + " (--name)", w->textKey, w->arguments);
+      return false;
+    }
+  }
   if (t.rfind("speed:", 0) == 0) {
     const std::string number = t.substr(6);
     // The category Speed Dial: off where the PPD restricts to fax and phonebook or the device is
@@ -758,7 +762,7 @@ bool RecipientList::Add(const Target& target) {
     FaxRecord record = nx::phonebook::initFax();
     FaxRecordSetText(record, "RecodeType", std::to_string(nx::phonebook::kSpeedDial_Fax_Type));
     FaxRecordSetText(record, "Address", faxpde::PadSpeedDial(number, threeDigit));
-    FaxRecordSetText(record, "Name", "");
+    FaxRecordSetText(record, "Name", target.name.value_or(""));
     const long long adding = nx::phonebook::FaxPBRecipientModel::realRecipientCount(
         device_.state.speedDialExpansion, FaxRecordText(record, "Address"));
     return AddRecord(t, std::move(record), adding);
@@ -787,11 +791,15 @@ bool RecipientList::Add(const Target& target) {
     FaxRecordSetText(record, "RecodeType", std::to_string(nx::phonebook::kNormal_Fax_Type));
     FaxRecordSetText(record, "AddressType", sip ? "4" : "0");
     FaxRecordSetText(record, "Address", t);
-    FaxRecordSetText(record, "Name", "");
+    FaxRecordSetText(record, "Name", target.name.value_or(""));
     if (target.hasComm && !ApplyComm(target, record)) return false;
     return AddRecord(t, std::move(record), 1);
   }
   // A phonebook entry.
+  if (target.name) {
+    std::fprintf(stderr, "faxsend: %s: a phonebook entry has its own name (--name)\n", t.c_str());
+    return false;
+  }
   bool byName = true;
   std::string text = t;
   if (t.rfind("id:", 0) == 0) {
@@ -997,8 +1005,22 @@ int Run(const Command& c) {
     break;
   }
 
+  // Each recipient's passwords are asked once, however many group members they go to.
+  std::vector<Target> targets = c.targets;
+  for (Target& t : targets) {
+    if (t.comm.mailboxId) {
+      auto passcode = Secret("FAXSEND_MAILBOX_PASSCODE", t.askMailboxPasscode, "Mailbox passcode");
+      if (!passcode) return kExitRefused;
+      t.comm.mailboxPasscode = std::move(*passcode);
+    }
+    if (!t.comm.fCode.empty() || t.askFCodePassword) {
+      auto password = Secret("FAXSEND_FCODE_PASSWORD", t.askFCodePassword, "F-code password");
+      if (!password) return kExitRefused;
+      t.comm.fCodePassword = std::move(*password);
+    }
+  }
   RecipientList list(device, book.get());
-  for (const Target& t : c.targets)
+  for (const Target& t : targets)
     if (!list.Add(t)) return kExitRefused;
   if (const auto confidential = faxpde::FindConfidentialRecipients(list.records());
       confidential.any() && !c.yes) {
