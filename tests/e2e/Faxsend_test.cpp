@@ -112,6 +112,15 @@ TEST_F(E2eFaxsend, AGroupAndANumberGoAsTheRecipientWindowWritesThemWithResolutio
        at = lines.find("@FAEN=", at + 1))
     ++items;
   EXPECT_EQ(items, 3u);
+
+  // A document the print system cannot convert ends the job without a fax: --wait says so.
+  const std::string broken = work_.path() + "/broken.pdf";
+  ASSERT_TRUE(WriteFile(broken, "%PDF-1.4\nnot a document\n"));
+  const CommandResult failed = Faxsend({"--queue", "fax", "--to", "0312345678", "--wait", broken});
+  EXPECT_EQ(failed.status, 5) << failed.output;
+  EXPECT_TRUE(failed.output.find(" aborted\n") != std::string::npos ||
+              failed.output.find(" stopped\n") != std::string::npos)
+      << failed.output;
   EXPECT_EQ(stream.header.rfind("@PJL SET JOBATTR=\"@FCRD"),
             stream.header.find("@PJL SET JOBATTR=\"@FCRD"));
 }
