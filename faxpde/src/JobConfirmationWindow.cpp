@@ -25,27 +25,8 @@ constexpr int kDelayedOffDisables[] = {kJCTimeTitle, kJCTime, kJCTimeDummy, 0};
 constexpr pdekit::ControlIDList kDelayedDisable[] = {kDelayedOffDisables, {}};
 constexpr pdekit::ConstrainTable kDelayedConstrain{kDelayedDisable, {}, {}};
 
-bool LocalTime(std::time_t t, std::tm* out) { return localtime_r(&t, out) != nullptr; }
 
 }  // namespace
-
-std::string DelayedSendDateText(std::time_t now, int hour, int minute) {
-  std::tm tm{};
-  if (!LocalTime(now, &tm)) return {};
-  if (hour < tm.tm_hour || (hour == tm.tm_hour && minute < tm.tm_min)) {
-    // Noon of the next calendar day: no daylight saving change can move it to another date.
-    tm.tm_mday += 1;
-    tm.tm_hour = 12;
-    tm.tm_min = 0;
-    tm.tm_sec = 0;
-    tm.tm_isdst = -1;
-    if (std::mktime(&tm) == static_cast<std::time_t>(-1)) return {};
-  }
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d:%02d:%02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
-                tm.tm_mday, hour, minute);
-  return text;
-}
 
 std::optional<std::string> JobConfirmationRow(const nx::phonebook::FaxRecord& record) {
   const long long type = nx::phonebook::FaxRecordInteger(record, "RecodeType");

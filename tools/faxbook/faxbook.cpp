@@ -35,6 +35,7 @@
 
 #include "nx/phonebook/abif_file.h"
 #include "nx/phonebook/contact_file.h"
+#include "nx/phonebook/current_book.h"
 #include "nx/phonebook/fax_pb_entry_rules.h"
 #include "nx/phonebook/fax_pb_exchange.h"
 #include "nx/phonebook/fax_phonebook_model.h"
@@ -248,25 +249,11 @@ bool OpenForEdit(const std::string& path, OpenBook& book) {
   return true;
 }
 
-// The user's current phonebook, as the phonebook windows choose it: the file the preferences
-// name when it is there, else the default book in the phonebook folder, which is created empty
-// when missing (as the windows create it when they open). The preferences are read, never
-// written. False, with the message printed, when the default book cannot be made.
+// The user's current phonebook (current_book.h). False, with the message printed, when the
+// default book cannot be made.
 bool CurrentBook(std::string& path) {
   const auto services = MakeServices();
-  FaxPhonebookModel model(*services, nullptr);
-  struct stat st;
-  const std::string plist =
-      model.getFaxPBPreferencesFileDirectory() + "/" + kFaxPBPreferencesFileName;
-  if (::stat(plist.c_str(), &st) == 0) {
-    const std::string configured = model.getMyFaxFileNameFromConfig();
-    if (!configured.empty() && ::stat(configured.c_str(), &st) == 0) {
-      path = configured;
-      return true;
-    }
-  }
-  path = model.getMyFaxFileNameForSandbox();
-  if (::lstat(path.c_str(), &st) == 0 || model.createEmptyFaxPhoneBook(path)) return true;
+  if (CurrentPhonebookPath(*services, &path)) return true;
   std::fprintf(stderr, "faxbook: the current phonebook %s cannot be created\n", path.c_str());
   return false;
 }
@@ -520,41 +507,25 @@ int AddIndividual(const std::vector<std::string>& args) {
   FaxRecordSetText(entry, "AddressType", o.flags.count("--ip-fax") ? kAddressTypeIPFax : kAddressTypeFax);
   const std::pair<const char*, const char*> texts[] = {{"--company", "Company"}, {"--tel", "Tel"},
                                                        {"--email", "Email"},     {"--memo", "Memo"},
-                                                       {"--furigana", "Furigana"}, {"--fcode", "FCode"}};
+                                                       {"--furigana", "Furigana"}};
   for (const auto& [option, key] : texts) FaxRecordSetText(entry, key, o.Get(option));
   // The communication mode as the window stores it: 0 G3, 1 G4, 2 overseas.
-  FaxRecordSetText(entry, "CommMode", o.Get("--comm-mode", "0"));
-  FaxRecordSetText(entry, "LineType", o.Get("--line", "0"));
-  if (const char* code = std::getenv("FAXBOOK_FCODE_PASSWORD")) {
-    FaxRecordSetText(entry, "FCodePassword", code);
-  }
+  FaxPBCommunicationChoice comm;
+  comm.commMode = o.Get("--comm-mode", "0");
+  comm.line = o.Get("--line", "0");
+  comm.fCode = o.Get("--fcode");
+  if (const char* code = std::getenv("FAXBOOK_FCODE_PASSWORD")) comm.fCodePassword = code;
   if (o.Has("--mailbox")) {
-    FaxRecordSetText(entry, "SecureorRelay", "1");
-    FaxRecordSetText(entry, "RlyNum", "0");
-    FaxRecordSetText(entry, "MailBoxId", o.Get("--mailbox"));
-    if (const char* passcode = std::getenv("FAXBOOK_MAILBOX_PASSCODE")) {
-      FaxRecordSetText(entry, "MailBoxPassword", passcode);
-    }
+    comm.mailboxId = o.Get("--mailbox");
+    if (const char* passcode = std::getenv("FAXBOOK_MAILBOX_PASSCODE")) comm.mailboxPasscode = passcode;
   } else if (o.Has("--relay")) {
-    FaxRecordSetText(entry, "SecureorRelay", "2");
-    FaxRecordSetText(entry, "RlyID", o.Get("--relay"));
-    FaxRecordSetText(entry, "Rlyprn", o.flags.count("--relay-print") ? "1" : "0");
-    std::vector<std::string> destinations;
-    for (const auto& typed : o.All("--relay-dest")) {
-      std::string destination;
-      if (auto refusal = NormalizeRelayDestination(typed, destination)) {
-        PrintRefusal(*refusal);
-        return kExitRefused;
-      }
-      // The window beeps at a destination already listed and adds nothing.
-      if (std::find(destinations.begin(), destinations.end(), destination) == destinations.end()) {
-        destinations.push_back(destination);
-      }
-    }
-    FaxRecordSetList(entry, "RlyDestList", destinations);
-    FaxRecordSetText(entry, "RlyNum", std::to_string(destinations.size()));
-  } else {
-    FaxRecordSetText(entry, "RlyNum", "0");
+    comm.relayStation = o.Get("--relay");
+    comm.relayPrint = o.flags.count("--relay-print") > 0;
+    comm.relayDestinations = o.All("--relay-dest");
+  }
+  if (auto refusal = ApplyCommunicationChoice(entry, comm)) {
+    PrintRefusal(*refusal);
+    return kExitRefused;
   }
 
   std::string path;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "faxpde/FaxPBPopupWinInPanel.h"
+#include "faxpde/RecipientRules.h"
 #include "nx/phonebook/fax_pb_recipient_model.h"
 #include "nx/platform/notifications.h"
 #include "pdekit/ControlTables.h"
@@ -37,52 +38,6 @@ enum RecipientWindowTag {
 
 // Category popup items (index).
 enum FaxCategory { kCategoryFax = 0, kCategorySpeedDial = 1, kCategoryIPFax = 2 };
-
-// Real recipients one job may have.
-inline constexpr long long kMaxRealRecipients = 600;
-
-// Character sets of the recipient fields.
-extern const pdekit::InputFilter kFaxJISInputFilter;        // names, company, tel, memo
-extern const pdekit::InputFilter kFaxNumberInputFilter;     // fax numbers and IP fax addresses
-extern const pdekit::InputFilter kSpeedDialInputFilter;     // "*" and digits
-extern const pdekit::InputFilter kEmailInputFilter;         // U+0021-U+007E
-
-// ---- Rules of the fields, free of any window ----
-
-// A check that failed: the alert's text key and the values put into it.
-struct FieldWarning {
-  std::string textKey;
-  std::vector<std::string> arguments;
-};
-
-// Non-empty and made only of U+0020 and U+3000.
-bool IsAllSpaceText(std::string_view text);
-// Number of characters (code points) of UTF-8 text.
-int CharacterCount(std::string_view text);
-
-// Highest speed dial number: three-digit numbering 999 with the expansion kit, else 500;
-// four-digit numbering 5000 with speed dial type 2, else 2000.
-int SpeedDialUpperBound(bool threeDigit, bool expansionAvailable, int speedDialType);
-// The checks of a speed dial text (length, pattern, lowest number named within 1..bound).
-std::optional<FieldWarning> CheckSpeedDialText(std::string_view text, bool threeDigit, bool expansionAvailable,
-                                               int speedDialType);
-// The checks of a fax number or IP fax address (length 1..maxLength, spaces, character set).
-std::optional<FieldWarning> CheckFaxNumberText(std::string_view text, int maxLength);
-// Right-aligned, padded with "0" to 3 digits (three-digit numbering) or 4.
-std::string PadSpeedDial(std::string_view text, bool threeDigit);
-// The list row of a record: "name <address>", "name <'address'>" for speed dials; nothing for
-// other record types.
-std::optional<std::string> RecipientRowText(const nx::phonebook::FaxRecord& record);
-
-// The limits Add To checks before a record joins the list, in order: one recipient per job,
-// 600 real recipients, the list maximum. `existing` is the list's real recipient count,
-// `adding` what the new record stands for.
-struct AddLimitWarning {
-  std::string textKey;
-  std::vector<std::string> arguments;
-};
-std::optional<AddLimitWarning> CheckAddLimits(long long existing, long long adding, size_t records,
-                                              int maximumRecords, bool oneRecipientOnly);
 
 // ---- Controls ----
 
@@ -185,19 +140,6 @@ class FaxPBRecipientListView : public pdekit::BaseControl {
 
 // ---- The window ----
 
-// Device options the window reads when it opens (print settings first, else the per-printer
-// preferences for any user).
-struct DeviceOptionState {
-  int faxModule = 2;
-  bool phonebookExpansion = false;
-  bool isdnG4Kit = false;
-  std::string outlineNumber;
-  std::string inlineNumber;
-  // For the speed dial field: the expansion kit as the field sees it (true unless the kit
-  // setting says 2 or the module is 3), and the speed dial type (0 when absent).
-  bool speedDialExpansion = true;
-  int speedDialType = 0;
-};
 
 class FaxRecipientWindowsClass : public FaxPBPopupWinInPanel {
  public:

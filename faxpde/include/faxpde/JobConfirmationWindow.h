@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "faxpde/FaxPBPopupWinInPanel.h"
+#include "faxpde/RecipientRules.h"
 #include "nx/phonebook/fax_record.h"
 #include "nx/ticket/keys.h"
 #include "pdekit/ClockControl.h"
@@ -43,9 +44,6 @@ enum JobConfirmationTag {
 
 using FaxClock = std::function<std::time_t()>;
 
-// The dated delayed send text "YYYY:MM:DD:HH:MM" for a chosen hour and minute: today when the
-// time is not earlier than `now` (to the minute), else tomorrow through the calendar.
-std::string DelayedSendDateText(std::time_t now, int hour, int minute);
 // The confirmation list row of a recipient: "name <address>", a speed dial "name <'address'>";
 // nothing for other record types.
 std::optional<std::string> JobConfirmationRow(const nx::phonebook::FaxRecord& record);

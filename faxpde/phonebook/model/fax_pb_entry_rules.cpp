@@ -121,6 +121,41 @@ std::optional<FaxPBRefusal> NormalizeRelayDestination(std::string_view typed, st
   return std::nullopt;
 }
 
+std::optional<FaxPBRefusal> ApplyCommunicationChoice(FaxRecord& entry, const FaxPBCommunicationChoice& choice) {
+  FaxRecordSetText(entry, "CommMode", choice.commMode);
+  FaxRecordSetText(entry, "LineType", choice.line);
+  FaxRecordSetText(entry, "FCode", choice.fCode);
+  FaxRecordSetText(entry, "FCodePassword", choice.fCodePassword);
+  FaxRecordSetText(entry, "MailBoxId", "");
+  FaxRecordSetText(entry, "MailBoxPassword", "");
+  FaxRecordSetText(entry, "RlyID", "");
+  FaxRecordSetText(entry, "Rlyprn", "0");
+  FaxRecordSetText(entry, "RlyNum", "0");
+  FaxRecordSetList(entry, "RlyDestList", {});
+  if (choice.mailboxId) {
+    FaxRecordSetText(entry, "SecureorRelay", "1");
+    FaxRecordSetText(entry, "MailBoxId", *choice.mailboxId);
+    FaxRecordSetText(entry, "MailBoxPassword", choice.mailboxPasscode);
+  } else if (choice.relayStation) {
+    FaxRecordSetText(entry, "SecureorRelay", "2");
+    FaxRecordSetText(entry, "RlyID", *choice.relayStation);
+    FaxRecordSetText(entry, "Rlyprn", choice.relayPrint ? "1" : "0");
+    std::vector<std::string> destinations;
+    for (const auto& typed : choice.relayDestinations) {
+      std::string destination;
+      if (auto refusal = NormalizeRelayDestination(typed, destination)) return refusal;
+      // The window beeps at a destination already listed and adds nothing.
+      if (std::find(destinations.begin(), destinations.end(), destination) == destinations.end())
+        destinations.push_back(destination);
+    }
+    FaxRecordSetText(entry, "RlyNum", std::to_string(destinations.size()));
+    FaxRecordSetList(entry, "RlyDestList", std::move(destinations));
+  } else {
+    FaxRecordSetText(entry, "SecureorRelay", "0");
+  }
+  return CheckCommunicationSettings(entry);
+}
+
 FaxPBEntryResult AddNewIndividualEntry(FaxPhonebookModel& model, FaxRecord entry, bool isSandbox) {
   FaxPBEntryResult result;
   if ((result.refusal = CheckIndividualEntryFields(entry))) return result;

@@ -40,7 +40,6 @@ bool Contains(std::string_view haystack, const std::string& loweredNeedle) {
   return Lower(haystack).find(loweredNeedle) != std::string::npos;
 }
 
-bool IsRelaySend(const FaxRecord& entry) { return FaxRecordText(entry, "SecureorRelay") == "2"; }
 bool IsGroupRow(const FaxRecord& row) { return FaxRecordText(row, "FaxType") == "1"; }
 
 bool FileExists(const std::string& path) {
@@ -243,34 +242,23 @@ std::vector<size_t> FaxPhonebookSelectWindowsClass::SelectedRows(int tag) const 
 
 bool FaxPhonebookSelectWindowsClass::AddIndividual(const FaxRecord& entry, bool* added) {
   *added = false;
-  if (IsRelaySend(entry)) {
-    if (context_.oneRecipientOnly) {
-      ShowAlert(kAddTitle, "Waring_Restriction_Of_Faxing_Muti_Address_Transmission_RelaytSend_ID");
-      return false;
-    }
-    if (context_.generation == "2") return true;  // told once before the loop
+  const EntryCheck check =
+      CheckPhonebookEntry(entry, context_.settingType, context_.generation == "2", context_.oneRecipientOnly);
+  if (check.verdict == EntryVerdict::kStop) {
+    ShowAlert(kAddTitle, check.textKey);
+    return false;
   }
+  if (check.verdict == EntryVerdict::kSkip) return true;  // told once before the loop
   const long long real = selected_->getRealRecipientCount(context_.speedDialExpansion);
   if (auto limit = CheckAddLimits(real, 1, selected_->recipientCount(), selected_->getMaxRecipientNum(), false)) {
     ShowAlert(limit->textKey, {}, limit->arguments);
     return false;
   }
-  const int type = context_.settingType;
-  const bool faxLine = type == 1 || type == 2 || type == 4;
-  const bool ipFax = type == 3 || type == 4;
-  const std::string& addressType = FaxRecordText(entry, "AddressType");
-  if (addressType == "4" && !ipFax) {
-    ShowAlert(kAddTitle, "Warning_Add_Recipient_SIP_Kit_Unsupport_Content_Title_ID");
+  if (check.verdict == EntryVerdict::kRefuse) {
+    ShowAlert(kAddTitle, check.textKey);
     return true;
   }
-  if (addressType == "0" && !faxLine) {
-    ShowAlert(kAddTitle, "Warning_Add_Recipient_FAX_Kit_Unsupport_Content_Title_ID");
-    return true;
-  }
-  FaxRecord recipient = entry;
-  recipient.Erase("FaxType");
-  FaxRecordSetText(recipient, "RecodeType", std::to_string(pb::kPhonebook_Fax_Type));
-  *added = selected_->addRecipient(std::move(recipient), true, true);
+  *added = selected_->addRecipient(PhonebookRecipient(entry), true, true);
   return true;
 }
 
@@ -286,10 +274,10 @@ int FaxPhonebookSelectWindowsClass::AddTo(const std::vector<size_t>& rows) {
   if (context_.generation == "2" && !context_.oneRecipientOnly) {
     bool relay = false;
     for (const auto* row : chosen) {
-      if (!IsGroupRow(*row)) relay = relay || IsRelaySend(*row);
+      if (!IsGroupRow(*row)) relay = relay || IsRelaySendEntry(*row);
       else
         for (const auto& id : FaxRecordList(*row, "EntryList"))
-          if (const auto* m = model_->getMyFaxRecordByID(id)) relay = relay || IsRelaySend(*m);
+          if (const auto* m = model_->getMyFaxRecordByID(id)) relay = relay || IsRelaySendEntry(*m);
     }
     if (relay)
       ShowAlert("Warning_Add_Recipient_Relay_Send_Unsupport_Content_Title_ID",

@@ -31,54 +31,11 @@ namespace {
 
 constexpr const char* kRecipientChanged = "FaxPhonebookRecipientModelChanged";
 
-namespace key = nx::ticket::key;
-constexpr const char* kFaxModuleTicket = key::DeviceOptionFaxModuleTypePopupListTicket;
-constexpr const char* kFaxModulePref = key::DeviceOptionFaxModuleTypePopupListReference;
-constexpr const char* kExpansionTicket = key::DeviceOptionPhonebookExpansionKitPopupListTicket;
-constexpr const char* kExpansionPref = key::DeviceOptionPhonebookExpansionKitPopupListReference;
-constexpr const char* kISDNTicket = key::DeviceOptionISDNG4TypePopupListTicket;
-constexpr const char* kISDNPref = key::DeviceOptionISDNG4TypePopupListReference;
-constexpr const char* kOutlineTicket = key::DeviceOptionOutlineNumberEtxtTicket;
-constexpr const char* kOutlinePref = key::DeviceOptionOutlineNumberEtxtReference;
-constexpr const char* kInlineTicket = key::DeviceOptionInlineNumberEtxtTicket;
-constexpr const char* kInlinePref = key::DeviceOptionInlineNumberEtxtReference;
-constexpr const char* kSpeedDialTicket = key::DeviceOptionSpeedDialPopupListTicket;
-constexpr const char* kSpeedDialPref = key::DeviceOptionSpeedDialPopupListReference;
-
 const char* const kOffOn[] = {"Off", "On"};
 const char* const kResAddressNames[] = {"Normal", "FaxAndPhonebook", "SpeedDial", "Phonebook"};
 const char* const kGenerationNames[] = {"1", "2"};
 
 const pdekit::TextEditIniData kCurrentPBIni{"default.fap", "default.fap", 0, 255};
-
-// A device option value: decimal text to an integer; nothing for text that holds no digits.
-std::optional<int> AsInteger(const std::optional<std::string>& text) {
-  if (!text || text->empty()) return std::nullopt;
-  const std::string& t = *text;
-  if (t.find_first_of("0123456789") == std::string::npos) return std::nullopt;
-  return pdekit::getIntFromString(t.c_str(), static_cast<int>(t.size()));
-}
-
-std::string Cut5(const std::string& text) { return std::string(pdekit::CutUtf8(text, 5)); }
-
-nx::ticket::RecipientFields TicketFields(const FaxRecord& r) {
-  nx::ticket::RecipientFields f;
-  f.recodeType = static_cast<int>(FaxRecordInteger(r, "RecodeType", 0));
-  f.name = FaxRecordText(r, "Name");
-  f.address = FaxRecordText(r, "Address");
-  f.addressType = static_cast<int>(FaxRecordInteger(r, "AddressType", 0));
-  f.lineType = static_cast<int>(FaxRecordInteger(r, "LineType", 0));
-  f.commMode = static_cast<int>(FaxRecordInteger(r, "CommMode", 0));
-  f.secureOrRelay = static_cast<int>(FaxRecordInteger(r, "SecureorRelay", 0));
-  f.mailBoxId = FaxRecordText(r, "MailBoxId");
-  f.mailBoxPassword = FaxRecordText(r, "MailBoxPassword");
-  f.rlyId = FaxRecordText(r, "RlyID");
-  f.rlyPrn = static_cast<int>(FaxRecordInteger(r, "Rlyprn", 0));
-  f.rlyDestList = nx::phonebook::FaxRecordList(r, "RlyDestList");
-  f.fCode = FaxRecordText(r, "FCode");
-  f.fCodePassword = FaxRecordText(r, "FCodePassword");
-  return f;
-}
 
 }  // namespace
 
@@ -227,21 +184,8 @@ std::optional<std::string> FaxRecipientWindowsClass::ReadDeviceOption(const char
 }
 
 void FaxRecipientWindowsClass::ReadDeviceOptions() {
-  DeviceOptionState s;
-  if (auto module = AsInteger(ReadDeviceOption(kFaxModuleTicket, kFaxModulePref))) s.faxModule = *module;
-  std::optional<int> kit;
-  if (s.faxModule != 3) {
-    kit = AsInteger(ReadDeviceOption(kExpansionTicket, kExpansionPref));
-    if (kit == 1) s.phonebookExpansion = true;
-  }
-  if (s.faxModule != 2 && s.faxModule != 3 && s.faxModule != 4) {
-    if (AsInteger(ReadDeviceOption(kISDNTicket, kISDNPref)) == 1) s.isdnG4Kit = true;
-  }
-  if (auto t = ReadDeviceOption(kOutlineTicket, kOutlinePref)) s.outlineNumber = Cut5(*t);
-  if (auto t = ReadDeviceOption(kInlineTicket, kInlinePref)) s.inlineNumber = Cut5(*t);
-  s.speedDialExpansion = !(s.faxModule == 3 || kit == 2);
-  if (auto type = AsInteger(ReadDeviceOption(kSpeedDialTicket, kSpeedDialPref))) s.speedDialType = *type;
-
+  const DeviceOptionState s = ReadDeviceOptionState(
+      [this](const char* ticketKey, const char* preferenceKey) { return ReadDeviceOption(ticketKey, preferenceKey); });
   deviceOptions_ = s;
   curFaxModule = s.faxModule;
   curPhonebookExpansion = s.phonebookExpansion;
@@ -446,13 +390,9 @@ void FaxRecipientWindowsClass::OnOK() {
     return;
   }
   if (records.size() > 1) {
-    bool secure = false, fcode = false, password = false;
-    for (const auto& r : records) {
-      secure = secure || FaxRecordInteger(r, "SecureorRelay") == 1;
-      fcode = fcode || !FaxRecordText(r, "FCode").empty();
-      password = password || !FaxRecordText(r, "FCodePassword").empty();
-    }
-    if (secure || fcode || password) {
+    const ConfidentialRecipients found = FindConfidentialRecipients(records);
+    const bool secure = found.secureSend, fcode = found.fCode, password = found.fCodePassword;
+    if (found.any()) {
       const auto& bundle = panel_.GetBundle();
       auto text = [&](bool on, const char* key) { return on ? pdekit::LocalizedStringOrKey(bundle, key) : ""; };
       const int answer = ShowAlert("Warning_String_Title_ID", "Warning_Content_ID",
@@ -557,26 +497,11 @@ bool FaxRecipientWindowsClass::SetValueToTicket(pdekit::PrintSettings* settings,
   return true;
 }
 
-namespace {
-
-// Generation 2 devices take no apostrophe in an item (it quotes a speed dial number there) and no
-// relay send field; our items are ASCII (the name field is base64), so a byte search is exact.
-bool TakenByGeneration2Devices(const std::vector<nx::ticket::RecipientFields>& recipients,
-                               const nx::ticket::LineSettings& line) {
-  std::string item;
-  for (const auto& r : recipients) {
-    if (!nx::ticket::BuildRecipientItem(r, line, &item)) return false;
-    if (item.find('\'') != std::string::npos || item.find("{1") != std::string::npos) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool FaxRecipientWindowsClass::WriteRecipientList(pdekit::PrintSettings* settings, bool locked) {
   if (!faxPBRecipientData || faxPBRecipientData->recipientCount() == 0 || !settings) return true;
   std::vector<nx::ticket::RecipientFields> recipients;
-  for (const auto& r : faxPBRecipientData->getRecipientArray()) recipients.push_back(TicketFields(r));
+  for (const auto& r : faxPBRecipientData->getRecipientArray()) recipients.push_back(RecipientTicketFields(r));
   nx::ticket::LineSettings line;
   line.outsideLineNumber = curOutlineNumber;
   line.extensionLineNumber = curInlineNumber;

@@ -18,19 +18,9 @@ using nx::phonebook::FaxRecord;
 using nx::phonebook::FaxRecordInteger;
 using nx::phonebook::FaxRecordText;
 
-const pdekit::InputFilter kFaxJISInputFilter{
-    0, {}, 6, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}, {0xA0, 0xDF}, {0x8140, 0xF040}, {0xF9FC, 0xFCFC}},
-    "Warning_Add_Recipient_to_List_Win_Content_ID"};
-const pdekit::InputFilter kFaxNumberInputFilter{
-    0, {}, 3, {{0x20, 0x5A}, {0x5C, 0x5C}, {0x5E, 0x7E}}, "Warning_Invalid_Input_Number_ID"};
-const pdekit::InputFilter kSpeedDialInputFilter{
-    0, {}, 2, {{0x2A, 0x2A}, {0x30, 0x39}}, "Warning_Add_Recipient_to_List_Win_PPC_Content_ID"};
-const pdekit::InputFilter kEmailInputFilter{0, {}, 1, {{0x21, 0x7E}}, "Warning_Invalid_Input_Number_ID"};
-
 namespace {
 
 constexpr const char* kTitleKey = "Warning_Add_Recipient_to_List_Win_Title_ID";
-constexpr const char* kLengthKey = "Warning_Add_Recipient_to_List_Win_Content_ID";
 constexpr const char* kAllSpaceKey = "Warning_Add_All_Space_Recipient_to_List_Win_Content_ID";
 
 // Refuses an edit that leaves the character set or the maximum; the name counts characters,
@@ -57,8 +47,6 @@ class RecipientFieldFormatter final : public nx::platform::ui::TextFormatter {
   nx::platform::ui::Toolkit* toolkit_;
 };
 
-bool Matches(const char* pattern, const std::string& text) { return pdekit::regexp(pattern, text.c_str()) == 0; }
-
 // Shows a field warning with the recipient title; the field becomes the first responder.
 void ShowFieldWarning(pdekit::BaseControl& field, const FieldWarning& warning) {
   auto* window = field.GetParentPanel();
@@ -81,94 +69,6 @@ void ShowFieldWarning(pdekit::BaseControl& field, const FieldWarning& warning) {
 
 }  // namespace
 
-// ---- Rules ----
-
-int CharacterCount(std::string_view text) {
-  int n = 0;
-  for (unsigned char c : text)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-bool IsAllSpaceText(std::string_view text) { return !text.empty() && pdekit::IsAllSpace(text); }
-
-int SpeedDialUpperBound(bool threeDigit, bool expansionAvailable, int speedDialType) {
-  if (threeDigit) return expansionAvailable ? 999 : 500;
-  return speedDialType == 2 ? 5000 : 2000;
-}
-
-std::optional<FieldWarning> CheckSpeedDialText(std::string_view view, bool threeDigit, bool expansionAvailable,
-                                               int speedDialType) {
-  const std::string text(view);
-  const size_t maxLength = threeDigit ? 3 : 4;
-  if (text.empty() || text.size() > maxLength) return FieldWarning{kLengthKey, {}};
-  if (threeDigit) {
-    if (!Matches("^[0-9]{0,2}[*]{1}$|^[0-9]{0,1}[*]{2}$|^[0-9]{1,3}$|^[*]{3}$", text))
-      return FieldWarning{"Warning_Add_Recipient_to_List_Win_PPC_Content_ID", {}};
-  } else if (!Matches("^[0-9]{0,3}[*]{1}$|^[0-9]{0,2}[*]{2}$|^[0-9]{1,4}$", text)) {
-    return FieldWarning{"Warning_Add_Recipient_to_List_Win_Mini_Content_ID", {}};
-  }
-  // The lowest number named: stars as zeros; speed dial 0 does not exist, so a text of zeros and
-  // stars names 1 first.
-  std::string lowest = text;
-  std::replace(lowest.begin(), lowest.end(), '*', '0');
-  int number = pdekit::getIntFromString(lowest.c_str(), static_cast<int>(lowest.size()));
-  const char* zerosAndStars = threeDigit ? "^[0]{0,2}[*]{1,2}$|^[*]{3}$" : "^[0]{0,3}[*]{1,2}$";
-  if (Matches(zerosAndStars, text)) number += 1;
-  const int bound = SpeedDialUpperBound(threeDigit, expansionAvailable, speedDialType);
-  if (number < 1 || number > bound)
-    return FieldWarning{"Warning_Add_Recipient_to_List_Win_Range_Content_ID",
-                        {std::to_string(bound), std::to_string(bound)}};
-  return std::nullopt;
-}
-
-std::optional<FieldWarning> CheckFaxNumberText(std::string_view text, int maxLength) {
-  const int length = pdekit::GetStringLength(text);
-  if (length < 1 || length > maxLength) return FieldWarning{kLengthKey, {}};
-  if (IsAllSpaceText(text)) return FieldWarning{kAllSpaceKey, {}};
-  // The set admits the double quote and braces, which no recipient item can carry: the number
-  // would be dropped from the job when it prints, so it is refused here.
-  if (!pdekit::validateInput(text, kFaxNumberInputFilter) || !nx::ticket::IsRecipientAddressText(text))
-    return FieldWarning{"Warning_Invalid_Input_Number_ID", {}};
-  return std::nullopt;
-}
-
-std::string PadSpeedDial(std::string_view text, bool threeDigit) {
-  const size_t width = threeDigit ? 3 : 4;
-  if (text.size() >= width) return std::string(text);
-  return std::string(width - text.size(), '0') + std::string(text);
-}
-
-std::optional<std::string> RecipientRowText(const FaxRecord& record) {
-  const long long type = FaxRecordInteger(record, "RecodeType");
-  const std::string& name = FaxRecordText(record, "Name");
-  const std::string& address = FaxRecordText(record, "Address");
-  if (type == nx::phonebook::kSpeedDial_Fax_Type) return name + " <'" + address + "'>";
-  if (type == nx::phonebook::kNormal_Fax_Type || type == nx::phonebook::kPhonebook_Fax_Type)
-    return name + " <" + address + ">";
-  return std::nullopt;
-}
-
-std::optional<AddLimitWarning> CheckAddLimits(long long existing, long long adding, size_t records,
-                                              int maximumRecords, bool oneRecipientOnly) {
-  if (oneRecipientOnly) {
-    if (adding >= 2) return AddLimitWarning{"Waring_Restriction_Of_Faxing_Muti_Address_Transmission_SpeedDial_ID", {}};
-    if (existing >= 1)
-      return AddLimitWarning{"Waring_Restriction_Of_Faxing_Muti_Address_Transmission_OneRecipient_ID", {}};
-  }
-  constexpr const char* kExceeding = "Warning_Add_Recipient_Exceeding_Maximum_Num_Content_Title_ID";
-  if (existing + adding > kMaxRealRecipients)
-    return AddLimitWarning{kExceeding,
-                           {std::to_string(kMaxRealRecipients), std::to_string(existing + adding - kMaxRealRecipients)}};
-  if (maximumRecords > 0 && records >= static_cast<size_t>(maximumRecords)) {
-    // A list of speed dials that name nobody counts fewer destinations than records; the excess
-    // shown is at least the one record refused.
-    const long long excess = std::max<long long>(1, existing + adding - maximumRecords);
-    return AddLimitWarning{kExceeding, {std::to_string(maximumRecords), std::to_string(excess)}};
-  }
-  return std::nullopt;
-}
-
 // ---- Name ----
 
 namespace {
@@ -186,15 +86,11 @@ void DFFaxNameTextEditCtrl::InstallFormatter() {
 
 bool DFFaxNameTextEditCtrl::DoSelfValidate() {
   GetValueFromUI();
-  const std::string text = GetUIText();
-  if (IsAllSpaceText(text)) {
-    ShowFieldWarning(*this, FieldWarning{kAllSpaceKey, {}});
-    return false;
-  }
-  const int length = CharacterCount(text);
-  const int maxLength = ini_ ? static_cast<int>(ini_->maxWidth) : 18;
-  if (length > maxLength || !pdekit::validateInputByJIS(text, *filter_)) {
-    ShowValidationAlert(filter_->messageKey);
+  const int maxLength = ini_ ? static_cast<int>(ini_->maxWidth) : kMaxRecipientNameLength;
+  if (auto warning = CheckNameText(GetUIText(), maxLength)) {
+    // Spaces alone have their own warning; length and set are the field's standard message.
+    if (warning->textKey == kAllSpaceKey) ShowFieldWarning(*this, *warning);
+    else ShowValidationAlert(filter_->messageKey);
     return false;
   }
   return true;

@@ -36,6 +36,25 @@ std::optional<FaxPBRefusal> CheckCommunicationSettings(const FaxRecord& entry);
 // "#3" (group send) -> "0#3". Refusals are those of the window's Add To.
 std::optional<FaxPBRefusal> NormalizeRelayDestination(std::string_view typed, std::string& out);
 
+// Communication settings as a command line gives them (the communication settings window's
+// fields): mode "0" G3, "1" G4, "2" overseas; line "0" outside, "1" extension; a mailbox ID for
+// secure send or a relay station for relay send (not both); destinations as typed.
+struct FaxPBCommunicationChoice {
+  std::string commMode = "0";
+  std::string line = "0";
+  std::optional<std::string> mailboxId;
+  std::string mailboxPasscode;
+  std::optional<std::string> relayStation;
+  std::vector<std::string> relayDestinations;
+  bool relayPrint = false;
+  std::string fCode;
+  std::string fCodePassword;
+};
+// Stores the choice in the entry as the window's OK does (destinations normalized, repeats left
+// out), then checks it (CheckCommunicationSettings). The refusal of the first destination or
+// check that fails; the entry is then partly set.
+std::optional<FaxPBRefusal> ApplyCommunicationChoice(FaxRecord& entry, const FaxPBCommunicationChoice& choice);
+
 struct FaxPBEntryResult {
   bool added = false;
   bool saveFailed = false;  // the entry was acceptable but the book could not be saved
