@@ -6,7 +6,7 @@
 # Every component goes to the driver package unless NX_DESKTOP_COMPONENTS names it.
 # Include after every install() rule: the component list is read here.
 
-set(NX_DESKTOP_COMPONENTS desktop desktop-man man-desktop CACHE STRING
+set(NX_DESKTOP_COMPONENTS desktop CACHE STRING
     "Install components that belong to the nxfax-desktop package")
 set(NX_PACKAGE_MAINTAINER "Norvalex fax driver team <fax-driver@norvalex.example>")
 
