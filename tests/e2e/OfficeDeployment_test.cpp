@@ -9,11 +9,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <regex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -202,6 +204,16 @@ TEST_F(E2eOfficeDeployment, LpFromTheDesktopIsFaxedAndCountedByTheServer) {
   // The server counted the forwarded job's pages and its account.
   const std::string pageLog = ReadFile(server_->root() + "/log/page_log");
   EXPECT_TRUE(std::regex_search(pageLog, std::regex("(^|\n)fax alice 1 \\S+ \\S+ total 2 dept7 "))) << pageLog;
+
+  // The desktop queue was nxfax-setup's own: undoing the set-up deletes it once its job is done
+  // (the desktop's backend follows the server's job to its end).
+  for (int i = 0; i < 100 && !RunCommand({"lpstat", "-o", "Fax"}, {desktop_->client_env()}).output.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  const CommandResult undo = RunCommand({NX_SETUP_PATH, "--undo"}, {desktop_->client_env()});
+  ASSERT_EQ(undo.status, 0) << undo.output;
+  EXPECT_EQ(RunCommand({"lpstat", "-v"}, {desktop_->client_env()}).output.find("Fax"), std::string::npos)
+      << undo.output;
 }
 
 #if defined(NX_PDEHOST_PATH) && defined(NX_FAXPDE_BUNDLES_DIR)
