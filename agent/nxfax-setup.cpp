@@ -31,6 +31,7 @@ constexpr int kExitUsage = 3;
 
 const char kUsage[] =
     "Usage: nxfax-setup [--queue NAME] [--device URI] [--ppd FILE | --model NAME]\n"
+    "  or:  nxfax-setup --client --server HOST [--queue NAME] [--remote-queue NAME]\n"
     "  or:  nxfax-setup --undo\n"
     "Creates or updates the fax queue so that every job waits for its recipients (held until the\n"
     "user's nxfax-agent completes it), aborts a failed job instead of stopping the queue, and\n"
@@ -44,9 +45,17 @@ const char kUsage[] =
     "  -P, --ppd FILE      the queue's PPD file\n"
     "  -m, --model NAME    the PPD from the driver index (default norvalex/nxfax.ppd when the\n"
     "                      queue is created)\n"
+    "  -c, --client        make a desktop queue in front of the fax queue of a print server: it\n"
+    "                      passes PDF on (norvalex/nxfax-client.ppd), so that the server renders,\n"
+    "                      fills in the fax job and counts its pages; held and protected the same\n"
+    "  -s, --server HOST   the print server (HOST or HOST:PORT) of --client\n"
+    "  -r, --remote-queue NAME  the server's fax queue (default Fax)\n"
     "  -u, --undo          give every queue set up back what it had (a queue set-up created is\n"
     "                      deleted) and remove the policy: cupsd.conf is as before\n"
     "  -h, --help          show this help and exit\n";
+
+constexpr char kFaxModel[] = "norvalex/nxfax.ppd";
+constexpr char kClientModel[] = "norvalex/nxfax-client.ppd";
 
 int Usage(const std::string& message) {
   std::cerr << "nxfax-setup: " << message << "\nTry 'nxfax-setup --help' for more information.\n";
@@ -237,7 +246,7 @@ int Setup(const std::string& queue, const std::string& device, const std::string
   if (!ppd.empty())
     args.insert(args.end(), {"-P", ppd});
   else if (!model.empty() || !before.existed)
-    args.insert(args.end(), {"-m", model.empty() ? "norvalex/nxfax.ppd" : model});
+    args.insert(args.end(), {"-m", model.empty() ? kFaxModel : model});
   args.insert(args.end(),
               {"-o", "printer-error-policy=abort-job", "-o", "job-hold-until-default=indefinite",
                "-o", std::string("printer-op-policy=") + nx::heldjobs::kFaxPolicyName});
@@ -301,13 +310,16 @@ int main(int argc, char** argv) {
       {"ppd", required_argument, nullptr, 'P'},
       {"model", required_argument, nullptr, 'm'},
       {"undo", no_argument, nullptr, 'u'},
+      {"client", no_argument, nullptr, 'c'},
+      {"server", required_argument, nullptr, 's'},
+      {"remote-queue", required_argument, nullptr, 'r'},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
-  std::string queue = "Fax", device, ppd, model;
-  bool undo = false;
+  std::string queue = "Fax", device, ppd, model, server, remoteQueue = "Fax";
+  bool undo = false, client = false;
   opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, ":q:v:P:m:uh", kLong, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv, ":q:v:P:m:ucs:r:h", kLong, nullptr)) != -1;) {
     switch (c) {
       case 'q':
         queue = optarg;
@@ -324,6 +336,15 @@ int main(int argc, char** argv) {
       case 'u':
         undo = true;
         break;
+      case 'c':
+        client = true;
+        break;
+      case 's':
+        server = optarg;
+        break;
+      case 'r':
+        remoteQueue = optarg;
+        break;
       case 'h':
         std::cout << kUsage;
         return kExitOk;
@@ -335,8 +356,21 @@ int main(int argc, char** argv) {
   }
   if (optind < argc) return Usage(std::string("unexpected argument ") + argv[optind]);
   if (!ppd.empty() && !model.empty()) return Usage("give --ppd or --model, not both");
-  if (queue.empty() || queue.size() > 127 || queue.find_first_of(" \t/\\#\"'") != std::string::npos)
-    return Usage("not a queue name: " + queue);
+  const auto badQueueName = [](const std::string& name) {
+    return name.empty() || name.size() > 127 || name.find_first_of(" \t/\\#\"'?") != std::string::npos;
+  };
+  if (badQueueName(queue)) return Usage("not a queue name: " + queue);
   if (undo) return Undo();
+  if (client) {
+    if (server.empty()) return Usage("--client needs the print server (--server HOST)");
+    if (!device.empty() || !ppd.empty() || !model.empty())
+      return Usage("--client makes its own device and PPD: leave out --device, --ppd and --model");
+    // The host goes into a URI as it is: nothing that could end or redirect it.
+    if (server.size() > 255 || server.find_first_of(" \t/\\?#@\"'") != std::string::npos)
+      return Usage("not a server name: " + server);
+    if (badQueueName(remoteQueue)) return Usage("not a queue name: " + remoteQueue);
+    return Setup(queue, "ipp://" + server + "/printers/" + remoteQueue, "", kClientModel);
+  }
+  if (!server.empty()) return Usage("--server belongs to --client");
   return Setup(queue, device, ppd, model);
 }

@@ -10,6 +10,8 @@ PACKAGES=(
   cups cups-client cups-filters cups-bsd qpdf poppler-utils ghostscript openssl
   man-db groff-base  # the manual pages' rendering test
   clang libclang-rt-14-dev lld
+  # Debian packages of the driver and the desktop programs (scripts/package.sh)
+  dpkg-dev fakeroot lintian
   # desktop windows: Qt's widgets and its own translations, fonts that cover Japanese, and a
   # virtual X server (and xdotool to type into it) for using windows without a desktop
   qt6-base-dev qt6-translations-l10n fonts-noto-cjk xvfb xauth xdotool

@@ -1,9 +1,13 @@
 // The filter's main flow; see FilterMain.h.
 #include "FilterMain.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -159,16 +163,141 @@ std::string SelectClientAddress(const std::vector<std::string>& addresses) {
   return ipv6;
 }
 
+namespace {
+
+constexpr char kOriginatingHostOption[] = "job-originating-host-name";
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The print server writes IPv6 peers as "[v1.<address>]" with the zone as "%25<zone>".
+std::string PlainAddressText(std::string_view name) {
+  if (name.size() < 2 || name.front() != '[' || name.back() != ']') return std::string(name);
+  name = name.substr(1, name.size() - 2);
+  if (name.substr(0, 3) == "v1.") name.remove_prefix(3);
+  return std::string(name.substr(0, name.find('%')));
+}
+
+bool IsNumericAddress(const std::string& text, int& family) {
+  unsigned char buffer[sizeof(in6_addr)];
+  if (::inet_pton(AF_INET, text.c_str(), buffer) == 1) {
+    family = AF_INET;
+    return true;
+  }
+  const std::string noZone = text.substr(0, text.find('%'));
+  if (::inet_pton(AF_INET6, noZone.c_str(), buffer) == 1) {
+    family = AF_INET6;
+    return true;
+  }
+  return false;
+}
+
+bool IsLoopbackAddress(const std::string& text, int family) {
+  if (family == AF_INET) return text.rfind("127.", 0) == 0;
+  in6_addr address{};
+  if (::inet_pton(AF_INET6, text.substr(0, text.find('%')).c_str(), &address) != 1) return false;
+  if (IN6_IS_ADDR_LOOPBACK(&address)) return true;
+  return IN6_IS_ADDR_V4MAPPED(&address) && address.s6_addr[12] == 127;
+}
+
+bool IsLoopbackName(std::string_view name) {
+  static constexpr std::string_view kNames[] = {"localhost", "localhost.localdomain", "localhost6",
+                                                "localhost6.localdomain6", "ip6-localhost", "ip6-loopback"};
+  for (std::string_view known : kNames) {
+    if (EqualsIgnoringCase(name, known)) return true;
+  }
+  constexpr std::string_view kLocalhostDomain = ".localhost";
+  return name.size() > kLocalhostDomain.size() &&
+         EqualsIgnoringCase(name.substr(name.size() - kLocalhostDomain.size()), kLocalhostDomain);
+}
+
+// The ticket's text under `key`, converted and cut like every ticket text; "" when absent.
+std::string TicketText(const FilterJob& job, const char* key, std::size_t size) {
+  std::vector<char> buffer(size, 0);
+  if (GetTicketStringConvertedToPrtLang(key, job, buffer.data(), buffer.size()) != 1) return {};
+  return std::string(buffer.data());
+}
+
+void SetClientAddress(FilterJob& job, const std::string& encoded) {
+  std::memset(job.IPAddressStr, 0, sizeof job.IPAddressStr);
+  if (encoded.size() < sizeof job.IPAddressStr) {
+    std::memcpy(job.IPAddressStr, encoded.data(), encoded.size());
+  }
+}
+
+void DetermineRemoteClientHost(FilterJob& job, const std::string& origin, const platform::Network& network) {
+  // The panels on the user's computer wrote its own name and address: they name it best.
+  std::string name = TicketText(job, nx::ticket::key::JBAHostNameStringTicket, sizeof job.HostNameStr);
+  if (name.empty()) name = TicketText(job, nx::ticket::key::JBAMacHostNameStringTicket, sizeof job.HostNameStr);
+  if (!name.empty()) {
+    CopyHeaderText(name.c_str(), kHostNameBytes, job.HostNameStr, sizeof job.HostNameStr);
+  } else {
+    char converted[256] = {};
+    ConvertUTF8ToEncoding(origin.c_str(), converted, sizeof converted);
+    CopyHeaderText(converted, kHostNameBytes, job.HostNameStr, sizeof job.HostNameStr);
+  }
+
+  const std::string ticketAddress =
+      TicketText(job, nx::ticket::key::JBAIPAddressStringTicket, sizeof job.jba.ipAddressString);
+  if (IsEncodedClientAddress(ticketAddress)) {
+    SetClientAddress(job, ticketAddress);
+    return;
+  }
+  int family = 0;
+  if (IsNumericAddress(origin, family)) {
+    SetClientAddress(job, SelectClientAddress({origin}));
+    return;
+  }
+  // Bounded by the network's deadline; an unknown name costs the job its address line only.
+  SetClientAddress(job, SelectClientAddress(network.HostAddresses(origin)));
+}
+
+}  // namespace
+
+bool IsEncodedClientAddress(std::string_view text) {
+  const auto hexFrom1 = [&](bool upperOnly) {
+    return std::all_of(text.begin() + 1, text.end(), [&](char c) {
+      return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (!upperOnly && c >= 'a' && c <= 'f');
+    });
+  };
+  if (text.size() == 9 && text[0] == 'I') return hexFrom1(true);
+  if (text.size() == 33 && text[0] == '6') return hexFrom1(false);
+  return false;
+}
+
+std::optional<std::string> RemoteOriginatingHost(const FilterJob& job, std::string_view localHost) {
+  const char* value = job.options.Find(kOriginatingHostOption);
+  if (value == nullptr || *value == 0) return std::nullopt;
+  const std::string origin = PlainAddressText(value);
+  if (origin.empty()) return std::nullopt;
+  int family = 0;
+  if (IsNumericAddress(origin, family)) {
+    if (IsLoopbackAddress(origin, family)) return std::nullopt;
+    return origin;
+  }
+  if (IsLoopbackName(origin)) return std::nullopt;
+  if (!localHost.empty()) {
+    const std::string_view shortLocal = localHost.substr(0, localHost.find('.'));
+    if (EqualsIgnoringCase(origin, localHost) || EqualsIgnoringCase(origin, shortLocal)) return std::nullopt;
+  }
+  return origin;
+}
+
 void DetermineClientHost(FilterJob& job, const platform::Network& network) {
   std::memset(job.HostNameStr, 0, sizeof job.HostNameStr);
   std::memset(job.IPAddressStr, 0, sizeof job.IPAddressStr);
   const std::optional<std::string> host = network.HostName();
+  if (const auto origin = RemoteOriginatingHost(job, host.value_or(""))) {
+    DetermineRemoteClientHost(job, *origin, network);
+    return;
+  }
   if (!host || host->empty()) return;
   CopyHeaderText(host->c_str(), kHostNameBytes, job.HostNameStr, sizeof job.HostNameStr);
-  const std::string encoded = SelectClientAddress(network.HostAddresses(*host));
-  if (encoded.size() < sizeof job.IPAddressStr) {
-    std::memcpy(job.IPAddressStr, encoded.data(), encoded.size());
-  }
+  SetClientAddress(job, SelectClientAddress(network.HostAddresses(*host)));
 }
 
 std::string JobCopyFilePath(int systemVersion, std::time_t when) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,7 +77,21 @@ void ApplyDocumentNameRule(FilterJob& job, bool present);
 // loopback network 127/8 wins; else the last IPv6 address that is neither ::1 nor contains
 // "fe80::1"; else "".
 std::string SelectClientAddress(const std::vector<std::string>& addresses);
-// Step 9: HostNameStr and IPAddressStr (both empty when the host name cannot be read).
+// The computer a job came from, when that is another one: the print system's
+// "job-originating-host-name" in the job's options, unless it is missing, a loopback name or
+// address, or `localHost` (this machine's host name, or its first label). The print server's
+// bracketed IPv6 form ("[v1.fd00::2]") comes back as plain address text.
+std::optional<std::string> RemoteOriginatingHost(const FilterJob& job, std::string_view localHost);
+
+// True for an address in the devices' form: "I" + 8 upper-case hexadecimal digits, or "6" + 32
+// hexadecimal digits.
+bool IsEncodedClientAddress(std::string_view text);
+
+// Step 9: HostNameStr and IPAddressStr. A job printed on this machine takes the local host name
+// and its address (both empty when the host name cannot be read). A job from another computer
+// (RemoteOriginatingHost) names that computer: the name and address the panels wrote into the
+// ticket there when present, else the name the print system gives and its address (a numeric
+// name as it is, else resolved within the network's deadline; none leaves the address empty).
 void DetermineClientHost(FilterJob& job, const platform::Network& network);
 
 // The job copy file's path for `systemVersion` at `when` (local time): above 0x109F

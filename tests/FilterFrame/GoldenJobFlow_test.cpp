@@ -57,6 +57,37 @@ TEST(GoldenJobFlow, DirectFaxToTwoRecipients) {
   EXPECT_EQ(run.out, expected);
 }
 
+// A job printed on a desktop and sent on to this server: only the lines naming the computer
+// differ from the same job printed here, whichever name the job brings.
+TEST(GoldenJobFlow, DirectFaxFromAnotherComputer) {
+  FlowEnvironment env;
+  const std::string fax = FaxTicket(2, {kTypedIn, kSpeedDial});
+  const std::string here = nx::testing::ExampleFaxHeaderFromMac1();
+  const auto from = [&](const std::string& name, const std::string& address) {
+    std::string header = here;
+    header.replace(header.find("mac1"), 4, name);
+    header.replace(header.find("IC0A8010A"), 9, address);
+    return header + test::kFakeDocument + "\x1b%-12345X@PJL EOJ\n";
+  };
+  FilterArgs server("alice", "Fax", fax + " job-originating-host-name=192.168.1.20");
+  const FlowRun fromServer = RunFlow(server, Mac1());
+  EXPECT_EQ(fromServer.status, 0) << fromServer.err;
+  EXPECT_EQ(Visible(fromServer.out), Visible(from("192.168.1.20", "IC0A80114")));
+
+  FilterArgs panels("alice", "Fax",
+                    fax + " job-originating-host-name=192.168.1.20 " +
+                        OptionString({{"JBAMacHostNameStringTicket", test::ByteList("Desk 7")},
+                                      {"JBAHostNameStringTicket", "desk7"},
+                                      {"JBAIPAddressStringTicket", "I0A000007"}}));
+  const FlowRun fromPanels = RunFlow(panels, Mac1());
+  EXPECT_EQ(fromPanels.status, 0) << fromPanels.err;
+  EXPECT_EQ(Visible(fromPanels.out), Visible(from("desk7", "I0A000007")));
+
+  FilterArgs local("alice", "Fax", fax + " job-originating-host-name=localhost");
+  const FlowRun fromHere = RunFlow(local, Mac1());
+  EXPECT_EQ(fromHere.out, here + test::kFakeDocument + "\x1b%-12345X@PJL EOJ\n");
+}
+
 struct RefusalCase {
   const char* name;
   const char* generation;  // the queue PPD's NXPlatformGeneration default; nullptr: no PPD

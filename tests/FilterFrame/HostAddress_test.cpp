@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "FilterMain.h"
+#include "TableTestSupport.h"
 #include "TicketTestSupport.h"
 #include "nx/platform/network.h"
 
@@ -93,6 +95,82 @@ TEST(DetermineClientHost, SilentResolverIsBounded) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_STREQ(job->HostNameStr, "faxhost");
   EXPECT_STREQ(job->IPAddressStr, "");
+}
+
+// Names this machine's resolver knows, for jobs from other computers.
+class MapNetwork final : public platform::Network {
+ public:
+  std::optional<std::string> HostName() const override { return "faxhost.example"; }
+  std::vector<std::string> HostAddresses(std::string_view host) const override {
+    static const std::map<std::string, std::vector<std::string>, std::less<>> kKnown = {
+        {"faxhost.example", {"127.0.1.1", "192.168.1.10"}},
+        {"desk7.example", {"127.0.1.1", "fd00::7", "10.0.0.7"}}};
+    const auto found = kKnown.find(host);
+    return found == kKnown.end() ? std::vector<std::string>{} : found->second;
+  }
+};
+
+struct OriginCase {
+  const char* name;
+  test::Entries options;
+  const char* hostName;
+  const char* address;
+};
+
+void PrintTo(const OriginCase& c, std::ostream* os) { *os << c.name; }
+
+class OriginatingHostTest : public ::testing::TestWithParam<OriginCase> {};
+TEST_P(OriginatingHostTest, NamesTheComputerTheJobCameFrom) {
+  auto job = test::JobWith(test::OptionString(GetParam().options));
+  DetermineClientHost(*job, MapNetwork());
+  EXPECT_STREQ(job->HostNameStr, GetParam().hostName);
+  EXPECT_STREQ(job->IPAddressStr, GetParam().address);
+}
+
+constexpr char kOrigin[] = "job-originating-host-name";
+const test::Entry kDeskTicketName{"JBAHostNameStringTicket", "desk7"};
+const test::Entry kDeskTicketAddress{"JBAIPAddressStringTicket", "I0A000007"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, OriginatingHostTest,
+    ::testing::Values(
+        // Printed on this machine: its own name and address, whatever the ticket says.
+        OriginCase{"NoOrigin", {}, "faxhost.example", "IC0A8010A"},
+        OriginCase{"Localhost", {{kOrigin, "localhost"}, kDeskTicketName}, "faxhost.example", "IC0A8010A"},
+        OriginCase{"LoopbackIPv4", {{kOrigin, "127.0.0.1"}}, "faxhost.example", "IC0A8010A"},
+        OriginCase{"LoopbackIPv6Bracketed", {{kOrigin, "[v1.::1]"}}, "faxhost.example", "IC0A8010A"},
+        OriginCase{"OwnNameOtherCase", {{kOrigin, "FAXHOST.example"}}, "faxhost.example", "IC0A8010A"},
+        OriginCase{"OwnShortName", {{kOrigin, "faxhost"}}, "faxhost.example", "IC0A8010A"},
+        OriginCase{"EmptyOrigin", {{kOrigin, "''"}}, "faxhost.example", "IC0A8010A"},
+        // Another computer: the name the print system gives and its address.
+        OriginCase{"NumericIPv4", {{kOrigin, "192.168.1.20"}}, "192.168.1.20", "IC0A80114"},
+        OriginCase{"BracketedIPv6WithZone", {{kOrigin, "[v1.fd00::2%25eth0]"}}, "fd00::2",
+                   "6fd000000000000000000000000000002"},
+        OriginCase{"NameResolvedIPv4First", {{kOrigin, "desk7.example"}}, "desk7.example", "I0A000007"},
+        OriginCase{"UnknownNameKeepsNoAddress", {{kOrigin, "nowhere.example"}}, "nowhere.example", ""},
+        OriginCase{"LongNameCut", {{kOrigin, "desk-with-a-very-long-name-0123456789.example"}},
+                   "desk-with-a-very-long-name-01234", ""},
+        OriginCase{"HeaderBreakingBytesDropped", {{kOrigin, "'desk\"7'"}}, "desk7", ""},
+        // The panels on that computer wrote its name and address: they win.
+        OriginCase{"TicketNameAndAddress", {{kOrigin, "192.168.1.20"}, kDeskTicketName, kDeskTicketAddress},
+                   "desk7", "I0A000007"},
+        OriginCase{"TicketComputerName", {{kOrigin, "192.168.1.20"}, {"JBAMacHostNameStringTicket", test::ByteList("Bob's PC")}},
+                   "Bob's PC", "IC0A80114"},
+        OriginCase{"MalformedTicketAddressIgnored",
+                   {{kOrigin, "192.168.1.20"}, {"JBAIPAddressStringTicket", "I0A00007Z"}}, "192.168.1.20",
+                   "IC0A80114"},
+        OriginCase{"TicketIPv6Address",
+                   {{kOrigin, "desk7.example"}, {"JBAIPAddressStringTicket", "6fd000000000000000000000000000007"}},
+                   "desk7.example", "6fd000000000000000000000000000007"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IsEncodedClientAddress, OnlyTheDevicesForms) {
+  EXPECT_TRUE(IsEncodedClientAddress("IC0A8010A"));
+  EXPECT_TRUE(IsEncodedClientAddress("620010db8000000000000000000000001"));
+  EXPECT_FALSE(IsEncodedClientAddress("Ic0a8010a"));
+  EXPECT_FALSE(IsEncodedClientAddress("IC0A8010"));
+  EXPECT_FALSE(IsEncodedClientAddress("620010db800000000000000000000000g"));
+  EXPECT_FALSE(IsEncodedClientAddress(""));
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ std::unique_ptr<PrivateCupsd> PrivateCupsd::Start(const ServerSettings& settings
   std::vector<std::string> argv = {"bash", SourcePath("scripts/e2e-cupsd.sh"), "setup", root, filter};
   if (!settings.model_dir.empty()) argv.push_back(settings.model_dir);
   std::vector<std::string> setup_env{"NX_CUPSD_FILTER_ENV=" + env};
-  if (settings.tcp_port > 0) setup_env.push_back("NX_CUPSD_LISTEN=127.0.0.1:" + std::to_string(settings.tcp_port));
+  if (settings.tcp_port > 0) setup_env.push_back("NX_CUPSD_LISTEN=" + settings.tcp_address + ":" + std::to_string(settings.tcp_port));
   if (!settings.default_auth_type.empty()) setup_env.push_back("NX_CUPSD_AUTH_TYPE=" + settings.default_auth_type);
   const CommandResult setup = RunCommand(argv, setup_env);
   if (setup.status != 0) {

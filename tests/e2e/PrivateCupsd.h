@@ -21,7 +21,8 @@ struct ServerSettings {
   std::string job_filter;                   // the filter program to install; JobFilterPath() when empty
   std::string model_dir;                    // served as the PPD model folder (lpinfo -m), optional
   std::vector<std::string> filter_env;      // "NAME value" entries the server sets for filters
-  int tcp_port = 0;                         // also listen on 127.0.0.1:tcp_port (0: socket only)
+  int tcp_port = 0;                         // also listen on tcp_address:tcp_port (0: socket only)
+  std::string tcp_address = "127.0.0.1";    // another machine's view needs a non-loopback one
   std::string default_auth_type;            // DefaultAuthType; empty: None
 };
 
