@@ -6,7 +6,9 @@
 #      and the staged driver, and creates the fax queue from the driver's PPD;
 #   3. sends a three-page document as a fax to two recipients, with fax settings and accounting;
 #   4. shows the header of the device stream, checks the PDF in it and writes PNG previews of
-#      the fax pages; then stops the server. The machine's own print system is not touched.
+#      the fax pages; then stops the server. The machine's own print system is not touched;
+#   5. when the desktop program is built (build/desktop/nxfax/nxfax), pictures every window of
+#      the print dialog's panels in English and in Japanese.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -109,7 +111,29 @@ qpdf --check "$out/fax.pdf" | sed 's/^/   qpdf: /'
 pdfinfo "$out/fax.pdf" | grep -E '^(Pages|Page size):' | sed 's/^/   /'
 mkdir -p "$out/preview"
 pdftoppm -png -r 50 "$out/fax.pdf" "$out/preview/page"
+# The windows, when the desktop program and the plug-ins are built.
+nxfax="$BUILD_DIR/desktop/nxfax/nxfax"
+windows=""
+if [ -x "$nxfax" ] && [ -d "$BUILD_DIR/faxpde.plugin" ] && [ -d "$BUILD_DIR/accountpde.plugin" ]; then
+  echo "== Pictures of the windows, in English and in Japanese =="
+  mkdir -p "$out/windows"
+  for lang in en ja; do
+    if QT_QPA_PLATFORM=offscreen "$nxfax" --screenshots "$out/windows/$lang" --lang "$lang" -b "$BUILD_DIR" \
+        -p ppd/nxfax.ppd >"$out/windows/$lang.txt" 2>"$out/windows/$lang.log"; then
+      echo "   $lang: $(ls "$out/windows/$lang" | wc -l) pictures"
+    else
+      echo "   $lang: the program failed, see $out/windows/$lang.log"
+    fi
+  done
+  windows="$out/windows/en/ and $out/windows/ja/ (each picture with its window title in en.txt, ja.txt)"
+fi
+
 echo "== Done =="
 echo "Fax page previews:   $out/preview/ ($(ls "$out/preview" | tr '\n' ' '))"
 echo "Device stream:       $out/device-stream.prn (header in header.txt, document in fax.pdf)"
 echo "Print server log:    $server/log/error_log"
+if [ -n "$windows" ]; then
+  echo "Window pictures:     $windows"
+else
+  echo "Window pictures:     none (build the desktop program first: cmake --build $BUILD_DIR --target nxfax faxpde accountpde)"
+fi

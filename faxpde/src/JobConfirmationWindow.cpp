@@ -69,6 +69,11 @@ DFaxHourTimePickerDummy::DFaxHourTimePickerDummy(nx::platform::ui::Element* elem
                                                  const DFaxHourTimePicker* shown)
     : DFaxHourTimePickerSuper(element, &kDummyAccess, nullptr), shown_(shown) {}
 
+void DFaxHourTimePickerDummy::ResetStatus() {
+  DFaxHourTimePickerSuper::ResetStatus();
+  if (nx::platform::ui::Element* e = GetControlPtr()) e->SetHidden(true);
+}
+
 bool DFaxHourTimePickerDummy::ConvertToTickectData(std::string& out) {
   if (!shown_ || !shown_->GetControlBlkPtr()) return false;
   const pdekit::LongDateRec chosen = shown_->GetControlTime();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "nx/platform/bundle.h"
 #include "nx/platform/paths.h"
 #include "nx/platform/services.h"
 #include "nx/ticket/option_array.h"
@@ -44,7 +45,9 @@ bool PrintSession::Open(const DialogSetup& setup, std::string* error) {
     if (!fetched) return fail("cannot get the PPD of queue " + setup.queue + ": " + cupsLastErrorString());
     ppdPath_ = ppdTempFile_ = fetched;
   }
-  ppd_ = pdekit::OpenPPDFile(ppdPath_);
+  // The PPD's option texts in the language the plug-ins' string tables are chosen for.
+  const auto languages = nx::platform::EnvironmentLanguages();
+  ppd_ = pdekit::OpenPPDFile(ppdPath_, languages.empty() ? std::string("en") : languages.front());
   if (!ppd_) {
     int line = 0;
     const ppd_status_t status = ppdLastError(&line);

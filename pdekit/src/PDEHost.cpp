@@ -1,6 +1,9 @@
 // The ready-made host side of the print dialog protocol; see PDEHost.h.
 #include "pdekit/PDEHost.h"
 
+#include <clocale>
+#include <cstdlib>
+
 namespace pdekit {
 
 OSStatus BasicPrintSettings::SetValue(std::string_view key, std::string_view value, bool locked) {
@@ -67,9 +70,42 @@ bool BasicHostCallback::willChangePPDOptionKeyValue(std::string_view option, std
   return true;
 }
 
-PpdFilePtr OpenPPDFile(const std::string& path) {
+namespace {
+
+// The PPD reader keeps the translations of one language only, and ppdLocalize applies them: both
+// take the language from the C library's message locale, or, while that is "C", from LC_ALL.
+// The session's language may be neither (LANGUAGE, or a locale that is not installed): while the
+// PPD is read and localized, the language sits where they look; both come back after.
+class ScopedCupsLanguage {
+ public:
+  explicit ScopedCupsLanguage(const std::string& language) {
+    if (const char* m = std::setlocale(LC_MESSAGES, nullptr)) messages_ = m;
+    if (const char* all = std::getenv("LC_ALL")) all_ = all;
+    std::setlocale(LC_MESSAGES, "C");
+    setenv("LC_ALL", language.c_str(), 1);
+  }
+  ~ScopedCupsLanguage() {
+    if (all_) setenv("LC_ALL", all_->c_str(), 1);
+    else unsetenv("LC_ALL");
+    if (!messages_.empty()) std::setlocale(LC_MESSAGES, messages_.c_str());
+  }
+  ScopedCupsLanguage(const ScopedCupsLanguage&) = delete;
+  ScopedCupsLanguage& operator=(const ScopedCupsLanguage&) = delete;
+
+ private:
+  std::string messages_;
+  std::optional<std::string> all_;
+};
+
+}  // namespace
+
+PpdFilePtr OpenPPDFile(const std::string& path, const std::string& language) {
+  std::optional<ScopedCupsLanguage> scoped;
+  if (!language.empty()) scoped.emplace(language);
   PpdFilePtr ppd(ppdOpenFile(path.c_str()));
-  if (ppd) ppdMarkDefaults(ppd.get());
+  if (!ppd) return ppd;
+  if (scoped) ppdLocalize(ppd.get());
+  ppdMarkDefaults(ppd.get());
   return ppd;
 }
 

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QTest>
@@ -337,6 +338,35 @@ TEST_F(QtToolkitTest, ModalRunsNestAndAStopForTheOuterWindowWaitsForTheInner) {
   // A window that is not stopped but closed some other way ends its run as aborted.
   WhenModal([](QWidget* w) { w->hide(); });
   EXPECT_EQ(tk->RunModal(*inner), kModalResponseAbort);
+}
+
+// Centred over a window at the screen's corner, a larger window would start off the screen:
+// it is kept inside the screen's available area instead.
+TEST_F(QtToolkitTest, AWindowCentredOverAnotherStaysOnTheScreen) {
+  auto outer = tk->CreateWindow("Outer", "Outer");
+  auto inner = tk->CreateWindow("Inner", "Inner");
+  QWidget* o = nx::desktop::WidgetOf(*outer);
+  QWidget* i = nx::desktop::WidgetOf(*inner);
+  i->setMinimumSize(500, 400);
+  outer->AddElement(ElementKind::kButton, 1, "Open").SetAction([&](Element&) {
+    WhenModal([&](QWidget*) { tk->StopModal(*inner, 1); });
+    tk->RunModal(*inner);
+  });
+  const QRect area = o->screen()->availableGeometry();
+  for (const QPoint corner : {area.topLeft(), area.bottomRight() - QPoint(120, 90)}) {
+    SCOPED_TRACE(corner.x());
+    QRect placed;
+    WhenModal([&](QWidget* w) {
+      w->setGeometry(QRect(corner, QSize(120, 90)));
+      QApplication::processEvents();
+      QTimer::singleShot(0, [&] { placed = i->frameGeometry(); });
+      static_cast<QPushButton*>(ControlOf(w, 1))->click();
+      tk->StopModal(*outer, 1);
+    });
+    tk->RunModal(*outer);
+    EXPECT_TRUE(area.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+                                       << placed.height();
+  }
 }
 
 TEST_F(QtToolkitTest, AlertButtonsRunFromTheRightReturnIsTheFirstEscapeTheSecond) {

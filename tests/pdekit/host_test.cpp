@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "pdekit/PDEHost.h"
 #include "ppd_fixture.h"
 
@@ -57,6 +59,47 @@ TEST(HostCallback, AcceptedChoicesAreMarkedRefusedOnesAreNot) {
   EXPECT_FALSE(ppdFindChoice(ppdFindOption(ppd.get(), "InputSlot"), "Tray1")->marked);
   EXPECT_FALSE(host.willChangePPDOptionKeyValue("Duplex", "NoSuchChoice"));
   EXPECT_FALSE(pdekit::OpenPPDFile(dir / "absent.ppd"));
+}
+
+// The fax queue's PPD in the session's language: Japanese texts from its *ja lines, English ones
+// otherwise, and the process's own language settings untouched afterwards.
+TEST(OpenPPDFile, TheFaxPpdSpeaksTheSessionsLanguage) {
+  struct Text {
+    const char* option;
+    const char* choice;  // nullptr: the option's own text
+    const char* english;
+    const char* japanese;
+  };
+  const Text texts[] = {
+      {"NXFaxModule", nullptr, "Fax Setting Type", "\u30d5\u30a1\u30af\u30b9\u8a2d\u5b9a\u30bf\u30a4\u30d7"},
+      {"NXFaxModule", "SIPFaxAndFaxMini", "Type 4 (IP fax and fax kit)",
+       "\u30bf\u30a4\u30d7 4 (IP\u30d5\u30a1\u30af\u30b9\u3068\u30d5\u30a1\u30af\u30b9\u30ad\u30c3\u30c8)"},
+      {"NXFaxResolution", nullptr, "Fax Resolution", "\u30d5\u30a1\u30af\u30b9\u89e3\u50cf\u5ea6"},
+      {"NXFaxResolution", "Normal", "Normal (200 x 100 dpi)", "\u666e\u901a (200 x 100 dpi)"},
+      {"NXTransmissionReport", "OnError", "On Error", "\u30a8\u30e9\u30fc\u6642\u306e\u307f"},
+      {"PageSize", "A4", "A4", "A4"},
+  };
+  setenv("LC_ALL", "C", 1);
+  for (const char* language : {"en", "ja", "ja_JP", "fr"}) {
+    SCOPED_TRACE(language);
+    PpdFilePtr ppd = OpenPPDFile(NX_SOURCE_DIR "/ppd/nxfax.ppd", language);
+    ASSERT_TRUE(ppd);
+    const bool japanese = std::string(language).rfind("ja", 0) == 0;
+    for (const Text& t : texts) {
+      ppd_option_t* option = ppdFindOption(ppd.get(), t.option);
+      ASSERT_NE(option, nullptr) << t.option;
+      ppd_choice_t* choice = t.choice ? ppdFindChoice(option, t.choice) : nullptr;
+      ASSERT_TRUE(!t.choice || choice) << t.choice;
+      EXPECT_STREQ(choice ? choice->text : option->text, japanese ? t.japanese : t.english) << t.option;
+    }
+    // The choices the filter reads are the same in every language.
+    EXPECT_STREQ(ppdFindMarkedChoice(ppd.get(), "NXFaxModule")->choice, "FaxMini");
+    EXPECT_STREQ(std::getenv("LC_ALL"), "C");
+  }
+  unsetenv("LC_ALL");
+  EXPECT_TRUE(OpenPPDFile(NX_SOURCE_DIR "/ppd/nxfax.ppd", "ja"));
+  EXPECT_FALSE(OpenPPDFile(NX_SOURCE_DIR "/ppd/absent.ppd", "ja"));
+  EXPECT_EQ(std::getenv("LC_ALL"), nullptr);
 }
 
 // A plug-in as small as the protocol allows.

@@ -36,6 +36,7 @@ FaxWindow::FaxWindow(nx::platform::Services& services, FaxSetup setup, QWidget* 
   auto* top = new QHBoxLayout;
   auto* documentLabel = new QLabel(Text("Document:"));
   documentName_ = new QLabel;
+  documentName_->setObjectName(QStringLiteral("document"));
   documentName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* queueLabel = queueLabel_ = new QLabel(Text("Fax:"));
   queues_ = new QComboBox;

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPointer>
@@ -223,6 +224,24 @@ class Surface {
   std::vector<std::unique_ptr<QtElement>> elements_;
 };
 
+// Moves a window to `wanted`, kept inside the screen's available area: a window centred over a
+// larger one near the screen's edge, or where no window manager places windows, would
+// otherwise sit partly off the screen. A window larger than the area keeps its top left corner
+// in it.
+void PlaceOnScreen(QWidget* window, QPoint wanted, QScreen* screen) {
+  if (!screen) screen = window->screen();
+  if (!screen) {
+    window->move(wanted);
+    return;
+  }
+  const QRect area = screen->availableGeometry();
+  // move() places the frame; its size, once a window manager drew one, counts too.
+  const QSize frame = window->frameGeometry().size().expandedTo(window->size());
+  const int x = std::max(area.left(), std::min(wanted.x(), area.right() + 1 - frame.width()));
+  const int y = std::max(area.top(), std::min(wanted.y(), area.bottom() + 1 - frame.height()));
+  window->move(x, y);
+}
+
 // The widget a view or window lives in; deleted with it unless someone else took it first.
 template <typename W>
 class Owned {
@@ -341,7 +360,7 @@ class QtWindow final : public platform::ui::Window, public WidgetHolder {
     if (front && front != d) {
       d->winId();
       if (d->windowHandle() && front->windowHandle()) d->windowHandle()->setTransientParent(front->windowHandle());
-      d->move(front->geometry().center() - d->rect().center());
+      PlaceOnScreen(d, front->geometry().center() - d->rect().center(), front->screen());
     }
     if (first_responder_) first_responder_->Control()->setFocus();
   }
@@ -386,6 +405,9 @@ QString NameFilter(const std::vector<std::string>& extensions) {
   for (const auto& e : extensions) patterns << QStringLiteral("*.") + Q(e);
   return patterns.join(' ');
 }
+
+// The widest an alert's text runs before it wraps.
+constexpr int kAlertTextWidth = 420;
 
 class QtToolkit final : public platform::ui::Toolkit {
  public:
@@ -464,6 +486,11 @@ class QtToolkit final : public platform::ui::Toolkit {
     box.setDefaultButton(buttons.front());
     box.setEscapeButton(buttons.size() > 1 ? buttons[1] : buttons.front());
     if (auto* row = box.findChild<QDialogButtonBox*>()) row->setStyle(style_);
+    // A short message on one line: the box's own width would break a sentence without spaces
+    // (Japanese) after a few characters.
+    for (const char* name : {"qt_msgbox_label", "qt_msgbox_informativelabel"})
+      if (auto* label = box.findChild<QLabel*>(QLatin1String(name)))
+        label->setMinimumWidth(std::min(label->fontMetrics().horizontalAdvance(label->text()) + 2, kAlertTextWidth));
     box.exec();
     const auto it = std::find(buttons.begin(), buttons.end(), box.clickedButton());
     const auto index = it == buttons.end() ? (buttons.size() > 1 ? 1 : 0) : it - buttons.begin();

@@ -77,6 +77,9 @@ class DFaxHourTimePickerDummy : public DFaxHourTimePickerSuper {
  public:
   DFaxHourTimePickerDummy(nx::platform::ui::Element* element, const DFaxHourTimePicker* shown);
   bool ConvertToTickectData(std::string& out) override;
+  // Only carries the shown picker's time into the ticket: never on the screen, where it would
+  // lie over the shown one.
+  void ResetStatus() override;
 
  private:
   const DFaxHourTimePicker* shown_;

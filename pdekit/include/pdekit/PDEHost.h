@@ -210,7 +210,10 @@ class BasicHostCallback final : public PDEHostCallback {
 
 // A parsed PPD that closes itself.
 using nx::cups::PpdFilePtr;
-// Opens and parses `path` and marks its defaults; null when it cannot be read or parsed.
-PpdFilePtr OpenPPDFile(const std::string& path);
+// Opens and parses `path` and marks its defaults; null when it cannot be read or parsed. With a
+// `language` ("ja", "ja_JP"), the group, option and choice texts are that language's (the PPD's
+// *ll.Translation and *ll.<option> lines, through ppdLocalize); texts without a translation,
+// and every text for a language the PPD lacks, stay English.
+PpdFilePtr OpenPPDFile(const std::string& path, const std::string& language = {});
 
 }  // namespace pdekit
