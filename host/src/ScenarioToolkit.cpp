@@ -3,6 +3,8 @@
 
 namespace pdehost {
 
+ScenarioToolkit::ScenarioToolkit() : ScenarioToolkit(std::make_unique<nx::platform::ui::HeadlessToolkit>()) {}
+
 int ScenarioToolkit::RunAlert(const nx::platform::ui::Alert& alert) {
   const size_t before = inner_->PendingSteps();
   const int answer = inner_->RunAlert(alert);

@@ -24,7 +24,7 @@ class ScenarioToolkit final : public nx::platform::ui::Toolkit {
   };
   using FailureSink = std::function<void(size_t step, std::string message)>;
 
-  ScenarioToolkit() : ScenarioToolkit(std::make_unique<nx::platform::ui::HeadlessToolkit>()) {}
+  ScenarioToolkit();  // over the headless toolkit
   explicit ScenarioToolkit(std::unique_ptr<nx::platform::ui::ScriptedToolkit> inner) : inner_(std::move(inner)) {}
 
   nx::platform::ui::ScriptedToolkit& scripted() { return *inner_; }
