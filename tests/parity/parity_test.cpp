@@ -45,6 +45,8 @@ const std::map<std::string, Folder>& Folders() {
   static const std::map<std::string, Folder> kFolders = {
       {"host/scenarios", {NX_TEST_BUNDLES, {}, "Test_Queue", NX_SOURCE_DIR "/tests/host/scenarios/TestQueue.ppd", true}},
       {"faxpde/scenarios", {NX_BINARY_DIR, {"faxpde.plugin"}, "Fax", NX_SOURCE_DIR "/ppd/nxfax.ppd", false, true}},
+      {"accountpde/scenarios",
+       {NX_BINARY_DIR, {"accountpde.plugin"}, "Fax", NX_SOURCE_DIR "/ppd/nxfax.ppd", false, true}},
   };
   return kFolders;
 }
