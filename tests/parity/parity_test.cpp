@@ -156,6 +156,44 @@ TEST(Parity, EveryScenarioFilePlaysAlikeOnTheHeadlessAndTheQtToolkit) {
   std::printf("%zu scenario files, %zu skipped, %zu alike\n", files.size(), kSkipped.size(), played);
 }
 
+// A step that closes a window and then shows an alert, in one action of the window below: the
+// alert takes the answer meant for it, and the window below its next step only afterwards, on
+// both toolkits.
+TEST(Parity, AStepThatEndsAWindowAndThenAsksTakesItsAnswerBeforeTheNextStep) {
+  using namespace nx::platform::ui;
+  auto play = [](ScriptedToolkit& tk) {
+    auto outer = tk.CreateWindow("Outer", "Outer");
+    auto inner = tk.CreateWindow("Inner", "Inner");
+    int asked = -1;
+    int asked_at_close = -2;
+    inner->AddElement(ElementKind::kButton, 1, "Done").SetAction([&](Element&) { tk.StopModal(*inner, 7); });
+    outer->AddElement(ElementKind::kButton, 1, "Open").SetAction([&](Element&) {
+      tk.RunModal(*inner);
+      Alert alert;
+      alert.title_key = "Sure";
+      alert.buttons = {"Yes", "No"};
+      asked = tk.RunAlert(alert) - kAlertFirstButtonReturn;
+    });
+    outer->AddElement(ElementKind::kButton, 2, "Close").SetAction([&](Element&) {
+      asked_at_close = asked;
+      tk.StopModal(*outer, 3);
+    });
+    tk.Push(Step::Click(1).In("Outer"));
+    tk.Push(Step::Click(1).In("Inner"));
+    tk.Push(Step::AnswerAlert(1));
+    tk.Push(Step::Click(2).In("Outer"));
+    const int response = tk.RunModal(*outer);
+    std::string out = std::to_string(response) + " asked " + std::to_string(asked_at_close) + " left " +
+                      std::to_string(tk.PendingSteps());
+    for (const auto& e : tk.Errors()) out += "; " + e;
+    return out;
+  };
+  nx::platform::ui::HeadlessToolkit headless;
+  const auto qt = nx::desktop::MakeScriptedQtToolkit();
+  EXPECT_EQ(play(headless), "3 asked 1 left 0");
+  EXPECT_EQ(play(*qt), "3 asked 1 left 0");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -190,6 +190,10 @@ class ScriptedQtToolkit final : public platform::ui::ScriptedToolkit {
 
   void Next() {
     if (frames_.empty() || frames_.back().stopped) return;
+    // An alert or file dialog in front belongs to the step still running (its loop runs this
+    // pass): that step goes on once it is answered, and schedules the next one then.
+    QWidget* front = QApplication::activeModalWidget();
+    if (qobject_cast<QMessageBox*>(front) || qobject_cast<QFileDialog*>(front)) return;
     Window& window = *frames_.back().window;
     if (script_.empty()) {
       Error("script ran out in modal window " + window.Name());
