@@ -10,7 +10,7 @@ namespace pdehost {
 
 using nx::platform::ui::Element;
 using nx::platform::ui::ElementKind;
-using nx::platform::ui::HeadlessToolkit;
+using nx::platform::ui::ScriptedToolkit;
 using nx::platform::ui::Step;
 using nx::platform::ui::View;
 using nx::platform::ui::Window;
@@ -34,7 +34,7 @@ class DialogHost::Runner {
   Runner(DialogHost& host, const Scenario& scenario) : host_(host), scenario_(scenario) {}
 
   DialogReport Run() {
-    HeadlessToolkit& tk = host_.toolkit_.headless();
+    ScriptedToolkit& tk = host_.toolkit_.scripted();
     host_.failures_.clear();
     host_.toolkit_.ClearExpectations();
     host_.toolkit_.SetFailureSink([this](size_t step, std::string message) {
@@ -44,7 +44,7 @@ class DialogHost::Runner {
     dialog_ = host_.toolkit_.CreateWindow("Print Dialog", "Print");
     attributed_ = tk.Errors().size();
 
-    Push(0, Step::Call([this](HeadlessToolkit&, View*) { OpenDialog(); }));
+    Push(0, Step::CallAny([this](ScriptedToolkit&, View*) { OpenDialog(); }));
     bool ends = false;
     for (const ScenarioStep& s : scenario_.steps) {
       switch (s.action) {
@@ -56,7 +56,7 @@ class DialogHost::Runner {
         case Action::kCancelPanel: Push(s.number, Step::CancelPanel()); break;
         default:
           if (s.action == Action::kPrint || s.action == Action::kCancel) ends = true;
-          Push(s.number, Step::Call([this, &s](HeadlessToolkit& t, View* front) { Guarded(s.number, t, front, s); }));
+          Push(s.number, Step::CallAny([this, &s](ScriptedToolkit& t, View* front) { Guarded(s.number, t, front, s); }));
       }
     }
     if (!ends) {
@@ -65,7 +65,7 @@ class DialogHost::Runner {
         p.action = Action::kPrint;
         return p;
       }();
-      Push(0, Step::Call([this](HeadlessToolkit& t, View* front) { Guarded(0, t, front, kPrintAtEnd); }));
+      Push(0, Step::CallAny([this](ScriptedToolkit& t, View* front) { Guarded(0, t, front, kPrintAtEnd); }));
     }
     const size_t total = stepNumbers_.size();
 
@@ -102,7 +102,7 @@ class DialogHost::Runner {
  private:
   void Push(size_t number, Step step) {
     stepNumbers_.push_back(number);
-    host_.toolkit_.headless().Push(std::move(step));
+    host_.toolkit_.scripted().Push(std::move(step));
   }
 
   void Fail(size_t step, std::string message) { host_.failures_.push_back({step, std::move(message)}); }
@@ -114,12 +114,12 @@ class DialogHost::Runner {
 
   // Errors the scripted user ran into since the last look belong to `step`.
   void Attribute(size_t step) {
-    const auto& errors = host_.toolkit_.headless().Errors();
+    const auto& errors = host_.toolkit_.scripted().Errors();
     for (size_t i = attributed_; i < errors.size(); ++i) Fail(step, Context(step) + ": " + errors[i]);
     attributed_ = errors.size();
   }
 
-  void Guarded(size_t number, HeadlessToolkit& tk, View* front, const ScenarioStep& s) {
+  void Guarded(size_t number, ScriptedToolkit& tk, View* front, const ScenarioStep& s) {
     Attribute(number);
     try {
       Perform(tk, front, s);
@@ -150,7 +150,7 @@ class DialogHost::Runner {
     return out + ")";
   }
 
-  void Perform(HeadlessToolkit& tk, View* front, const ScenarioStep& s) {
+  void Perform(ScriptedToolkit& tk, View* front, const ScenarioStep& s) {
     const std::string what = s.Describe();
     if (s.action == Action::kPrint || s.action == Action::kCancel || s.action == Action::kShow) {
       if (!DialogInFront(front)) {

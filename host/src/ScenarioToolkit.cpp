@@ -3,12 +3,14 @@
 
 namespace pdehost {
 
+ScenarioToolkit::ScenarioToolkit() : ScenarioToolkit(std::make_unique<nx::platform::ui::HeadlessToolkit>()) {}
+
 int ScenarioToolkit::RunAlert(const nx::platform::ui::Alert& alert) {
-  const size_t before = inner_.PendingSteps();
-  const int answer = inner_.RunAlert(alert);
-  // The headless toolkit takes an answer step only from the front of the script, so answered
+  const size_t before = inner_->PendingSteps();
+  const int answer = inner_->RunAlert(alert);
+  // A scripted toolkit takes an answer step only from the front of the script, so answered
   // alerts meet the answer steps, and thus their expectations, in script order.
-  if (inner_.PendingSteps() < before && !expectations_.empty()) {
+  if (inner_->PendingSteps() < before && !expectations_.empty()) {
     AlertExpectation e = std::move(expectations_.front());
     expectations_.pop_front();
     auto mismatch = [&](const char* what, const std::string& want, const std::string& got) {

@@ -273,6 +273,11 @@ Step Step::AnswerAlert(int button) { return MakeStep(Type::kAnswerAlert, 0, butt
 Step Step::ChooseFile(std::string path) { return WithText(MakeStep(Type::kChooseFile), std::move(path)); }
 Step Step::CancelPanel() { return MakeStep(Type::kCancelPanel); }
 Step Step::Call(std::function<void(HeadlessToolkit&, View*)> call) {
+  return CallAny([call = std::move(call)](ScriptedToolkit& tk, View* view) {
+    if (auto* headless = dynamic_cast<HeadlessToolkit*>(&tk); headless && call) call(*headless, view);
+  });
+}
+Step Step::CallAny(std::function<void(ScriptedToolkit&, View*)> call) {
   Step s = MakeStep(Type::kCall);
   s.call = std::move(call);
   return s;

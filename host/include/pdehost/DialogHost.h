@@ -1,5 +1,5 @@
 // The stand-in print dialog: a print session (PrintSession.h) whose user is a scenario, played
-// in the headless toolkit.
+// in a scripted toolkit (the headless one, or a desktop one under test).
 //
 // The dialog itself is a modal window of the toolkit; every scenario step is performed from
 // its modal loop, so windows that panels open run nested loops that take the following steps,

@@ -21,6 +21,7 @@
 namespace nx::platform::ui {
 
 class HeadlessToolkit;
+class ScriptedToolkit;
 
 struct Step {
   enum class Type {
@@ -49,7 +50,7 @@ struct Step {
   // When set, the window the step is meant for: a step that comes up in another window is an
   // error that ends the modal run.
   std::string window;
-  std::function<void(HeadlessToolkit&, View*)> call;
+  std::function<void(ScriptedToolkit&, View*)> call;
 
   static Step Click(int tag);
   static Step SetState(int tag, int state);
@@ -65,7 +66,10 @@ struct Step {
   static Step AnswerAlert(int button);
   static Step ChooseFile(std::string path);
   static Step CancelPanel();
+  // Run only by the headless toolkit (other scripted toolkits pass over it).
   static Step Call(std::function<void(HeadlessToolkit&, View*)> call);
+  // Run by whichever scripted toolkit takes the step.
+  static Step CallAny(std::function<void(ScriptedToolkit&, View*)> call);
   // The same step, bound to the window named `name`.
   Step In(std::string name) &&;
   std::string Describe() const;
@@ -77,24 +81,37 @@ struct AlertRecord {
   std::string window;  // the modal window in front when it showed (empty: none)
 };
 
-class HeadlessToolkit final : public Toolkit {
+// A toolkit whose user is a script of steps: the headless toolkit, or a desktop toolkit whose
+// real widgets the steps operate. Modal runs, alerts and panels take their steps as described
+// above; what a user could not do is refused and recorded in Errors().
+class ScriptedToolkit : public Toolkit {
+ public:
+  virtual void Push(Step step) = 0;
+  virtual size_t PendingSteps() const = 0;
+  // Performs one user action on `view` now (a pane of the dialog, outside any modal run).
+  // False, with an error recorded, when a user could not do it.
+  virtual bool Perform(View& view, const Step& step) = 0;
+  virtual const std::vector<AlertRecord>& Alerts() const = 0;
+  virtual int BeepCount() const = 0;
+  virtual const std::vector<std::string>& Errors() const = 0;
+};
+
+class HeadlessToolkit final : public ScriptedToolkit {
  public:
   HeadlessToolkit();
   ~HeadlessToolkit() override;
 
   // Script.
-  void Push(Step step);
+  void Push(Step step) override;
   void Push(std::vector<Step> steps);
-  size_t PendingSteps() const { return script_.size(); }
+  size_t PendingSteps() const override { return script_.size(); }
 
-  // Performs one user action on `view` now (a pane of the dialog, outside any modal run).
-  // False, with an error recorded, when a user could not do it.
-  bool Perform(View& view, const Step& step);
+  bool Perform(View& view, const Step& step) override;
 
   // What happened.
-  const std::vector<AlertRecord>& Alerts() const { return alerts_; }
-  int BeepCount() const { return beeps_; }
-  const std::vector<std::string>& Errors() const { return errors_; }
+  const std::vector<AlertRecord>& Alerts() const override { return alerts_; }
+  int BeepCount() const override { return beeps_; }
+  const std::vector<std::string>& Errors() const override { return errors_; }
   // One line per event: "modal begin <name>", "modal end <name> <response>", "alert <key>",
   // "beep", "open panel", "save panel", and each performed step (typed text only by its length,
   // as it may be a password).
