@@ -21,7 +21,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QtTest/QTest>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -33,9 +32,11 @@
 #include <QPainter>
 
 #include "FaxQueues.h"
+#include "nx/desktop/qt_scripted_toolkit.h"
 #include "Screenshots.h"
 #include "Texts.h"
 #include "WindowCheck.h"
+#include "nx/desktop/qt_scripted_toolkit.h"
 #include "nx/desktop/qt_toolkit.h"
 #include "nx/platform/services.h"
 
@@ -117,7 +118,7 @@ void Do(QWidget* window, const Act& act) {
       if (auto* line = qobject_cast<QLineEdit*>(w)) {
         line->setFocus();
         line->selectAll();
-        QTest::keyClicks(line, QString::fromUtf8(act.text));
+        nx::desktop::TypeKeys(line, QString::fromUtf8(act.text));
         emit line->editingFinished();
       }
       break;
@@ -200,7 +201,7 @@ class Shooter : public QObject {
         auto* row = files->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         if (name && row && row->button(QDialogButtonBox::Save)) {
           name->clear();
-          QTest::keyClicks(name, book);
+          nx::desktop::TypeKeys(name, book);
           row->button(QDialogButtonBox::Save)->click();
         }
         if (files->isVisible()) files->reject();

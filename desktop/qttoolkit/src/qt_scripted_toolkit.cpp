@@ -35,9 +35,8 @@ using platform::ui::Window;
 bool InRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
 
 // Splits UTF-8 text into characters, one key press each.
-std::vector<QString> Keys(const std::string& text) {
+std::vector<QString> Keys(const QString& all) {
   std::vector<QString> out;
-  const QString all = QString::fromStdString(text);
   for (int i = 0; i < all.size();) {
     const int len = all.at(i).isHighSurrogate() && i + 1 < all.size() ? 2 : 1;
     out.push_back(all.mid(i, len));
@@ -272,7 +271,7 @@ bool ScriptedQtToolkit::Edit(QLineEdit* line, const Step& step) {
     line->paste();
   }
   if (step.type == T::kType || step.type == T::kEnter)
-    for (const QString& ch : Keys(step.text)) Key(line, Qt::Key_unknown, ch);
+    TypeKeys(line, QString::fromStdString(step.text));
   if (step.type == T::kEndEditing || step.type == T::kEnter) {
     // Leaving the field ends the edit (Return would also press the window's default button).
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
@@ -380,6 +379,10 @@ bool ScriptedQtToolkit::Perform(View& view, const Step& step) {
 }
 
 }  // namespace
+
+void TypeKeys(QWidget* widget, const QString& text) {
+  for (const QString& ch : Keys(text)) Key(widget, Qt::Key_unknown, ch);
+}
 
 std::unique_ptr<platform::ui::ScriptedToolkit> MakeScriptedQtToolkit() {
   return std::make_unique<ScriptedQtToolkit>();

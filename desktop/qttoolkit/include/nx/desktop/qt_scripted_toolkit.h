@@ -11,9 +11,16 @@
 
 #include "nx/platform/headless_toolkit.h"
 
+class QString;
+class QWidget;
+
 namespace nx::desktop {
 
 // A QApplication must exist first and outlive the toolkit and everything it made.
 std::unique_ptr<platform::ui::ScriptedToolkit> MakeScriptedQtToolkit();
+
+// Sends the text to the widget as a user's key presses, one character at a time (a surrogate
+// pair is one key), so that its validator judges every edit.
+void TypeKeys(QWidget* widget, const QString& text);
 
 }  // namespace nx::desktop
