@@ -196,17 +196,20 @@ bool FaxWindow::CancelHeldJob() {
   return true;
 }
 
-bool FaxWindow::SendHeldJob() {
+pdehost::PrintResult FaxWindow::RunPrintSequence() {
   sending_ = true;
   send_->setEnabled(false);
-  close_->setEnabled(false);
   SetStatus(Text("Sending…"));
-  pdehost::PrintResult result;
   try {
-    result = session_->Print();
+    return session_->Print();
   } catch (...) {
-    result = {false, "a plug-in failed while printing"};
+    return {false, "a plug-in failed while printing"};
   }
+}
+
+bool FaxWindow::SendHeldJob() {
+  close_->setEnabled(false);
+  const pdehost::PrintResult result = RunPrintSequence();
   auto done = [this](bool sent) {
     sending_ = false;
     send_->setEnabled(!sent);
@@ -266,16 +269,8 @@ void FaxWindow::Fail(const QString& title, const QString& text) {
 bool FaxWindow::Send() {
   if (heldJob_) return session_ && !sending_ && !job_ && SendHeldJob();
   if (!session_ || document_.isEmpty() || sending_ || job_) return false;
-  sending_ = true;
-  send_->setEnabled(false);
   queues_->setEnabled(false);
-  SetStatus(Text("Sending…"));
-  pdehost::PrintResult result;
-  try {
-    result = session_->Print();
-  } catch (...) {
-    result = {false, "a plug-in failed while printing"};
-  }
+  const pdehost::PrintResult result = RunPrintSequence();
   auto done = [this](bool sent) {
     sending_ = false;
     send_->setEnabled(!sent);

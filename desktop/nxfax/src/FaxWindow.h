@@ -85,6 +85,8 @@ class FaxWindow : public QWidget {
 
  private:
   bool SendHeldJob();
+  // Marks the window as sending and runs the print sequence; a plug-in's exception is a refusal.
+  pdehost::PrintResult RunPrintSequence();
   bool OpenSession(const std::string& queue, QString* error);
   void CloseSession();
   void SetStatus(const QString& text);
