@@ -194,17 +194,7 @@ class HeadlessWindow final : public Window {
 };
 
 void Populate(View& view, const LayoutSpec& spec) {
-  for (const auto& es : spec.elements) {
-    Element& e = view.AddElement(es.kind, es.tag, es.title);
-    for (const auto& item : es.items) {
-      if (es.kind == ElementKind::kList) e.AddRow({item});
-      else e.AddItem(item, item);
-    }
-    e.SetEnabled(es.enabled);
-    e.SetHidden(es.hidden);
-    if (es.int_value) e.SetIntValue(*es.int_value);
-    if (es.string_value) e.SetStringValue(*es.string_value);
-  }
+  for (const auto& es : spec.elements) ApplyElementSpec(view.AddElement(es.kind, es.tag, es.title), es);
 }
 
 // Splits UTF-8 text into characters; a stray byte counts as one character.

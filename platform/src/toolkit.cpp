@@ -30,6 +30,17 @@ std::optional<ElementKind> ElementKindFromName(std::string_view name) {
   return std::nullopt;
 }
 
+void ApplyElementSpec(Element& element, const ElementSpec& spec) {
+  for (const auto& item : spec.items) {
+    if (spec.kind == ElementKind::kList) element.AddRow({item});
+    else element.AddItem(item, item);
+  }
+  element.SetEnabled(spec.enabled);
+  element.SetHidden(spec.hidden);
+  if (spec.int_value) element.SetIntValue(*spec.int_value);
+  if (spec.string_value) element.SetStringValue(*spec.string_value);
+}
+
 std::optional<LayoutSpec> ParseLayoutSpec(std::string name, const PropertyValue& root) {
   const auto* dict = root.AsDictionary();
   if (!dict) return std::nullopt;

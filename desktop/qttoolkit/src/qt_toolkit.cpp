@@ -49,18 +49,7 @@ class Surface {
           std::make_unique<QtElement>(es.kind, es.tag, es.title, extras.elements[i], root_, strings));
     }
     Arrange();
-    for (size_t i = 0; i < spec.elements.size(); ++i) {
-      const auto& es = spec.elements[i];
-      QtElement& e = *elements_[i];
-      for (const auto& item : es.items) {
-        if (es.kind == ElementKind::kList) e.AddRow({item});
-        else e.AddItem(item, item);
-      }
-      e.SetEnabled(es.enabled);
-      e.SetHidden(es.hidden);
-      if (es.int_value) e.SetIntValue(*es.int_value);
-      if (es.string_value) e.SetStringValue(*es.string_value);
-    }
+    for (size_t i = 0; i < spec.elements.size(); ++i) ApplyElementSpec(*elements_[i], spec.elements[i]);
   }
 
   QtElement* Find(int tag) const {

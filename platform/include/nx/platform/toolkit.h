@@ -193,6 +193,9 @@ struct LayoutSpec {
 // integer Tag and a known Kind).
 std::optional<LayoutSpec> LoadLayoutSpec(const Bundle& bundle, std::string_view name);
 std::optional<LayoutSpec> ParseLayoutSpec(std::string name, const PropertyValue& root);
+// Gives a made element what its description says it starts with: items (rows of a list),
+// state and value. Every toolkit fills its elements so.
+void ApplyElementSpec(Element& element, const ElementSpec& spec);
 
 class Toolkit {
  public:
