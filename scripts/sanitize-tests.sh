@@ -2,9 +2,11 @@
 # The unit tests under AddressSanitizer and UndefinedBehaviorSanitizer (-fno-sanitize-recover=all):
 # builds the project with both sanitizers into SANITIZE_BUILD_DIR (default
 # build-sanitize) with the system's compiler, then runs every test except the end-to-end ones
-# (they drive real print servers and run in the normal build). The fuzz corpora are replayed
-# here too (tests fuzz_replay.*). The libFuzzer programs have a build of their own
-# (scripts/fuzz-smoke.sh), since libFuzzer needs clang.
+# (they drive real print servers and run in the normal build) and the dialog test programs'
+# second runs on the Qt toolkit (label qt_scenarios: slow here, and their scenarios run under
+# the sanitizers on the headless toolkit and, file by file, on Qt in test_parity). The fuzz
+# corpora are replayed here too (tests fuzz_replay.*). The libFuzzer programs have a build of
+# their own (scripts/fuzz-smoke.sh), since libFuzzer needs clang.
 #
 # Warnings are not errors here: with the sanitizers gcc reports uninitialised values inside the
 # standard library (std::regex, std::function) that are not there; the normal build keeps
@@ -26,4 +28,4 @@ cmake --build "$BUILD_DIR" -j"$(nproc)" --target $(cmake --build "$BUILD_DIR" --
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=0:check_initialization_order=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$BUILD_DIR"
-ctest --output-on-failure -j"$(nproc)" --timeout 900 -E 'E2e|test_e2e_NOT_BUILT'
+ctest --output-on-failure -j"$(nproc)" --timeout 900 -E 'E2e|test_e2e_NOT_BUILT' -LE qt_scenarios

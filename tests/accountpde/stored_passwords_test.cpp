@@ -165,7 +165,7 @@ const std::vector<std::string> kRoundPasswords = {"uKey#4471", "aKey#5582", "iKe
 
 struct FileHost {
   FileHost(const std::string& root, const char* kernel) {
-    auto tk = std::make_unique<pdehost::ScenarioToolkit>();
+    auto tk = nx::testing::MakeScenarioToolkit();
     toolkit = tk.get();
     services = std::make_unique<nx::platform::Services>(
         std::make_unique<nx::platform::FilePreferences>(root + "/Preferences", root + "/AnyUserPreferences",

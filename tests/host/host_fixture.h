@@ -19,7 +19,7 @@ inline std::string Key(const std::string& name) { return "com.norvalex.nb.qtz.pr
 struct HostFixture {
   explicit HostFixture(const char* kernelRelease = "9.8",
                        std::shared_ptr<nx::platform::MemoryPreferences> sharedPrefs = nullptr) {
-    auto tk = std::make_unique<ScenarioToolkit>();
+    auto tk = nx::testing::MakeScenarioToolkit();
     toolkit = tk.get();
     std::unique_ptr<nx::platform::Preferences> prefs;
     if (sharedPrefs) prefs = std::make_unique<ForwardingPreferences>(sharedPrefs);

@@ -24,6 +24,7 @@
 #include "nx/platform/system_version.h"
 #include "pdehost/DialogHost.h"
 #include "pdehost/Scenario.h"
+#include "scenario_toolkit.h"
 
 namespace nx::testing {
 
@@ -114,7 +115,7 @@ struct PluginHost {
   PluginHost(PlugIn plugIn, User user, std::shared_ptr<nx::platform::MemoryPreferences> prefs)
       : plugIn_(std::move(plugIn)) {
     if (!prefs) prefs = std::make_shared<nx::platform::MemoryPreferences>();
-    auto tk = std::make_unique<pdehost::ScenarioToolkit>();
+    auto tk = MakeScenarioToolkit();
     toolkit = tk.get();
     auto recording = std::make_unique<nx::platform::RecordingHelp>();
     help = recording.get();
