@@ -528,16 +528,21 @@ void HeadlessToolkit::Beep() {
   transcript_.push_back("beep");
 }
 
-std::optional<std::string> HeadlessToolkit::TakeFileAnswer(const char* what) {
-  if (script_.empty() ||
-      (script_.front().type != Step::Type::kChooseFile && script_.front().type != Step::Type::kCancelPanel)) {
-    Error(std::string(what) + " shown with no scripted answer");
-    return std::nullopt;
-  }
-  Step step = std::move(script_.front());
-  script_.pop_front();
+std::optional<std::string> TakeFileAnswer(std::deque<Step>& script, bool* missing) {
+  *missing = script.empty() ||
+             (script.front().type != Step::Type::kChooseFile && script.front().type != Step::Type::kCancelPanel);
+  if (*missing) return std::nullopt;
+  Step step = std::move(script.front());
+  script.pop_front();
   if (step.type == Step::Type::kCancelPanel) return std::nullopt;
   return step.text;
+}
+
+std::optional<std::string> HeadlessToolkit::TakeFileAnswer(const char* what) {
+  bool missing = false;
+  std::optional<std::string> path = nx::platform::ui::TakeFileAnswer(script_, &missing);
+  if (missing) Error(std::string(what) + " shown with no scripted answer");
+  return path;
 }
 
 std::optional<std::string> HeadlessToolkit::RunOpenPanel(const OpenPanelRequest& request) {

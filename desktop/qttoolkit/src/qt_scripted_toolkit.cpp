@@ -221,15 +221,10 @@ class ScriptedQtToolkit final : public platform::ui::ScriptedToolkit {
   }
 
   std::optional<std::string> TakeFileAnswer(const char* what) {
-    if (script_.empty() ||
-        (script_.front().type != Step::Type::kChooseFile && script_.front().type != Step::Type::kCancelPanel)) {
-      Error(std::string(what) + " shown with no scripted answer");
-      return std::nullopt;
-    }
-    Step step = std::move(script_.front());
-    script_.pop_front();
-    if (step.type == Step::Type::kCancelPanel) return std::nullopt;
-    return step.text;
+    bool missing = false;
+    std::optional<std::string> path = platform::ui::TakeFileAnswer(script_, &missing);
+    if (missing) Error(std::string(what) + " shown with no scripted answer");
+    return path;
   }
 
   void AnswerFileDialog(std::optional<std::string> path) {

@@ -96,6 +96,10 @@ class ScriptedToolkit : public Toolkit {
   virtual const std::vector<std::string>& Errors() const = 0;
 };
 
+// The answer a file panel takes from the front of `script`: the chosen path, or nullopt when
+// the step cancels it or when no such step is next (`missing` set then; the step stays).
+std::optional<std::string> TakeFileAnswer(std::deque<Step>& script, bool* missing);
+
 class HeadlessToolkit final : public ScriptedToolkit {
  public:
   HeadlessToolkit();
