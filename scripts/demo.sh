@@ -7,8 +7,8 @@
 #   3. sends a three-page document as a fax to two recipients, with fax settings and accounting;
 #   4. shows the header of the device stream, checks the PDF in it and writes PNG previews of
 #      the fax pages; then stops the server. The machine's own print system is not touched;
-#   5. when the desktop program is built (build/desktop/nxfax/nxfax), pictures every window of
-#      the print dialog's panels in English and in Japanese.
+#   5. builds the desktop program and the plug-ins (when Qt 6 is installed, as install-deps.sh
+#      does) and pictures every window of the print dialog's panels in English and in Japanese.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -18,6 +18,11 @@ BUILD_DIR=${BUILD_DIR:-build}
 echo "== Building jobfilter =="
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target jobfilter >/dev/null
+# The desktop program exists only where Qt 6 was found.
+if cmake --build "$BUILD_DIR" --target help 2>/dev/null | grep -qE '(^|[ :])nxfax(:|$| )'; then
+  echo "== Building the desktop program and the plug-ins =="
+  cmake --build "$BUILD_DIR" -j"$(nproc)" --target nxfax faxpde accountpde >/dev/null
+fi
 
 out=$(mktemp -d /tmp/nxdemo.XXXXXX)
 chmod 0755 "$out"
