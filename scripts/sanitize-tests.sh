@@ -17,11 +17,11 @@ BUILD_DIR=${SANITIZE_BUILD_DIR:-build-sanitize}
 
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DNX_SANITIZE=address,undefined -DNX_BUILD_TESTS=ON -DNX_WERROR=OFF >/dev/null
-# Every target but the end-to-end test program, which this build does not run.
+# Every target but the end-to-end test program, which this build does not run, and the packages.
 # shellcheck disable=SC2046
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target $(cmake --build "$BUILD_DIR" --target help |
   sed -n 's/^\.\.\. \([^ ]*\).*/\1/p' |
-  grep -v -x -E 'all|clean|depend|edit_cache|rebuild_cache|install(/.*)?|list_install_components|test|test_e2e|fuzz_make_corpus|.*\.(o|i|s)')
+  grep -v -x -E 'all|clean|depend|edit_cache|rebuild_cache|install(/.*)?|list_install_components|package|package_source|test|test_e2e|fuzz_make_corpus|.*\.(o|i|s)')
 
 # Any report fails the test that caused it. Leaks are left to the fuzz runs (scripts/fuzz-smoke.sh
 # reports them): the tests' own child processes end with _exit on purpose.
